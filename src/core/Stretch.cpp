@@ -1,0 +1,124 @@
+#include "core/Stretch.h"
+
+#include "core/FieldNumber.h"
+#include "core/RasterOp.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace tesmaro {
+namespace {
+
+constexpr std::int64_t kLimit = std::int64_t{1} << 30;
+
+std::int64_t toPixel(double v) {
+    if (std::isnan(v))
+        return 0;
+    const double r = roundHalfEven(v);
+    if (r > static_cast<double>(kLimit))
+        return kLimit;
+    if (r < -static_cast<double>(kLimit))
+        return -kLimit;
+    return static_cast<std::int64_t>(r);
+}
+
+// Source index for destination step i; works because dw > 0 and sw > 0, so the index is
+// non-decreasing in i and the valid steps form one contiguous range.
+inline std::int64_t sourceIndex(std::int64_t i, std::int64_t s0, std::int64_t sw, std::int64_t dw) {
+    return s0 + ((2 * i + 1) * sw) / (2 * dw);
+}
+
+// Steps i in [0, dn) whose destination index d0 + i lies in [0, dLimit) and whose source index
+// lies in [0, sLimit). Returns an empty range when there are none.
+struct StepRange {
+    std::int64_t first = 0;
+    std::int64_t last = -1; // inclusive
+};
+
+StepRange clipSteps(std::int64_t d0, std::int64_t dn, std::int64_t dLimit, std::int64_t s0, std::int64_t sn,
+                    std::int64_t sLimit) {
+    StepRange r;
+    r.first = std::max<std::int64_t>(0, -d0);
+    r.last = std::min<std::int64_t>(dn - 1, dLimit - 1 - d0);
+    if (r.first > r.last)
+        return r;
+    // Narrow by the source side with binary searches on the monotone mapping.
+    auto lowerBound = [&](std::int64_t lo, std::int64_t hi, auto pred) {
+        // first step in [lo, hi] satisfying pred, or hi + 1
+        std::int64_t a = lo, b = hi + 1;
+        while (a < b) {
+            const std::int64_t m = a + (b - a) / 2;
+            if (pred(m))
+                b = m;
+            else
+                a = m + 1;
+        }
+        return a;
+    };
+    r.first = lowerBound(r.first, r.last, [&](std::int64_t i) { return sourceIndex(i, s0, sn, dn) >= 0; });
+    if (r.first > r.last)
+        return r;
+    const std::int64_t afterLast =
+        lowerBound(r.first, r.last, [&](std::int64_t i) { return sourceIndex(i, s0, sn, dn) >= sLimit; });
+    r.last = afterLast - 1;
+    return r;
+}
+
+template <typename Op>
+void blitRows(const RasterView& dst, const ConstRasterView& src, const std::vector<int>& columns, int dxFirst,
+              std::int64_t dy0, std::int64_t dh, std::int64_t sy0, std::int64_t sh, const StepRange& rows, Op op) {
+    const std::size_t n = columns.size();
+    const int* col = columns.data();
+    for (std::int64_t j = rows.first; j <= rows.last; ++j) {
+        const int sy = static_cast<int>(sourceIndex(j, sy0, sh, dh));
+        const std::uint32_t* s = src.row(sy);
+        std::uint32_t* d = dst.row(static_cast<int>(dy0 + j)) + dxFirst;
+        for (std::size_t k = 0; k < n; ++k)
+            d[k] = op(d[k], s[col[k]]) | 0xFF000000u;
+    }
+}
+
+} // namespace
+
+void stretchBlit(const RasterView& dst, const RectF& dstRect, const ConstRasterView& src, const RectF& srcRect,
+                 std::int32_t rasterCode) {
+    if (dst.empty() || src.empty())
+        return;
+    const std::int64_t dx = toPixel(dstRect.x), dy = toPixel(dstRect.y);
+    const std::int64_t dw = toPixel(dstRect.w), dh = toPixel(dstRect.h);
+    const std::int64_t sx = toPixel(srcRect.x), sy = toPixel(srcRect.y);
+    const std::int64_t sw = toPixel(srcRect.w), sh = toPixel(srcRect.h);
+    if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0)
+        return;
+
+    const StepRange cols = clipSteps(dx, dw, dst.width, sx, sw, src.width);
+    const StepRange rows = clipSteps(dy, dh, dst.height, sy, sh, src.height);
+    if (cols.first > cols.last || rows.first > rows.last)
+        return;
+
+    std::vector<int> columns(static_cast<std::size_t>(cols.last - cols.first + 1));
+    for (std::int64_t i = cols.first; i <= cols.last; ++i)
+        columns[static_cast<std::size_t>(i - cols.first)] = static_cast<int>(sourceIndex(i, sx, sw, dw));
+    const int dxFirst = static_cast<int>(dx + cols.first);
+
+    switch (rasterCode) {
+    case SRCAND:
+        blitRows(dst, src, columns, dxFirst, dy, dh, sy, sh, rows, [](std::uint32_t d, std::uint32_t s) { return d & s; });
+        break;
+    case SRCERASE:
+        blitRows(dst, src, columns, dxFirst, dy, dh, sy, sh, rows, [](std::uint32_t d, std::uint32_t s) { return s & ~d; });
+        break;
+    case SRCINVERT:
+        blitRows(dst, src, columns, dxFirst, dy, dh, sy, sh, rows, [](std::uint32_t d, std::uint32_t s) { return d ^ s; });
+        break;
+    case SRCPAINT:
+        blitRows(dst, src, columns, dxFirst, dy, dh, sy, sh, rows, [](std::uint32_t d, std::uint32_t s) { return d | s; });
+        break;
+    default:
+        blitRows(dst, src, columns, dxFirst, dy, dh, sy, sh, rows, [](std::uint32_t, std::uint32_t s) { return s; });
+        break;
+    }
+}
+
+} // namespace tesmaro

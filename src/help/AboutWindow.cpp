@@ -1,0 +1,70 @@
+#include "help/AboutWindow.h"
+
+#include <QCloseEvent>
+#include <QPointer>
+
+namespace tesmaro {
+
+namespace {
+QPointer<AboutWindow> g_about;
+int px(int twips) { return qRound(twips / 15.0); }
+} // namespace
+
+AboutWindow::AboutWindow() : QWidget(nullptr) {
+    setObjectName("frmAbout");
+    setWindowTitle("About Tesmaro5");
+    resize(px(6345), px(3555));
+    Text1 = new QPlainTextEdit(this);
+    Text1->setObjectName("Text1");
+    Text1->setGeometry(px(0), px(0), px(6315), px(2895));
+    Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Command1 = new QPushButton("Закрыть", this);
+    Command1->setObjectName("Command1");
+    Command1->setGeometry(px(5040), px(3240), px(1215), px(255));
+    Label2 = new QLabel(this);
+    Label2->setObjectName("Label2");
+    Label2->setGeometry(px(240), px(2900), px(6135), px(255));
+    Label3 = new QLabel(this);
+    Label3->setObjectName("Label3");
+    Label3->setGeometry(px(360), px(3105), px(4575), px(255));
+    Label1 = new QLabel(this);
+    Label1->setObjectName("Label1");
+    Label1->setGeometry(px(720), px(3345), px(4095), px(255));
+    setTabOrder(Text1, Command1);
+    connect(Command1, &QPushButton::clicked, this, &QWidget::close);
+    Text1->setPlainText(buildHelpText());
+    Text1->setFocus();
+}
+
+void AboutWindow::closeEvent(QCloseEvent* event) {
+    event->accept();
+    setProperty("unloaded", true);
+    deleteLater();
+    if (g_about == this)
+        g_about = nullptr;
+}
+
+namespace help {
+
+AboutWindow* frmAboutIfExists() { return g_about.data(); }
+
+AboutWindow* frmAbout() {
+    if (!g_about)
+        g_about = new AboutWindow;
+    return g_about.data();
+}
+
+void unloadAbout() {
+    if (!g_about)
+        return;
+    AboutWindow* w = g_about.data();
+    g_about = nullptr;
+    w->hide();
+    w->setProperty("unloaded", true);
+    w->deleteLater();
+}
+
+} // namespace help
+} // namespace tesmaro

@@ -1,0 +1,121 @@
+#pragma once
+// Everything that touches the desktop outside the program's own windows sits behind these
+// small interfaces. The program installs the Qt implementations at start-up; tests install
+// doubles (tests/support/PlatformDoubles.h), so no test ever opens a real modal dialog.
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+namespace tesmaro {
+
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    // Modal box with an OK button only.
+    virtual void show(const QString& text, const QString& title) = 0;
+};
+
+// The hourglass of a long command (pointer 11 on, pointer 0 off).
+class BusyPointer {
+public:
+    virtual ~BusyPointer() = default;
+    virtual void setBusy(bool busy) = 0;
+};
+
+struct OpenFileRequest {
+    QString filter;    // "Description|pattern|Description|pattern|..."
+    int filterIndex = 1; // 1-based
+    QString initialDir;
+    bool fileMustExist = true;
+};
+
+struct OpenFileResult {
+    enum class Outcome { Chosen, Cancelled, Failed };
+    Outcome outcome = Outcome::Cancelled;
+    QString path;
+};
+
+class FileDialogs {
+public:
+    virtual ~FileDialogs() = default;
+    virtual OpenFileResult openFile(const OpenFileRequest& request) = 0;
+};
+
+class ColourDialogs {
+public:
+    virtual ~ColourDialogs() = default;
+    // nullopt when the user cancels.
+    virtual std::optional<QColor> chooseColour(const QColor& initial) = 0;
+};
+
+class FontDialogs {
+public:
+    virtual ~FontDialogs() = default;
+    // nullopt when the user cancels.
+    virtual std::optional<QFont> chooseFont(const QFont& initial) = 0;
+};
+
+class Clipboard {
+public:
+    virtual ~Clipboard() = default;
+    // A null image when the clipboard holds no picture.
+    virtual QImage image() = 0;
+    virtual void clear() = 0;
+    // false when the clipboard refused the picture.
+    virtual bool setImage(const QImage& image) = 0;
+};
+
+class Screen {
+public:
+    virtual ~Screen() = default;
+    // Size of the primary screen in pixels; an empty size when it cannot be read.
+    virtual QSize size() = 0;
+    // The desktop's pixels in rect, as they are on the screen now; a null image on failure.
+    virtual QImage capture(const QRect& rect) = 0;
+};
+
+// Window stacking for the editor mode. Window ids are the window system's ids, 0 for none.
+class WindowStacking {
+public:
+    virtual ~WindowStacking() = default;
+    virtual quintptr foregroundWindow() = 0;
+    virtual quintptr windowId(QWidget* window) = 0;
+    // Puts the window above all normal windows and keeps it there, without moving,
+    // resizing or activating it.
+    virtual void keepOnTop(QWidget* window) = 0;
+};
+
+class AppFolder {
+public:
+    virtual ~AppFolder() = default;
+    // The folder the program writes its files to, without a trailing separator.
+    virtual QString path() = 0;
+};
+
+struct Platform {
+    MessageBoxes* messages = nullptr;
+    BusyPointer* busy = nullptr;
+    FileDialogs* files = nullptr;
+    ColourDialogs* colours = nullptr;
+    FontDialogs* fonts = nullptr;
+    Clipboard* clipboard = nullptr;
+    Screen* screen = nullptr;
+    WindowStacking* stacking = nullptr;
+    AppFolder* folder = nullptr;
+};
+
+// The installed platform. Never null members once installPlatform has run.
+Platform& platform();
+void installPlatform(const Platform& p);
+// Installs the Qt implementations (the real desktop).
+void installQtPlatform();
+
+} // namespace tesmaro

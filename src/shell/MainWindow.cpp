@@ -1,0 +1,249 @@
+#include "shell/MainWindow.h"
+
+#include "editor/EditorCommands.h"
+#include "resize/ResizeCommands.h"
+#include "shell/ShellCommands.h"
+#include "transfer/TransferCommands.h"
+
+#include <QIcon>
+
+namespace tesmaro {
+
+namespace {
+
+// Design positions are in twips; 15 twips make a pixel at 96 dpi.
+int px(int twips) { return qRound(twips / 15.0); }
+QRect twipRect(int left, int top, int width, int height) { return QRect(px(left), px(top), px(width), px(height)); }
+
+template <typename W>
+W* place(W* w, const char* name, int left, int top, int width, int height) {
+    w->setObjectName(QString::fromLatin1(name));
+    w->setGeometry(twipRect(left, top, width, height));
+    return w;
+}
+
+} // namespace
+
+// "Tesmaro5   MCopy", 66 blanks, "Tesmaro5", 10 blanks, "Редактор": 108 characters.
+const QString MainWindow::kCaption = QStringLiteral("Tesmaro5   MCopy") + QString(66, QLatin1Char(' ')) +
+                                     QStringLiteral("Tesmaro5") + QString(10, QLatin1Char(' ')) +
+                                     QStringLiteral("Редактор");
+
+MainWindow::MainWindow() : QWidget(nullptr) {
+    setObjectName("frmMain");
+    setWindowTitle(kCaption);
+    setWindowIcon(QIcon(":/tesmaro5.png"));
+    resize(px(11880), px(3390));
+    buildControls();
+    wireCommands();
+    shell::Form_Load(*this);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::bringToFront() {
+    hide();
+    show();
+    raise();
+    activateWindow();
+}
+
+void MainWindow::buildControls() {
+    auto button = [this](const char* name, const QString& caption, int l, int t, int w, int h) {
+        return place(new QPushButton(caption, this), name, l, t, w, h);
+    };
+    auto check = [this](const char* name, const QString& caption, int l, int t, int w, int h) {
+        return place(new QCheckBox(caption, this), name, l, t, w, h);
+    };
+    auto frame = [this](const char* name, const QString& caption, int l, int t, int w, int h) {
+        return place(new QGroupBox(caption, this), name, l, t, w, h);
+    };
+    auto option = [](QGroupBox* f, const char* name, const QString& caption, int l, int t, int w, int h) {
+        return place(new QRadioButton(caption, f), name, l, t, w, h);
+    };
+    auto label = [this](const char* name, const QString& caption, int l, int t, int w, int h) {
+        return place(new QLabel(caption, this), name, l, t, w, h);
+    };
+    auto text = [this](const char* name, int l, int t, int w, int h) {
+        auto* e = place(new QLineEdit(this), name, l, t, w, h);
+        e->setText(QString::fromLatin1(name)); // design text until start-up overwrites it
+        return e;
+    };
+
+    Command1 = button("Command1", "Загрузить ", 120, 285, 1335, 255);
+    Command3 = button("Command3", "Копировать из ", 120, 630, 1335, 255);
+    Command2 = button("Command2", "Сохранить из", 120, 975, 1335, 255);
+    Check6 = check("Check6", "Clipboard", 120, 15, 975, 195);
+    Check4 = check("Check4", "Размер задать", 1200, 0, 1455, 255);
+    Check5 = check("Check5", "Очистить приемник", 2760, 15, 1815, 195);
+    Check5->setChecked(true);
+
+    Frame1 = frame("Frame1", "№1", 1560, 210, 1065, 1095);
+    Option1 = option(Frame1, "Option1", "Image", 120, 200, 735, 195);
+    Option2 = option(Frame1, "Option2", "Picture", 120, 410, 855, 195);
+    Option7 = option(Frame1, "Option7", "Screen", 120, 630, 855, 195);
+    Option19 = option(Frame1, "Option19", "MCopy", 120, 850, 855, 195);
+    Option7->setChecked(true);
+    Label6 = label("Label6", " в", 2640, 400, 135, 255);
+
+    Frame2 = frame("Frame2", "№2", 2880, 260, 1695, 460);
+    Option3 = option(Frame2, "Option3", "Image", 80, 240, 855, 200);
+    Option4 = option(Frame2, "Option4", "Picture", 840, 240, 825, 195);
+    Option4->setChecked(true);
+
+    Frame3 = frame("Frame3", "Stretch, AutoSize", 2880, 1245, 1500, 510);
+    Option5 = option(Frame3, "Option5", "False", 80, 280, 735, 195);
+    Option6 = option(Frame3, "Option6", "True", 800, 280, 670, 195);
+    Option6->setChecked(true);
+
+    Frame5 = frame("Frame5", "Copy", 4650, 0, 720, 735);
+    Option8 = option(Frame5, "Option8", "All", 100, 240, 560, 195);
+    Option11 = option(Frame5, "Option11", "X Y", 100, 480, 580, 195);
+    Option8->setChecked(true);
+
+    Frame6 = frame("Frame6", "Copy  As", 4470, 750, 900, 1380);
+    Option12 = option(Frame6, "Option12", "Copy", 120, 220, 735, 195);
+    Option13 = option(Frame6, "Option13", "And+", 120, 450, 735, 195);
+    Option14 = option(Frame6, "Option14", "And--", 120, 680, 735, 195);
+    Option15 = option(Frame6, "Option15", "Xor", 120, 900, 735, 195);
+    Option16 = option(Frame6, "Option16", "Or", 120, 1120, 615, 195);
+    Option13->setChecked(true);
+
+    Text5 = text("Text5", 3600, 840, 765, 285);
+    Command6 = button("Command6", "About", 1920, 1365, 855, 255);
+    Command13 = button("Command13", "MCopy", 1920, 1680, 855, 255);
+
+    Frame4 = frame("Frame4", " MCopy", 1920, 1965, 960, 1050);
+    Option9 = option(Frame4, "Option9", "All  ", 110, 230, 790, 195);
+    Option10 = option(Frame4, "Option10", "XY VB", 110, 480, 780, 225);
+    Option28 = option(Frame4, "Option28", "XY API", 110, 730, 820, 255);
+    Option9->setChecked(true);
+
+    Frame7 = frame("Frame7", "№", 2640, 720, 885, 480);
+    Option29 = option(Frame7, "Option29", "1", 60, 240, 375, 190);
+    Option30 = option(Frame7, "Option30", "2", 420, 240, 375, 190);
+    Option29->setChecked(true);
+
+    Command5 = button("Command5", "Реверс Picture №", 2880, 1800, 1500, 255);
+    Command4 = button("Command4", "Выход", 4470, 2820, 855, 255);
+
+    Label1 = label("Label1", "Y0", 120, 1320, 255, 255);
+    Text1 = text("Text1", 480, 1320, 615, 285);
+    Text11 = text("Text11", 1200, 1320, 615, 285);
+    Label2 = label("Label2", "X0", 120, 1680, 255, 255);
+    Text2 = text("Text2", 480, 1680, 615, 285);
+    Text12 = text("Text12", 1200, 1680, 615, 285);
+    Label3 = label("Label3", " Ymax", 0, 2040, 495, 255);
+    Text3 = text("Text3", 480, 2040, 615, 285);
+    Text13 = text("Text13", 1200, 2040, 615, 285);
+    Label4 = label("Label4", " Xmax", 0, 2400, 495, 255);
+    Text4 = text("Text4", 480, 2400, 615, 285);
+    Text14 = text("Text14", 1200, 2400, 615, 285);
+    Label10 = label("Label10", "Height", 0, 2760, 495, 255);
+    Text7 = text("Text7", 480, 2730, 615, 285);
+    Text17 = text("Text17", 1200, 2730, 615, 285);
+    Label9 = label("Label9", "Width", 0, 3120, 495, 255);
+    Text8 = text("Text8", 480, 3060, 615, 285);
+    Text18 = text("Text18", 1200, 3060, 615, 285);
+
+    Label11 = label("Label11", "Screen", 1920, 3120, 615, 255);
+    Text15 = text("Text15", 2520, 3060, 855, 285);
+    Label12 = label("Label12", "Красный", 3000, 2160, 735, 255);
+    Text21 = text("Text21", 3720, 2115, 615, 285);
+    Label5 = label("Label5", "Зеленый", 3000, 2460, 735, 255);
+    Text22 = text("Text22", 3720, 2460, 615, 285);
+    Label8 = label("Label8", "Синий", 3120, 2790, 615, 255);
+    Text23 = text("Text23", 3720, 2805, 615, 285);
+    Label13 = label("Label13", "Рандомизация", 3480, 3135, 1215, 255);
+    Text10 = text("Text10", 4710, 3120, 615, 285);
+
+    Frame8 = frame("Frame8", "Редактор     Редактор", 4440, 2280, 1815, 480);
+    Option20 = option(Frame8, "Option20", "On", 120, 220, 510, 195);
+    Option21 = option(Frame8, "Option21", "Off", 1080, 220, 510, 195);
+    Option21->setChecked(true);
+
+    Frame9 = frame("Frame9", "Действия", 5520, 0, 1095, 2130);
+    Option22 = option(Frame9, "Option22", "нет", 120, 230, 735, 195);
+    Option23 = option(Frame9, "Option23", "линия", 120, 460, 855, 195);
+    Option24 = option(Frame9, "Option24", "отрезок", 120, 690, 975, 195);
+    Option25 = option(Frame9, "Option25", "стереть", 120, 920, 975, 195);
+    Option26 = option(Frame9, "Option26", "надпись", 120, 1130, 975, 195);
+    Option17 = option(Frame9, "Option17", "Цвет", 120, 1350, 855, 195);
+    Option18 = option(Frame9, "Option18", "Круг", 120, 1560, 735, 195);
+    Option27 = option(Frame9, "Option27", "Квадрат", 120, 1800, 975, 195);
+    Option22->setChecked(true);
+
+    picBox = place(new PicBox(this), "picBox", 6720, 0, 4815, 2775);
+    // The draft pad: 300 x 150 pixels, the system highlight-text colour (white).
+    picMain = new Canvas(picBox->inner(), px(4500), px(2250), 0xFFFFFF);
+    picMain->setObjectName("picMain");
+    picMain->move(0, 0);
+    VScroll2 = place(new QScrollBar(Qt::Vertical, this), "VScroll2", 11520, 0, 255, 2655);
+    HScroll2 = place(new QScrollBar(Qt::Horizontal, this), "HScroll2", 8760, 2820, 1935, 255);
+    // Until the first "Из Picture" the draft pad scrolls over the whole 16-bit range.
+    for (QScrollBar* bar : {VScroll2, HScroll2}) {
+        bar->setRange(0, 32767);
+        bar->setSingleStep(1);
+        bar->setPageStep(10);
+    }
+
+    Picture3 = new Canvas(this, px(355), px(355), 0xF0F0F0);
+    place(Picture3, "Picture3", 6300, 2400, 355, 355);
+    Command7 = button("Command7", "Цвет", 6360, 2820, 615, 255);
+    Command11 = button("Command11", "Шрифт", 5520, 2820, 735, 255);
+    HScroll1 = place(new QScrollBar(Qt::Horizontal, this), "HScroll1", 5520, 3120, 1095, 270);
+    HScroll1->setRange(1, 15);
+    HScroll1->setValue(1);
+    HScroll1->setSingleStep(1);
+    HScroll1->setPageStep(1);
+    HScroll1->setTracking(false); // a thumb drag counts when it is released
+    Picture4 = new Canvas(this, px(270), px(270), 0xF0F0F0);
+    place(Picture4, "Picture4", 6720, 3120, 270, 270);
+    Command8 = button("Command8", "Очистить", 7080, 2820, 855, 255);
+    Text16 = text("Text16", 7080, 3120, 1695, 270);
+    Command12 = button("Command12", "Pixel", 8040, 2820, 615, 255);
+    Label7 = label("Label7", "D, pixel", 8880, 3150, 615, 255);
+    Text19 = text("Text19", 9480, 3120, 375, 285);
+    Command15 = button("Command15", "Вернуть", 9960, 3120, 735, 255);
+    Command10 = button("Command10", "Из Picture", 10800, 2820, 975, 255);
+    Command9 = button("Command9", "в Picture", 10800, 3120, 975, 255);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(500);
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName("Timer2");
+}
+
+void MainWindow::wireCommands() {
+    auto on = [this](QPushButton* b, void (*handler)(MainWindow&)) {
+        connect(b, &QPushButton::clicked, this, [this, handler] { handler(*this); });
+    };
+    on(Command1, transfer::Command1_Click);
+    on(Command3, transfer::Command3_Click);
+    on(Command2, transfer::Command2_Click);
+    on(Command6, shell::Command6_Click);
+    on(Command4, shell::Command4_Click);
+    on(Command13, resize::Command13_Click);
+    on(Command5, resize::Command5_Click);
+    on(Command7, editor::Command7_Click);
+    on(Command11, editor::Command11_Click);
+    on(Command8, editor::Command8_Click);
+    on(Command10, editor::Command10_Click);
+    on(Command9, editor::Command9_Click);
+    on(Command15, editor::Command15_Click);
+    on(Command12, editor::Command12_Click);
+
+    connect(Timer1, &QTimer::timeout, this, [this] { transfer::Timer1_Timer(*this); });
+    connect(Timer2, &QTimer::timeout, this, [this] { editor::Timer2_Timer(*this); });
+    // Click handlers run only when the user selects the option, as a click would.
+    connect(Option20, &QRadioButton::clicked, this, [this] { editor::Option20_Click(*this); });
+    connect(Option21, &QRadioButton::clicked, this, [this] { editor::Option21_Click(*this); });
+    connect(HScroll1, &QScrollBar::valueChanged, this, [this] { editor::HScroll1_Change(*this); });
+    // The draft pad follows its bars as the picture windows do.
+    connect(VScroll2, &QScrollBar::valueChanged, this, [this](int v) { picMain->move(picMain->x(), -v); });
+    connect(HScroll2, &QScrollBar::valueChanged, this, [this](int v) { picMain->move(-v, picMain->y()); });
+    editor::attachTools(*this, picMain, false);
+}
+
+} // namespace tesmaro

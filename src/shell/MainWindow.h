@@ -1,0 +1,79 @@
+#pragma once
+// frmMain: the control panel. It builds every control with its name, caption, geometry and
+// initial value, and wires each event to the command of its subsystem; it does no work itself.
+
+#include "shell/AppState.h"
+#include "windows/Canvas.h"
+#include "windows/PictureWindow.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <QWidget>
+
+namespace tesmaro {
+
+class MainWindow : public QWidget {
+    Q_OBJECT
+public:
+    static const QString kCaption;
+
+    MainWindow();
+    ~MainWindow() override;
+
+    AppState state;
+
+    // Commands and selection of source and destination.
+    QPushButton *Command1, *Command3, *Command2, *Command6, *Command13, *Command5, *Command4;
+    QCheckBox *Check6, *Check4, *Check5;
+    QGroupBox *Frame1, *Frame2, *Frame3, *Frame4, *Frame5, *Frame6, *Frame7, *Frame8, *Frame9;
+    QRadioButton *Option1, *Option2, *Option7, *Option19; // Frame1 "№1"
+    QRadioButton *Option3, *Option4;                      // Frame2 "№2"
+    QRadioButton *Option5, *Option6;                      // Frame3 "Stretch, AutoSize"
+    QRadioButton *Option8, *Option11;                     // Frame5 "Copy"
+    QRadioButton *Option12, *Option13, *Option14, *Option15, *Option16; // Frame6 "Copy  As"
+    QRadioButton *Option9, *Option10, *Option28;          // Frame4 " MCopy"
+    QRadioButton *Option29, *Option30;                    // Frame7 "№"
+    QRadioButton *Option20, *Option21;                    // Frame8 editor on/off
+    QRadioButton *Option22, *Option23, *Option24, *Option25, *Option26, *Option17, *Option18,
+        *Option27; // Frame9 "Действия"
+    QLabel* Label6;
+
+    // Coordinate and size fields: left column source, right column destination.
+    QLabel *Label1, *Label2, *Label3, *Label4, *Label10, *Label9;
+    QLineEdit *Text1, *Text2, *Text3, *Text4, *Text7, *Text8;
+    QLineEdit *Text11, *Text12, *Text13, *Text14, *Text17, *Text18;
+    QLineEdit* Text5;
+    QLabel *Label11, *Label12, *Label5, *Label8, *Label13;
+    QLineEdit *Text15, *Text21, *Text22, *Text23, *Text10;
+
+    // Editor area.
+    PicBox* picBox;        // frame of the draft pad
+    Canvas* picMain;       // the draft pad
+    QScrollBar* VScroll2;
+    QScrollBar* HScroll2;
+    Canvas* Picture3;      // colour swatch
+    QPushButton *Command7, *Command11, *Command8, *Command12, *Command15, *Command10, *Command9;
+    QScrollBar* HScroll1;  // line width
+    Canvas* Picture4;      // line-width preview
+    QLineEdit* Text16;
+    QLabel* Label7;
+    QLineEdit* Text19;
+
+    QTimer* Timer1;
+    QTimer* Timer2;
+
+    // The main window itself as a window: hide and show again, which brings it in front.
+    void bringToFront();
+
+private:
+    void buildControls();
+    void wireCommands();
+};
+
+} // namespace tesmaro

@@ -1,0 +1,9 @@
+#include "shell/Messages.h"
+
+#include "platform/Platform.h"
+
+namespace tesmaro {
+
+void showMessage(const QString& text) { platform().messages->show(text, kAppTitle); }
+
+} // namespace tesmaro

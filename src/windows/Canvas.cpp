@@ -1,0 +1,218 @@
+#include "windows/Canvas.h"
+
+#include "core/Draw.h"
+#include "core/FieldNumber.h"
+#include "core/PackedColour.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <cmath>
+#include <limits>
+
+namespace tesmaro {
+namespace {
+
+int toInt(double v) {
+    if (std::isnan(v))
+        return 0;
+    const double r = roundHalfEven(v);
+    // Far-off coordinates only need to stay far off; keep them inside int range.
+    constexpr double kFar = 1 << 30;
+    return static_cast<int>(r < -kFar ? -kFar : (r > kFar ? kFar : r));
+}
+
+int vbButton(Qt::MouseButton b) {
+    switch (b) {
+    case Qt::LeftButton:
+        return 1;
+    case Qt::RightButton:
+        return 2;
+    case Qt::MiddleButton:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+int vbButtons(Qt::MouseButtons b) {
+    return (b & Qt::LeftButton ? 1 : 0) | (b & Qt::RightButton ? 2 : 0) | (b & Qt::MiddleButton ? 4 : 0);
+}
+
+} // namespace
+
+Canvas::Canvas(QWidget* parent, int width, int height, std::int32_t backColour)
+    : QWidget(parent), m_backColour(backColour) {
+    setObjectName("picMain");
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    reallocate(width, height, false);
+}
+
+RasterView Canvas::view() {
+    if (m_raster.isNull())
+        return {};
+    return RasterView{reinterpret_cast<std::uint32_t*>(m_raster.bits()), m_raster.width(), m_raster.height(),
+                      static_cast<int>(m_raster.bytesPerLine() / 4)};
+}
+
+ConstRasterView Canvas::constView() const {
+    if (m_raster.isNull())
+        return {};
+    return ConstRasterView{reinterpret_cast<const std::uint32_t*>(m_raster.constBits()), m_raster.width(),
+                           m_raster.height(), static_cast<int>(m_raster.bytesPerLine() / 4)};
+}
+
+bool Canvas::reallocate(int width, int height, bool keepContent) {
+    if (width < 0 || height < 0 || width > kMaxSide || height > kMaxSide)
+        return false;
+    QImage next;
+    if (width > 0 && height > 0) {
+        next = QImage(width, height, QImage::Format_RGB32);
+        if (next.isNull())
+            return false; // out of memory
+        next.fill(pixelFromPacked(m_backColour));
+        if (keepContent && !m_raster.isNull()) {
+            QPainter p(&next);
+            p.setCompositionMode(QPainter::CompositionMode_Source);
+            p.drawImage(0, 0, m_raster);
+        }
+    }
+    m_raster = next;
+    resize(width, height);
+    update();
+    return true;
+}
+
+void Canvas::drawBackground() {
+    if (m_raster.isNull())
+        return;
+    m_raster.fill(pixelFromPacked(m_backColour));
+    if (!m_picture.isNull()) {
+        QPainter p(&m_raster);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(0, 0, m_picture);
+    }
+}
+
+bool Canvas::setPicture(const QImage& picture) {
+    QImage pic;
+    if (!picture.isNull()) {
+        pic = picture.convertToFormat(QImage::Format_RGB32);
+        if (pic.isNull())
+            return false;
+    }
+    if (m_autoSize && !pic.isNull()) {
+        if (pic.width() > kMaxSide || pic.height() > kMaxSide)
+            return false;
+        QImage saved = m_raster;
+        if (!reallocate(pic.width(), pic.height(), false)) {
+            m_raster = saved;
+            return false;
+        }
+    }
+    m_picture = pic;
+    drawBackground();
+    update();
+    return true;
+}
+
+void Canvas::cls() {
+    drawBackground();
+    update();
+}
+
+void Canvas::refresh() { update(); }
+
+bool Canvas::setCanvasSize(int width, int height) {
+    if (width == canvasWidth() && height == canvasHeight() && !(width > 0 && height > 0 && m_raster.isNull()))
+        return true;
+    return reallocate(width, height, true);
+}
+
+void Canvas::setBackColour(std::int32_t colour) {
+    m_backColour = colour;
+    drawBackground();
+    update();
+}
+
+std::int32_t Canvas::point(double x, double y) const {
+    const int ix = toInt(x), iy = toInt(y);
+    if (m_raster.isNull() || ix < 0 || iy < 0 || ix >= m_raster.width() || iy >= m_raster.height())
+        return kNoColour;
+    return packedFromPixel(reinterpret_cast<const std::uint32_t*>(m_raster.constScanLine(iy))[ix]);
+}
+
+void Canvas::pset(double x, double y, std::int32_t colour) {
+    drawDot(view(), toInt(x), toInt(y), m_drawWidth, pixelFromPacked(colour));
+    update();
+}
+
+void Canvas::setPixel(int x, int y, std::int32_t colour) {
+    plotPixel(view(), x, y, pixelFromPacked(colour));
+    update();
+}
+
+void Canvas::line(double x1, double y1, double x2, double y2, std::int32_t colour) {
+    drawLine(view(), toInt(x1), toInt(y1), toInt(x2), toInt(y2), m_drawWidth, pixelFromPacked(colour));
+    m_currentX = x2;
+    m_currentY = y2;
+    update();
+}
+
+void Canvas::box(double x1, double y1, double x2, double y2, std::int32_t colour, bool filled) {
+    drawBox(view(), toInt(x1), toInt(y1), toInt(x2), toInt(y2), m_drawWidth, filled, pixelFromPacked(colour));
+    m_currentX = x2;
+    m_currentY = y2;
+    update();
+}
+
+void Canvas::circle(double cx, double cy, double radius, std::int32_t colour) {
+    drawCircle(view(), toInt(cx), toInt(cy), radius, m_drawWidth, pixelFromPacked(colour));
+    m_currentX = cx;
+    m_currentY = cy;
+    update();
+}
+
+void Canvas::print(const QString& text) {
+    if (m_raster.isNull())
+        return;
+    QFont font = m_font;
+    font.setStyleStrategy(QFont::NoAntialias);
+    QPainter p(&m_raster);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setRenderHint(QPainter::TextAntialiasing, false);
+    p.setFont(font);
+    p.setPen(QColor::fromRgb(pixelFromPacked(m_foreColour)));
+    const QFontMetrics fm(font);
+    p.drawText(QPointF(toInt(m_currentX), toInt(m_currentY) + fm.ascent()), text);
+    p.end();
+    m_currentX = 0;
+    m_currentY += fm.height();
+    update();
+}
+
+void Canvas::paintPicture(const ConstRasterView& source, const RectF& sourceRect, const RectF& destRect,
+                          std::int32_t rasterCode) {
+    stretchBlit(view(), destRect, source, sourceRect, rasterCode);
+    update();
+}
+
+void Canvas::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    if (!m_raster.isNull())
+        p.drawImage(0, 0, m_raster);
+}
+
+void Canvas::mousePressEvent(QMouseEvent* event) {
+    emit mouseDown(vbButton(event->button()), event->position().x(), event->position().y());
+}
+
+void Canvas::mouseMoveEvent(QMouseEvent* event) {
+    emit mouseMove(vbButtons(event->buttons()), event->position().x(), event->position().y());
+}
+
+void Canvas::mouseReleaseEvent(QMouseEvent* event) {
+    emit mouseUp(vbButton(event->button()), event->position().x(), event->position().y());
+}
+
+} // namespace tesmaro

@@ -1,0 +1,119 @@
+#pragma once
+// A canvas (picMain of the picture windows, the draft pad, the swatches): a persistent raster
+// that keeps everything drawn on it, a background picture, an AutoSize flag and the drawing
+// state (colours, line width, font, text position). Pixel scale; the widget's size is the
+// raster's size, and its position inside the viewport is the scroll offset.
+//
+// Colours are packed (R + 256*G + 65536*B). Coordinates are canvas pixels; fractional values
+// are taken to the nearest integer, halves to even. Drawing is aliased and pixel-exact.
+
+#include "core/Raster.h"
+#include "core/Stretch.h"
+
+#include <QFont>
+#include <QImage>
+#include <QWidget>
+
+#include <cstdint>
+
+namespace tesmaro {
+
+class Canvas : public QWidget {
+    Q_OBJECT
+public:
+    // The largest width or height a canvas accepts (the 16-bit scroll range).
+    static constexpr int kMaxSide = 32767;
+
+    Canvas(QWidget* parent, int width, int height, std::int32_t backColour);
+
+    // Image: the background picture plus everything drawn, at the canvas size (Format_RGB32).
+    const QImage& image() const { return m_raster; }
+    // Writable view of the raster for pixel kernels; call refresh() afterwards.
+    RasterView view();
+    ConstRasterView constView() const;
+
+    // Picture: the background picture. Assigning one drops all drawings: with AutoSize the
+    // canvas takes the picture's size, otherwise the picture sits unscaled at the top-left,
+    // clipped, the back colour beyond it. A null image is the empty picture (size kept).
+    // Returns false, changing nothing, when the size cannot be had.
+    bool setPicture(const QImage& picture);
+    const QImage& picture() const { return m_picture; }
+    void clearPicture() { setPicture(QImage()); }
+
+    // Cls: the raster becomes the back colour with the background picture on it; drawings go.
+    void cls();
+    void refresh();
+
+    int canvasWidth() const { return m_raster.width(); }
+    int canvasHeight() const { return m_raster.height(); }
+    // Width/Height set: the raster keeps its content at the top-left, new area in back colour.
+    // Returns false, changing nothing, for a negative size, a side above kMaxSide, or no memory.
+    bool setCanvasSize(int width, int height);
+    bool setCanvasWidth(int width) { return setCanvasSize(width, canvasHeight()); }
+    bool setCanvasHeight(int height) { return setCanvasSize(canvasWidth(), height); }
+
+    bool autoSize() const { return m_autoSize; }
+    void setAutoSize(bool on) { m_autoSize = on; }
+    std::int32_t backColour() const { return m_backColour; }
+    void setBackColour(std::int32_t colour); // repaints the raster, as Cls does
+    std::int32_t foreColour() const { return m_foreColour; }
+    void setForeColour(std::int32_t colour) { m_foreColour = colour; }
+    int drawWidth() const { return m_drawWidth; }
+    void setDrawWidth(int width) { m_drawWidth = width < 1 ? 1 : width; }
+    const QFont& drawFont() const { return m_font; }
+    void setDrawFont(const QFont& font) { m_font = font; }
+    double currentX() const { return m_currentX; }
+    double currentY() const { return m_currentY; }
+    void setCurrentPos(double x, double y) {
+        m_currentX = x;
+        m_currentY = y;
+    }
+
+    // Point: packed colour of a pixel, -1 outside the canvas.
+    std::int32_t point(double x, double y) const;
+    // PSet: a round dot of the line width; nothing outside the canvas.
+    void pset(double x, double y, std::int32_t colour);
+    // SetPixel: exactly one pixel whatever the line width; nothing outside the canvas.
+    void setPixel(int x, int y, std::int32_t colour);
+    // Line: both end points drawn, round pen of the line width. Moves the current position.
+    void line(double x1, double y1, double x2, double y2, std::int32_t colour);
+    // Line in box form: axis-aligned box with two opposite corners, drawn with the line width;
+    // filled or outlined.
+    void box(double x1, double y1, double x2, double y2, std::int32_t colour, bool filled);
+    // Circle: an outline of the given radius in the line width; the interior is untouched.
+    void circle(double cx, double cy, double radius, std::int32_t colour);
+    // Print: the text's top-left at the current position, in the canvas font and the drawing
+    // colour, without background; the current position moves to the next line.
+    void print(const QString& text);
+    // PaintPicture / StretchBlt onto this canvas (see core/Stretch.h).
+    void paintPicture(const ConstRasterView& source, const RectF& sourceRect, const RectF& destRect,
+                      std::int32_t rasterCode);
+
+signals:
+    // Button: 1 left, 2 right, 4 middle; in mouseMove the sum of the buttons held.
+    void mouseDown(int button, double x, double y);
+    void mouseMove(int buttons, double x, double y);
+    void mouseUp(int button, double x, double y);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool reallocate(int width, int height, bool keepContent);
+    void drawBackground();
+
+    QImage m_raster;
+    QImage m_picture;
+    bool m_autoSize = true;
+    std::int32_t m_backColour = 0xFFFFFF;
+    std::int32_t m_foreColour = 0;
+    int m_drawWidth = 1;
+    QFont m_font;
+    double m_currentX = 0;
+    double m_currentY = 0;
+};
+
+} // namespace tesmaro

@@ -1,0 +1,45 @@
+#include "windows/ImageView.h"
+
+#include <QPainter>
+
+namespace tesmaro {
+
+namespace {
+constexpr int kMaxSide = 32767;
+}
+
+ImageView::ImageView(QWidget* parent, int width, int height) : QWidget(parent) {
+    setObjectName("Image1");
+    resize(width, height);
+}
+
+bool ImageView::setPicture(const QImage& picture) {
+    if (!m_stretch && !picture.isNull()) {
+        if (picture.width() > kMaxSide || picture.height() > kMaxSide)
+            return false;
+        resize(picture.width(), picture.height());
+    }
+    m_picture = picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_RGB32);
+    update();
+    return true;
+}
+
+bool ImageView::setViewSize(int width, int height) {
+    if (width < 0 || height < 0 || width > kMaxSide || height > kMaxSide)
+        return false;
+    resize(width, height);
+    update();
+    return true;
+}
+
+void ImageView::paintEvent(QPaintEvent*) {
+    if (m_picture.isNull())
+        return;
+    QPainter p(this);
+    if (m_stretch)
+        p.drawImage(rect(), m_picture);
+    else
+        p.drawImage(0, 0, m_picture);
+}
+
+} // namespace tesmaro

@@ -1,0 +1,77 @@
+#pragma once
+// A scrollable picture window (frmPicture1, frmPicture2, frmTemp, frmMCopy1, frmMCopy2):
+// picBox, the bordered viewport filling the client area, holds the canvas picMain and the
+// scroll bars vsbScroll and hsbScroll, which lie over the picture. The layout follows the
+// window's size; the bars move the canvas (picMain at minus the scroll values).
+
+#include "windows/Canvas.h"
+
+#include <QFrame>
+#include <QRect>
+#include <QScrollBar>
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+
+namespace tesmaro {
+
+// The viewport: a frame whose inner widget is the container of the canvas and the bars,
+// so child coordinates are inner coordinates, as the layout rules count them.
+class PicBox : public QFrame {
+    Q_OBJECT
+public:
+    explicit PicBox(QWidget* parent);
+    QWidget* inner() const { return m_inner; }
+    int scaleWidth() const;
+    int scaleHeight() const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QWidget* m_inner;
+};
+
+struct PictureWindowDesign {
+    QString objectName;
+    QString caption;
+    QRect client;            // client area on the screen, pixels
+    bool whiteViewport;      // picBox background white rather than the system default
+    int canvasWidth;
+    int canvasHeight;
+    std::int32_t canvasBack; // packed colour
+    int vbarTop;             // vsbScroll top, never changed by the layout
+    int hbarLeft;            // hsbScroll left, never changed by the layout
+    int barShortening;       // the bars are this much shorter than the client extent
+};
+
+class PictureWindow : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kBarThickness = 17;
+
+    explicit PictureWindow(const PictureWindowDesign& design);
+
+    PicBox* picBox;
+    Canvas* picMain;
+    QScrollBar* vsbScroll;
+    QScrollBar* hsbScroll;
+
+    // Sets both scroll maxima (the picture's height and width); a value above 32767 is refused
+    // (returns false, nothing changed). The value drops to a smaller new maximum.
+    bool setScrollMax(int height, int width);
+    const PictureWindowDesign& design() const { return m_design; }
+
+    // The layout rule; runs on every resize.
+    void layoutControls();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    PictureWindowDesign m_design;
+};
+
+} // namespace tesmaro
