@@ -1,0 +1,57 @@
+#pragma once
+// A started program for widget tests: platform doubles (a 1024 x 768 screen, a temporary
+// program folder), a fresh main window after start-up, and every window discarded afterwards.
+
+#include "help/AboutWindow.h"
+#include "shell/MainWindow.h"
+#include "support/PlatformDoubles.h"
+#include "windows/Windows.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QImage>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace tesmaro::testing {
+
+class AppFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fake = std::make_unique<FakePlatform>();
+        configurePlatform(*fake);
+        main = std::make_unique<MainWindow>();
+    }
+    void TearDown() override {
+        using windows::Id;
+        for (Id id : {Id::Image1, Id::Image2, Id::Picture1, Id::Picture2, Id::Temp, Id::MCopy1, Id::MCopy2})
+            windows::unload(id);
+        help::unloadAbout();
+        main.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        fake.reset();
+    }
+    // Override to change the doubles before the main window starts up.
+    virtual void configurePlatform(FakePlatform&) {}
+
+    std::unique_ptr<FakePlatform> fake;
+    std::unique_ptr<MainWindow> main;
+};
+
+// "expected X at (x, y), got Y" comparison of two pictures of the same size.
+inline ::testing::AssertionResult samePixels(const QImage& expected, const QImage& actual) {
+    if (expected.size() != actual.size())
+        return ::testing::AssertionFailure() << "expected size " << expected.width() << "x" << expected.height()
+                                             << ", got " << actual.width() << "x" << actual.height();
+    for (int y = 0; y < expected.height(); ++y)
+        for (int x = 0; x < expected.width(); ++x) {
+            const QRgb e = expected.pixel(x, y) & 0xFFFFFF, a = actual.pixel(x, y) & 0xFFFFFF;
+            if (e != a)
+                return ::testing::AssertionFailure() << "expected " << std::hex << e << " at (" << std::dec << x
+                                                     << ", " << y << "), got " << std::hex << a;
+        }
+    return ::testing::AssertionSuccess();
+}
+
+} // namespace tesmaro::testing
