@@ -3,13 +3,25 @@
 // safely (to a temporary file renamed into place, so a failed write leaves the old file whole).
 
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 namespace tesmaro {
 
-// The picture of a BMP, GIF, ICO, JPG or PNG file as Format_RGB32; a null image when the file
-// is missing, unreadable, not a picture, larger than 32767 pixels on a side, or memory runs out.
+// The largest width or height of a picture the program takes in (the 16-bit scroll range).
+constexpr int kMaxPictureSide = 32767;
+
+// The picture of a BMP, GIF, ICO, JPG or PNG file (any format Qt's image readers know, found
+// by content when the name's suffix does not match) as Format_RGB32, transparent parts on
+// white; a null image when the file is missing, unreadable, not a picture, larger than
+// kMaxPictureSide on a side, or memory runs out.
 QImage loadPictureFile(const QString& path);
+// Any picture as an opaque Format_RGB32 picture, transparent parts put on white; a null image
+// for a null picture, a side above kMaxPictureSide, or no memory.
+QImage opaquePicture(const QImage& picture);
+// Lets Qt's image readers allocate pictures up to kMaxPictureSide on a side (their default
+// limit refuses much smaller ones). Idempotent; loadPictureFile calls it itself.
+void allowLargePictures();
 // Writes the picture as a 24-bit BMP, replacing any file of that name. false on failure.
 bool saveBmpFile(const QImage& picture, const QString& path);
 // The program's folder, "/", then name.

@@ -1,12 +1,38 @@
 #include "transfer/SharedProcedures.h"
 
+#include "core/FieldNumber.h"
 #include "core/RasterOp.h"
 #include "shell/CommandFailure.h"
 #include "shell/FieldReader.h"
 #include "shell/MainWindow.h"
+#include "transfer/PictureFiles.h"
 #include "windows/Windows.h"
 
 namespace tesmaro {
+
+namespace {
+
+int sizeFromField(const QLineEdit* field) {
+    const double pixels = roundHalfEven(FieldReader::single(field));
+    if (!(pixels >= 0 && pixels <= kMaxPictureSide))
+        throw CommandFailure("size refused");
+    return static_cast<int>(pixels);
+}
+
+} // namespace
+
+ConstRasterView pictureRaster(const QImage& picture) {
+    if (picture.isNull() || picture.format() != QImage::Format_RGB32)
+        return {};
+    return ConstRasterView{reinterpret_cast<const std::uint32_t*>(picture.constBits()), picture.width(),
+                           picture.height(), static_cast<int>(picture.bytesPerLine() / 4)};
+}
+
+QSize ReadSizeFields(const QLineEdit* heightField, const QLineEdit* widthField) {
+    const int height = sizeFromField(heightField);
+    const int width = sizeFromField(widthField);
+    return QSize(width, height);
+}
 
 void ReadFragmentFields(MainWindow& w) {
     AppState& s = w.state;
@@ -35,8 +61,8 @@ void ReadRasterMode(MainWindow& w) {
 
 void PaintFragment(MainWindow& w, Canvas& dest, const ConstRasterView& source) {
     const AppState& s = w.state;
-    dest.paintPicture(source, RectF{s.SrcX0, s.SrcY0, s.SrcXmax, s.SrcYmax}, RectF{s.DstX0, s.DstY0, s.DstXmax, s.DstYmax},
-                      s.RasterCode);
+    dest.paintPicture(source, RectF{s.SrcX0, s.SrcY0, s.SrcXmax, s.SrcYmax},
+                      RectF{s.DstX0, s.DstY0, s.DstXmax, s.DstYmax}, s.RasterCode);
 }
 
 void ApplyAutoSize(MainWindow& w, Canvas& canvas) {

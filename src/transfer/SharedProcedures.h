@@ -3,9 +3,21 @@
 
 #include "core/Raster.h"
 
+#include <QImage>
+#include <QLineEdit>
+#include <QSize>
+
 namespace tesmaro {
 class MainWindow;
 class Canvas;
+
+// A read-only view over a Format_RGB32 picture (a canvas raster or an Image1 picture); an
+// empty view for a null picture or any other format. The picture must outlive the view.
+ConstRasterView pictureRaster(const QImage& picture);
+// The size imposed by "Размер задать": the height field, then the width field, each a number
+// taken to the nearest whole pixel (halves to even). Throws CommandFailure at a field that is
+// not a number or a size outside 0..32767, so nothing is resized with a size that cannot be had.
+QSize ReadSizeFields(const QLineEdit* heightField, const QLineEdit* widthField);
 
 // Text1-Text4, Text11-Text14 in this order into SrcY0 ... DstXmax (single precision).
 // Throws CommandFailure at the first field that is not a number; fields before it are stored.
