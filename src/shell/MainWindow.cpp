@@ -5,6 +5,7 @@
 #include "shell/ShellCommands.h"
 #include "transfer/TransferCommands.h"
 
+#include <QCloseEvent>
 #include <QIcon>
 
 namespace tesmaro {
@@ -12,11 +13,14 @@ namespace tesmaro {
 namespace {
 
 // Design positions are in twips; 15 twips make a pixel at 96 dpi.
-int px(int twips) { return qRound(twips / 15.0); }
-QRect twipRect(int left, int top, int width, int height) { return QRect(px(left), px(top), px(width), px(height)); }
+int px(int twips) {
+    return qRound(twips / 15.0);
+}
+QRect twipRect(int left, int top, int width, int height) {
+    return QRect(px(left), px(top), px(width), px(height));
+}
 
-template <typename W>
-W* place(W* w, const char* name, int left, int top, int width, int height) {
+template <typename W> W* place(W* w, const char* name, int left, int top, int width, int height) {
     w->setObjectName(QString::fromLatin1(name));
     w->setGeometry(twipRect(left, top, width, height));
     return w;
@@ -46,6 +50,14 @@ void MainWindow::bringToFront() {
     show();
     raise();
     activateWindow();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // A stopped Timer2 cannot bring the closed window back; the snapshot of Timer1 has no
+    // window left to show.
+    Timer1->stop();
+    Timer2->stop();
+    event->accept();
 }
 
 void MainWindow::buildControls() {

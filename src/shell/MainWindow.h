@@ -1,6 +1,11 @@
 #pragma once
 // frmMain: the control panel. It builds every control with its name, caption, geometry and
 // initial value, and wires each event to the command of its subsystem; it does no work itself.
+//
+// Closing it (close box or "Выход") hides it and stops its timers; the object stays, so a
+// picture window still on the screen keeps working with the settings shown here. The
+// application ends when no window of it is visible: windows that are loaded but hidden, as
+// frmMCopy1 always is, never keep it running.
 
 #include "shell/AppState.h"
 #include "windows/Canvas.h"
@@ -32,14 +37,14 @@ public:
     QPushButton *Command1, *Command3, *Command2, *Command6, *Command13, *Command5, *Command4;
     QCheckBox *Check6, *Check4, *Check5;
     QGroupBox *Frame1, *Frame2, *Frame3, *Frame4, *Frame5, *Frame6, *Frame7, *Frame8, *Frame9;
-    QRadioButton *Option1, *Option2, *Option7, *Option19; // Frame1 "№1"
-    QRadioButton *Option3, *Option4;                      // Frame2 "№2"
-    QRadioButton *Option5, *Option6;                      // Frame3 "Stretch, AutoSize"
-    QRadioButton *Option8, *Option11;                     // Frame5 "Copy"
+    QRadioButton *Option1, *Option2, *Option7, *Option19;               // Frame1 "№1"
+    QRadioButton *Option3, *Option4;                                    // Frame2 "№2"
+    QRadioButton *Option5, *Option6;                                    // Frame3 "Stretch, AutoSize"
+    QRadioButton *Option8, *Option11;                                   // Frame5 "Copy"
     QRadioButton *Option12, *Option13, *Option14, *Option15, *Option16; // Frame6 "Copy  As"
-    QRadioButton *Option9, *Option10, *Option28;          // Frame4 " MCopy"
-    QRadioButton *Option29, *Option30;                    // Frame7 "№"
-    QRadioButton *Option20, *Option21;                    // Frame8 editor on/off
+    QRadioButton *Option9, *Option10, *Option28;                        // Frame4 " MCopy"
+    QRadioButton *Option29, *Option30;                                  // Frame7 "№"
+    QRadioButton *Option20, *Option21;                                  // Frame8 editor on/off
     QRadioButton *Option22, *Option23, *Option24, *Option25, *Option26, *Option17, *Option18,
         *Option27; // Frame9 "Действия"
     QLabel* Label6;
@@ -53,14 +58,14 @@ public:
     QLineEdit *Text15, *Text21, *Text22, *Text23, *Text10;
 
     // Editor area.
-    PicBox* picBox;        // frame of the draft pad
-    Canvas* picMain;       // the draft pad
+    PicBox* picBox;  // frame of the draft pad
+    Canvas* picMain; // the draft pad
     QScrollBar* VScroll2;
     QScrollBar* HScroll2;
-    Canvas* Picture3;      // colour swatch
+    Canvas* Picture3; // colour swatch
     QPushButton *Command7, *Command11, *Command8, *Command12, *Command15, *Command10, *Command9;
-    QScrollBar* HScroll1;  // line width
-    Canvas* Picture4;      // line-width preview
+    QScrollBar* HScroll1; // line width
+    Canvas* Picture4;     // line-width preview
     QLineEdit* Text16;
     QLabel* Label7;
     QLineEdit* Text19;
@@ -70,6 +75,9 @@ public:
 
     // The main window itself as a window: hide and show again, which brings it in front.
     void bringToFront();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildControls();
