@@ -17,7 +17,8 @@ void drawDot(const RasterView& r, int x, int y, int width, std::uint32_t pixel);
 void drawLine(const RasterView& r, int x1, int y1, int x2, int y2, int width, std::uint32_t pixel);
 // Axis-aligned box with opposite corners (x1, y1), (x2, y2), corners included; outlined with the
 // pen, or filled, in which case the pen widens it by (width - 1) / 2 on each side.
-void drawBox(const RasterView& r, int x1, int y1, int x2, int y2, int width, bool filled, std::uint32_t pixel);
+void drawBox(const RasterView& r, int x1, int y1, int x2, int y2, int width, bool filled,
+             std::uint32_t pixel);
 // Circle outline about (cx, cy) with a real radius (its absolute value); radius 0 is a dot.
 void drawCircle(const RasterView& r, int cx, int cy, double radius, int width, std::uint32_t pixel);
 

@@ -2,13 +2,14 @@
 
 #include <charconv>
 #include <cmath>
-#include <limits>
 #include <string>
 
 namespace tesmaro {
 
 namespace {
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 } // namespace
 
 std::optional<double> parseFieldNumber(std::string_view text) {
@@ -31,11 +32,13 @@ std::optional<double> parseFieldNumber(std::string_view text) {
     }
     int digits = 0;
     bool separator = false;
+    bool wholeNonZero = false; // a non-zero digit before the separator: the value is at least 1
     for (; i < t.size(); ++i) {
         const char c = t[i];
         if (c >= '0' && c <= '9') {
             normal.push_back(c);
             ++digits;
+            wholeNonZero = wholeNonZero || (c != '0' && !separator);
         } else if ((c == '.' || c == ',') && !separator) {
             separator = true;
             normal.push_back('.');
@@ -49,9 +52,13 @@ std::optional<double> parseFieldNumber(std::string_view text) {
         normal.insert(normal.begin(), '0');
     double value = 0;
     const auto res = std::from_chars(normal.data(), normal.data() + normal.size(), value);
-    if (res.ec != std::errc() && res.ec != std::errc::result_out_of_range)
-        return std::nullopt;
-    if (res.ec == std::errc::result_out_of_range || !std::isfinite(value))
+    if (res.ec == std::errc::result_out_of_range) {
+        // Too large is not a number; too small is a valid number too close to 0 to tell apart.
+        if (wholeNonZero)
+            return std::nullopt;
+        return 0.0;
+    }
+    if (res.ec != std::errc() || !std::isfinite(value))
         return std::nullopt;
     return negative ? -value : value;
 }
@@ -87,8 +94,11 @@ std::optional<std::int32_t> roundToInt32(double v) {
 }
 
 std::optional<float> fieldToSingle(std::string_view text) {
+    // Values from the largest float up to (not including) the midpoint to the next power of two
+    // still round to the largest float; from the midpoint on they would become infinite.
+    static const double kFloatOverflow = std::ldexp(1.0, 128) - std::ldexp(1.0, 103);
     const auto v = parseFieldNumber(text);
-    if (!v || std::fabs(*v) > static_cast<double>(std::numeric_limits<float>::max()))
+    if (!v || std::fabs(*v) >= kFloatOverflow)
         return std::nullopt;
     return static_cast<float>(*v);
 }

@@ -3,6 +3,7 @@
 // digits with at most one decimal separator written as "." or ",", optional blanks, with at
 // least one digit. Anything else, the empty text included, is not a number.
 // Integers are taken to the nearest integer with halves to even, then range-checked.
+// A number too large for a double is not a number; one too small for it counts as 0.
 
 #include <cstdint>
 #include <optional>
@@ -12,7 +13,7 @@ namespace tesmaro {
 
 std::optional<double> parseFieldNumber(std::string_view text);
 
-// As a 32-bit float; a value beyond the float range is not a number.
+// As a 32-bit float, rounded to nearest; a value that would round to infinity is not a number.
 std::optional<float> fieldToSingle(std::string_view text);
 std::optional<std::int16_t> fieldToInt16(std::string_view text);
 std::optional<std::int32_t> fieldToInt32(std::string_view text);

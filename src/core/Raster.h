@@ -28,8 +28,10 @@ struct ConstRasterView {
     int stride = 0;
 
     ConstRasterView() = default;
-    ConstRasterView(const std::uint32_t* p, int w, int h, int s) : pixels(p), width(w), height(h), stride(s) {}
-    ConstRasterView(const RasterView& v) : pixels(v.pixels), width(v.width), height(v.height), stride(v.stride) {}
+    ConstRasterView(const std::uint32_t* p, int w, int h, int s)
+        : pixels(p), width(w), height(h), stride(s) {}
+    ConstRasterView(const RasterView& v)
+        : pixels(v.pixels), width(v.width), height(v.height), stride(v.stride) {}
 
     const std::uint32_t* row(int y) const { return pixels + static_cast<std::ptrdiff_t>(y) * stride; }
     bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 namespace tesmaro {
@@ -65,13 +66,15 @@ StepRange clipSteps(std::int64_t d0, std::int64_t dn, std::int64_t dLimit, std::
     return r;
 }
 
+// srcTop: the source row that src.row(0) holds (non-zero when the source was copied aside).
 template <typename Op>
-void blitRows(const RasterView& dst, const ConstRasterView& src, const std::vector<int>& columns, int dxFirst,
-              std::int64_t dy0, std::int64_t dh, std::int64_t sy0, std::int64_t sh, const StepRange& rows, Op op) {
+void blitRows(const RasterView& dst, const ConstRasterView& src, int srcTop, const std::vector<int>& columns,
+              int dxFirst, std::int64_t dy0, std::int64_t dh, std::int64_t sy0, std::int64_t sh,
+              const StepRange& rows, Op op) {
     const std::size_t n = columns.size();
     const int* col = columns.data();
     for (std::int64_t j = rows.first; j <= rows.last; ++j) {
-        const int sy = static_cast<int>(sourceIndex(j, sy0, sh, dh));
+        const int sy = static_cast<int>(sourceIndex(j, sy0, sh, dh)) - srcTop;
         const std::uint32_t* s = src.row(sy);
         std::uint32_t* d = dst.row(static_cast<int>(dy0 + j)) + dxFirst;
         for (std::size_t k = 0; k < n; ++k)
@@ -79,10 +82,19 @@ void blitRows(const RasterView& dst, const ConstRasterView& src, const std::vect
     }
 }
 
+bool sharesMemory(const RasterView& dst, const ConstRasterView& src) {
+    auto end = [](const auto& v) { return v.row(v.height - 1) + v.width; };
+    const std::uintptr_t dBegin = reinterpret_cast<std::uintptr_t>(dst.pixels);
+    const std::uintptr_t dEnd = reinterpret_cast<std::uintptr_t>(end(dst));
+    const std::uintptr_t sBegin = reinterpret_cast<std::uintptr_t>(src.pixels);
+    const std::uintptr_t sEnd = reinterpret_cast<std::uintptr_t>(end(src));
+    return dBegin < sEnd && sBegin < dEnd;
+}
+
 } // namespace
 
-void stretchBlit(const RasterView& dst, const RectF& dstRect, const ConstRasterView& src, const RectF& srcRect,
-                 std::int32_t rasterCode) {
+void stretchBlit(const RasterView& dst, const RectF& dstRect, const ConstRasterView& src,
+                 const RectF& srcRect, std::int32_t rasterCode) {
     if (dst.empty() || src.empty())
         return;
     const std::int64_t dx = toPixel(dstRect.x), dy = toPixel(dstRect.y);
@@ -102,21 +114,44 @@ void stretchBlit(const RasterView& dst, const RectF& dstRect, const ConstRasterV
         columns[static_cast<std::size_t>(i - cols.first)] = static_cast<int>(sourceIndex(i, sx, sw, dw));
     const int dxFirst = static_cast<int>(dx + cols.first);
 
+    // A source sharing memory with the destination (a canvas painted onto itself) is read from
+    // a copy of the part the drawing uses, so no pixel is read after it was overwritten.
+    ConstRasterView source = src;
+    int srcTop = 0;
+    std::vector<std::uint32_t> aside;
+    if (sharesMemory(dst, src)) {
+        srcTop = static_cast<int>(sourceIndex(rows.first, sy, sh, dh));
+        const int srcBottom = static_cast<int>(sourceIndex(rows.last, sy, sh, dh));
+        const int left = columns.front(), right = columns.back();
+        const int w = right - left + 1, h = srcBottom - srcTop + 1;
+        aside.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+        for (int y = 0; y < h; ++y)
+            std::copy_n(src.row(srcTop + y) + left, w, aside.data() + static_cast<std::size_t>(y) * w);
+        for (int& c : columns)
+            c -= left;
+        source = ConstRasterView(aside.data(), w, h, w);
+    }
+
     switch (rasterCode) {
     case SRCAND:
-        blitRows(dst, src, columns, dxFirst, dy, dh, sy, sh, rows, [](std::uint32_t d, std::uint32_t s) { return d & s; });
+        blitRows(dst, source, srcTop, columns, dxFirst, dy, dh, sy, sh, rows,
+                 [](std::uint32_t d, std::uint32_t s) { return d & s; });
         break;
     case SRCERASE:
-        blitRows(dst, src, columns, dxFirst, dy, dh, sy, sh, rows, [](std::uint32_t d, std::uint32_t s) { return s & ~d; });
+        blitRows(dst, source, srcTop, columns, dxFirst, dy, dh, sy, sh, rows,
+                 [](std::uint32_t d, std::uint32_t s) { return s & ~d; });
         break;
     case SRCINVERT:
-        blitRows(dst, src, columns, dxFirst, dy, dh, sy, sh, rows, [](std::uint32_t d, std::uint32_t s) { return d ^ s; });
+        blitRows(dst, source, srcTop, columns, dxFirst, dy, dh, sy, sh, rows,
+                 [](std::uint32_t d, std::uint32_t s) { return d ^ s; });
         break;
     case SRCPAINT:
-        blitRows(dst, src, columns, dxFirst, dy, dh, sy, sh, rows, [](std::uint32_t d, std::uint32_t s) { return d | s; });
+        blitRows(dst, source, srcTop, columns, dxFirst, dy, dh, sy, sh, rows,
+                 [](std::uint32_t d, std::uint32_t s) { return d | s; });
         break;
     default:
-        blitRows(dst, src, columns, dxFirst, dy, dh, sy, sh, rows, [](std::uint32_t, std::uint32_t s) { return s; });
+        blitRows(dst, source, srcTop, columns, dxFirst, dy, dh, sy, sh, rows,
+                 [](std::uint32_t, std::uint32_t s) { return s; });
         break;
     }
 }

@@ -13,7 +13,8 @@
 // A rectangle with a width or height of 0 or less draws nothing. A destination pixel outside
 // the destination raster, or whose source pixel lies outside the source raster, is untouched;
 // every other destination pixel of the rectangle becomes applyRasterOp(code, D, S).
-// Source and destination may be the same raster only if the rectangles do not overlap.
+// Source and destination may be the same raster, rectangles overlapping or not: the result is
+// as if the source had been copied first.
 
 #include "core/Raster.h"
 
@@ -28,7 +29,7 @@ struct RectF {
     double h = 0;
 };
 
-void stretchBlit(const RasterView& dst, const RectF& dstRect, const ConstRasterView& src, const RectF& srcRect,
-                 std::int32_t rasterCode);
+void stretchBlit(const RasterView& dst, const RectF& dstRect, const ConstRasterView& src,
+                 const RectF& srcRect, std::int32_t rasterCode);
 
 } // namespace tesmaro
