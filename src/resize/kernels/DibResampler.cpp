@@ -1,0 +1,206 @@
+#include "resize/kernels/DibResampler.h"
+
+#include "resize/kernels/Lanes.h"
+#include "resize/kernels/ParallelRows.h"
+#include "resize/kernels/RandomFactors.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <vector>
+
+namespace tesmaro::resize {
+namespace {
+
+struct Scratch {
+    std::vector<float> rowA, rowB, vertical, factors;
+    int dibA = -1, dibB = -1;
+};
+
+class DibRun {
+public:
+    DibRun(const ConstRasterView& source, const ResampleSettings& s, std::int32_t stride)
+        : m_source(source), m_s(s), m_w(source.width), m_h(source.height),
+          m_stride(stride), m_percent{static_cast<float>(s.bluePercent), static_cast<float>(s.greenPercent),
+                                      static_cast<float>(s.redPercent)},
+          m_r(s.randomPercent) {
+        m_kx = static_cast<float>((static_cast<double>(stride - 1) / 3.0) / static_cast<double>(s.width));
+        m_ky = static_cast<float>(static_cast<double>(m_h - 1) / static_cast<double>(s.height));
+        m_x0.resize(s.width);
+        m_a.resize(s.width);
+        m_b.resize(s.width);
+        int lastX0 = 0;
+        for (int x = 0; x < s.width; ++x) {
+            const float sx = m_kx * static_cast<float>(x);
+            const int x0 = static_cast<int>(sx); // sx >= 0, so truncation is the floor
+            const float fx = sx - static_cast<float>(x0);
+            m_x0[x] = x0;
+            m_a[x] = 1.0f - fx;
+            m_b[x] = fx;
+            lastX0 = std::max(lastX0, x0);
+        }
+        // Offsets 3*x0 .. 3*x0 + 5 are read; the four-lane load at 3*x0 + 3 reaches one further.
+        m_length = 3 * lastX0 + 6;
+        m_padded = (m_length + 1 + 3) / 4 * 4;
+        m_pixelBytes = 3 * m_w;
+    }
+
+    void prepare(Scratch& s) const {
+        s.rowA.assign(m_padded, 0.0f);
+        s.rowB.assign(m_padded, 0.0f);
+        s.vertical.assign(m_padded, 0.0f);
+        if (m_r != 0.0f)
+            s.factors.assign(static_cast<std::size_t>(m_s.width) * 3 + 1, 1.0f);
+    }
+
+    // Result row Y; on a failing channel stores its draw within the row and returns false.
+    bool row(int Y, Scratch& s, const RandomSequence& start, const RasterView& dest, int& failedDraw) const {
+        const float sy = m_ky * static_cast<float>(Y);
+        const int y0 = static_cast<int>(sy);
+        const float fy = sy - static_cast<float>(y0);
+        const float* v = columnValues(s, y0, fy);
+
+        const int destRow = m_s.height - 1 - Y;
+        const bool visible = !dest.empty() && destRow < dest.height;
+        std::uint32_t* out = visible ? dest.row(destRow) : nullptr;
+        const int writeCols = visible ? std::min(m_s.width, dest.width) : 0;
+
+        const float* f = nullptr;
+        if (m_r != 0.0f) {
+            RandomSequence rowStart = start;
+            rowStart.skip(static_cast<std::uint64_t>(Y) * 3 * static_cast<std::uint64_t>(m_s.width));
+            drawFactors(rowStart, m_r, s.factors.data(), m_s.width * 3);
+            f = s.factors.data();
+        }
+        for (int x = 0; x < m_s.width; ++x) {
+            const float* p = v + 3 * static_cast<std::ptrdiff_t>(m_x0[x]);
+            Floats4 value = splat4(m_a[x]) * load4(p) + load4(p + 3) * splat4(m_b[x]);
+            if (f)
+                value = value * load4(f + 3 * x);
+            const Ints4 ch = roundToInts(value);
+            const int failed = negativeLanes(ch) & 7;
+            if (failed) {
+                failedDraw = 3 * x + (failed & 1 ? 0 : (failed & 2 ? 1 : 2));
+                return false;
+            }
+            if (x < writeCols)
+                out[x] = packPixel(ch);
+        }
+        return true;
+    }
+
+private:
+    // c per byte offset of the row pair (y0, y0 + 1) with weight fy: the percent applied to
+    // each of the two bytes, the vertical weighting, each divided by 100, summed.
+    const float* columnValues(Scratch& s, int y0, float fy) const {
+        const int y1 = y0 + 1;
+        if (s.dibA != y0) {
+            if (s.dibB == y0) {
+                std::swap(s.rowA, s.rowB);
+                std::swap(s.dibA, s.dibB);
+            } else {
+                fillRow(y0, s.rowA.data());
+                s.dibA = y0;
+            }
+        }
+        if (s.dibB != y1) {
+            fillRow(y1, s.rowB.data());
+            s.dibB = y1;
+        }
+        const Floats4 wa = splat4(1.0f - fy), wb = splat4(fy), hundred = splat4(100.0f);
+        const float* pa = s.rowA.data();
+        const float* pb = s.rowB.data();
+        float* pv = s.vertical.data();
+        for (int i = 0; i < m_padded; i += 4)
+            store4(pv + i, (load4(pa + i) * wa) / hundred + (load4(pb + i) * wb) / hundred);
+        return pv;
+    }
+
+    // P*byte for the offsets 0..length-1 from the start of bitmap row j, zero beyond.
+    void fillRow(int j, float* out) const {
+        int direct = 0;
+        if (j >= 0 && j < m_h) {
+            direct = std::min(m_length, m_pixelBytes);
+            const std::uint32_t* src = m_source.row(m_h - 1 - j);
+            const Floats4 percent = lanes4(m_percent[0], m_percent[1], m_percent[2], 0.0f);
+            for (int x = 0; x < direct / 3; ++x)
+                store4(out + 3 * x, toFloats(pixelChannels(src[x])) * percent);
+        }
+        const std::int64_t rowStart = static_cast<std::int64_t>(j) * m_stride;
+        for (int o = direct; o < m_padded; ++o)
+            out[o] = o < m_length
+                         ? static_cast<float>(m_percent[o % 3]) * static_cast<float>(byteAt(rowStart + o))
+                         : 0.0f;
+    }
+
+    // One byte of the whole bitmap buffer by its linear offset; 0 outside it and in padding.
+    int byteAt(std::int64_t offset) const {
+        if (offset < 0 || offset >= static_cast<std::int64_t>(m_stride) * m_h)
+            return 0;
+        const int j = static_cast<int>(offset / m_stride);
+        const int inRow = static_cast<int>(offset % m_stride);
+        if (inRow >= m_pixelBytes)
+            return 0;
+        const std::uint32_t px = m_source.row(m_h - 1 - j)[inRow / 3];
+        return static_cast<int>((px >> (8 * (inRow % 3))) & 0xFF);
+    }
+
+    ConstRasterView m_source;
+    ResampleSettings m_s;
+    int m_w, m_h;
+    std::int32_t m_stride;
+    std::array<float, 3> m_percent; // blue, green, red: byte order within a pixel
+    float m_r;
+    float m_kx = 0, m_ky = 0;
+    std::vector<int> m_x0;
+    std::vector<float> m_a, m_b;
+    int m_length = 0, m_padded = 0, m_pixelBytes = 0;
+};
+
+} // namespace
+
+std::optional<std::int32_t> DibRowStride(std::int32_t width) {
+    const std::int64_t bytes = 3 * static_cast<std::int64_t>(width) + 3;
+    if (bytes > std::numeric_limits<std::int32_t>::max() || bytes < std::numeric_limits<std::int32_t>::min())
+        return std::nullopt;
+    return static_cast<std::int32_t>(bytes & ~std::int64_t{3});
+}
+
+bool resampleByDib(const ConstRasterView& source, const RasterView& dest, const ResampleSettings& settings,
+                   RandomSequence& random, int threads, const std::function<void(int)>& progress) {
+    if (settings.width < 1 || settings.height < 1 || source.empty())
+        return false;
+    const std::optional<std::int32_t> stride = DibRowStride(source.width);
+    if (!stride)
+        return false;
+    const DibRun run(source, settings, *stride);
+    const int hd = settings.height;
+    const RandomSequence start = random;
+    std::vector<Scratch> scratch(static_cast<std::size_t>(std::max(1, threads)));
+    std::vector<int> failedDraw(static_cast<std::size_t>(hd), 0);
+
+    const int failedRow = runRows(
+        hd, threads,
+        [&](int row, int worker) {
+            Scratch& s = scratch[static_cast<std::size_t>(worker)];
+            if (s.rowA.empty())
+                run.prepare(s);
+            return run.row(row, s, start, dest, failedDraw[static_cast<std::size_t>(row)]);
+        },
+        [&](int row) {
+            if (progress)
+                progress(hd == 1 ? 100 : static_cast<int>(100LL * row / (hd - 1)));
+        });
+
+    const std::uint64_t perRow = 3ULL * static_cast<std::uint64_t>(settings.width);
+    random = start;
+    if (failedRow < hd) {
+        random.skip(perRow * static_cast<std::uint64_t>(failedRow) +
+                    static_cast<std::uint64_t>(failedDraw[static_cast<std::size_t>(failedRow)]) + 1);
+        return false;
+    }
+    random.skip(perRow * static_cast<std::uint64_t>(hd));
+    return true;
+}
+
+} // namespace tesmaro::resize

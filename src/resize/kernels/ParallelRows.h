@@ -1,0 +1,27 @@
+#pragma once
+// Splits row-by-row pixel work across threads while keeping the visible order of one thread:
+// rows are handed out in increasing order, and the caller's progress callback runs on the
+// calling thread, row by row in increasing order, as soon as a row and all rows before it are done.
+
+#include <functional>
+
+namespace tesmaro::resize {
+
+// The number of threads the resize commands use: the machine's hardware threads unless set.
+int resizeThreadCount();
+// 0 returns to the machine's count; the benchmark sets 1 to time one thread.
+void setResizeThreadCount(int threads);
+
+// Work for one row on one of the threads (worker is 0..threads-1, the calling thread is 0, so
+// per-worker scratch can be indexed by it). Returns false when the row failed.
+using RowWork = std::function<bool(int row, int worker)>;
+using RowProgress = std::function<void(int row)>;
+
+// Runs work for rows 0..count-1 on up to threads threads, the calling thread included; with
+// one thread the rows run in order on the calling thread. progress (may be empty) is called for
+// every row before the first failed row, in order. Rows after the first failure may be skipped.
+// Returns the first failed row, or count when none failed. An exception thrown by work is
+// rethrown here after every thread has stopped.
+int runRows(int count, int threads, const RowWork& work, const RowProgress& progress);
+
+} // namespace tesmaro::resize

@@ -1,0 +1,253 @@
+#include "resize/kernels/PixelAccessResampler.h"
+
+#include "resize/kernels/Lanes.h"
+#include "resize/kernels/ParallelRows.h"
+#include "resize/kernels/RandomFactors.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <vector>
+
+namespace tesmaro::resize {
+namespace {
+
+// Below this |r| no random step can leave the 32-bit range (|channel| <= 83558 and
+// |factor| <= 1 + 3|r|/100), so every pixel takes exactly three draws and rows can start
+// from a sequence skipped ahead. Above it the rows run in order on one thread.
+constexpr float kSafeRandomPercent = 1.0e5f;
+constexpr int kMaxChannel = 32767;
+
+// Four floats per plane column: blue, green, red, 0.
+constexpr int kLanes = 4;
+
+struct Columns {
+    std::vector<int> x0;
+    std::vector<float> a; // 1 - fx
+    std::vector<float> b; // fx
+};
+
+struct Scratch {
+    std::vector<float> rowA, rowB, vertical, factors;
+    int planeA = -1, planeB = -1;
+};
+
+class PixelAccessRun {
+public:
+    PixelAccessRun(const ConstRasterView& source, const RasterView& dest, const ResampleSettings& s)
+        : m_source(source), m_dest(dest), m_s(s), m_ws(source.empty() ? 0 : source.width),
+          m_hs(source.empty() ? 0 : source.height), m_r(s.randomPercent) {
+        const std::array<int, 3> percent{s.bluePercent, s.greenPercent, s.redPercent};
+        m_identity = s.bluePercent == 100 && s.greenPercent == 100 && s.redPercent == 100;
+        for (int c = 0; c < 3; ++c)
+            for (int v = 0; v < 256; ++v)
+                m_lut[c][v] = static_cast<float>(std::nearbyint(percent[c] * v / 100.0));
+        m_kx = static_cast<float>(static_cast<double>(m_ws) / s.width);
+        m_ky = static_cast<float>(static_cast<double>(m_hs) / s.height);
+        m_cols.x0.resize(s.width);
+        m_cols.a.resize(s.width);
+        m_cols.b.resize(s.width);
+        for (int k = 0; k < s.width; ++k) {
+            const float sx = m_kx * static_cast<float>(k + 1);
+            const int x0 = static_cast<int>(sx);
+            const float fx = sx - static_cast<float>(x0);
+            m_cols.x0[k] = x0;
+            m_cols.a[k] = 1.0f - fx;
+            m_cols.b[k] = fx;
+        }
+        m_writeCols = std::min(s.width, dest.empty() ? 0 : dest.width);
+    }
+
+    bool fastRandom() const { return std::fabs(m_r) <= kSafeRandomPercent; }
+
+    void prepare(Scratch& s) const {
+        const std::size_t n = static_cast<std::size_t>(m_ws + 2) * kLanes;
+        s.rowA.assign(n, 0.0f);
+        s.rowB.assign(n, 0.0f);
+        s.vertical.assign(n, 0.0f);
+        if (m_r != 0.0f)
+            s.factors.assign(static_cast<std::size_t>(m_s.width) * 3 + 1, 1.0f);
+    }
+
+    // Result row Y (1-based). With sequential set, draws come from it one by one (the exact
+    // path); otherwise from the start of the run skipped ahead to the row's first draw.
+    void row(int Y, Scratch& s, const RandomSequence& start, RandomSequence* sequential) const {
+        const float sy = m_ky * static_cast<float>(Y);
+        const int y0 = static_cast<int>(sy);
+        const float fy = sy - static_cast<float>(y0);
+        const float* v = planeRows(s, y0, fy);
+
+        std::uint32_t* out = (Y - 1 < (m_dest.empty() ? 0 : m_dest.height)) ? m_dest.row(Y - 1) : nullptr;
+        if (sequential) {
+            exactRow(v, out, *sequential);
+            return;
+        }
+        if (!out)
+            return;
+        if (m_r != 0.0f) {
+            RandomSequence rowStart = start;
+            rowStart.skip(static_cast<std::uint64_t>(Y - 1) * 3 * static_cast<std::uint64_t>(m_s.width));
+            drawFactors(rowStart, m_r, s.factors.data(), m_writeCols * 3);
+        }
+        const int* x0 = m_cols.x0.data();
+        const float* a = m_cols.a.data();
+        const float* b = m_cols.b.data();
+        if (m_r == 0.0f) {
+            for (int k = 0; k < m_writeCols; ++k) {
+                const float* p = v + static_cast<std::ptrdiff_t>(x0[k]) * kLanes;
+                const Ints4 ch = roundToInts(splat4(a[k]) * load4(p) + splat4(b[k]) * load4(p + kLanes));
+                if (((negativeLanes(ch) | lanesAbove(ch, kMaxChannel)) & 7) == 0)
+                    out[k] = packPixel(ch);
+            }
+        } else {
+            const float* f = s.factors.data();
+            for (int k = 0; k < m_writeCols; ++k) {
+                const float* p = v + static_cast<std::ptrdiff_t>(x0[k]) * kLanes;
+                const Ints4 bilinear =
+                    roundToInts(splat4(a[k]) * load4(p) + splat4(b[k]) * load4(p + kLanes));
+                const Ints4 ch = roundToInts(toFloats(bilinear) * load4(f + 3 * k));
+                if (((negativeLanes(ch) | lanesAbove(ch, kMaxChannel)) & 7) == 0)
+                    out[k] = packPixel(ch);
+            }
+        }
+    }
+
+private:
+    // The column values of the vertical pass for plane rows y0 and y0 + 1 with weight fy.
+    const float* planeRows(Scratch& s, int y0, float fy) const {
+        const int y1 = y0 + 1;
+        if (s.planeA != y0) {
+            if (s.planeB == y0) {
+                std::swap(s.rowA, s.rowB);
+                std::swap(s.planeA, s.planeB);
+            } else {
+                fillPlaneRow(y0, s.rowA.data());
+                s.planeA = y0;
+            }
+        }
+        // With fy = 0 the pass gives row y0 itself: 1*p + 0*q is p exactly.
+        if (fy == 0.0f)
+            return s.rowA.data();
+        if (s.planeB != y1) {
+            fillPlaneRow(y1, s.rowB.data());
+            s.planeB = y1;
+        }
+        const Floats4 wa = splat4(1.0f - fy), wb = splat4(fy);
+        const std::size_t n = s.vertical.size();
+        const float* pa = s.rowA.data();
+        const float* pb = s.rowB.data();
+        float* pv = s.vertical.data();
+        for (std::size_t i = 0; i < n; i += kLanes)
+            store4(pv + i, wa * load4(pa + i) + wb * load4(pb + i));
+        return pv;
+    }
+
+    // Plane row p (0..Hs+1) with its margin columns, corrected by the percents.
+    void fillPlaneRow(int p, float* out) const {
+        const std::ptrdiff_t end = static_cast<std::ptrdiff_t>(m_ws + 2) * kLanes;
+        if (p < 1 || p > m_hs) {
+            std::fill(out, out + end, 0.0f);
+            return;
+        }
+        std::fill(out, out + kLanes, 0.0f);
+        std::fill(out + end - kLanes, out + end, 0.0f);
+        const std::uint32_t* src = m_source.row(p - 1);
+        float* dst = out + kLanes;
+        if (m_identity) {
+            for (int x = 0; x < m_ws; ++x)
+                store4(dst + x * kLanes, toFloats(pixelChannels(src[x])));
+        } else {
+            for (int x = 0; x < m_ws; ++x) {
+                const std::uint32_t px = src[x];
+                dst[x * kLanes] = m_lut[0][px & 0xFF];
+                dst[x * kLanes + 1] = m_lut[1][(px >> 8) & 0xFF];
+                dst[x * kLanes + 2] = m_lut[2][(px >> 16) & 0xFF];
+                dst[x * kLanes + 3] = 0.0f;
+            }
+        }
+    }
+
+    // The definition step by step, for r so large that a random step can fail a pixel.
+    void exactRow(const float* v, std::uint32_t* out, RandomSequence& random) const {
+        for (int k = 0; k < m_s.width; ++k) {
+            const float* p = v + static_cast<std::ptrdiff_t>(m_cols.x0[k]) * kLanes;
+            std::array<std::int32_t, 3> ch{};
+            for (int c = 0; c < 3; ++c)
+                ch[c] = static_cast<std::int32_t>(
+                    std::nearbyint(m_cols.a[k] * p[c] + m_cols.b[k] * p[kLanes + c]));
+            bool ok = true;
+            for (int c = 0; c < 3 && ok; ++c) {
+                const float t = randomFactor(m_r, random.next()) * static_cast<float>(ch[c]);
+                ok = t >= -2147483648.0f && t < 2147483648.0f;
+                if (ok)
+                    ch[c] = static_cast<std::int32_t>(std::nearbyint(t));
+            }
+            for (int c = 0; c < 3 && ok; ++c)
+                ok = ch[c] >= 0 && ch[c] <= kMaxChannel;
+            if (ok && out && k < m_writeCols)
+                out[k] = 0xFF000000u | static_cast<std::uint32_t>(std::min(ch[2], 255)) << 16 |
+                         static_cast<std::uint32_t>(std::min(ch[1], 255)) << 8 |
+                         static_cast<std::uint32_t>(std::min(ch[0], 255));
+        }
+    }
+
+    ConstRasterView m_source;
+    RasterView m_dest;
+    ResampleSettings m_s;
+    int m_ws, m_hs;
+    float m_r;
+    bool m_identity = false;
+    float m_lut[3][256];
+    float m_kx = 0, m_ky = 0;
+    Columns m_cols;
+    int m_writeCols = 0;
+};
+
+} // namespace
+
+bool resampleByPixelAccess(const ConstRasterView& source, const RasterView& dest,
+                           const ResampleSettings& settings, RandomSequence& random, int threads,
+                           const std::function<void(int)>& progress) {
+    if (settings.width < 1 || settings.height < 1)
+        return false;
+    const PixelAccessRun run(source, dest, settings);
+    const int hs = source.empty() ? 0 : source.height;
+    if (progress)
+        for (int y = 1; y <= hs; ++y)
+            progress(static_cast<int>(30LL * y / hs));
+
+    const int hd = settings.height;
+    auto rowProgress = [&](int row) {
+        if (progress)
+            progress(static_cast<int>(30 + 70LL * (row + 1) / hd));
+    };
+    const RandomSequence start = random;
+    if (!run.fastRandom()) {
+        Scratch scratch;
+        run.prepare(scratch);
+        runRows(
+            hd, 1,
+            [&](int row, int) {
+                run.row(row + 1, scratch, start, &random);
+                return true;
+            },
+            rowProgress);
+        return true;
+    }
+    std::vector<Scratch> scratch(static_cast<std::size_t>(std::max(1, threads)));
+    runRows(
+        hd, threads,
+        [&](int row, int worker) {
+            Scratch& s = scratch[static_cast<std::size_t>(worker)];
+            if (s.rowA.empty())
+                run.prepare(s);
+            run.row(row + 1, s, start, nullptr);
+            return true;
+        },
+        rowProgress);
+    random = start;
+    random.skip(3ULL * static_cast<std::uint64_t>(settings.width) * static_cast<std::uint64_t>(hd));
+    return true;
+}
+
+} // namespace tesmaro::resize

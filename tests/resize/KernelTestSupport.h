@@ -1,0 +1,44 @@
+#pragma once
+// Shared helpers of the kernel tests: views over reference pictures, settings conversion and
+// the pixel comparison that names the first difference.
+
+#include "ResizeReference.h"
+#include "core/Raster.h"
+#include "resize/kernels/ResampleSettings.h"
+
+#include <gtest/gtest.h>
+
+namespace tesmaro::testing {
+
+inline ConstRasterView viewOf(const Picture& p) {
+    return {p.pixels.data(), p.width, p.height, p.width};
+}
+inline RasterView viewOf(Picture& p) {
+    return {p.pixels.data(), p.width, p.height, p.width};
+}
+
+inline resize::ResampleSettings kernelSettings(const ReferenceSettings& s) {
+    resize::ResampleSettings k;
+    k.width = s.width;
+    k.height = s.height;
+    k.randomPercent = s.r;
+    k.redPercent = s.red;
+    k.greenPercent = s.green;
+    k.bluePercent = s.blue;
+    return k;
+}
+
+inline ::testing::AssertionResult samePicture(const Picture& expected, const Picture& actual) {
+    if (expected.width != actual.width || expected.height != actual.height)
+        return ::testing::AssertionFailure() << "expected size " << expected.width << "x" << expected.height
+                                             << ", got " << actual.width << "x" << actual.height;
+    for (int y = 0; y < expected.height; ++y)
+        for (int x = 0; x < expected.width; ++x)
+            if ((expected.at(x, y) & 0xFFFFFFu) != (actual.at(x, y) & 0xFFFFFFu))
+                return ::testing::AssertionFailure()
+                       << "expected " << hexColour(expected.at(x, y)) << " at (" << x << ", " << y
+                       << "), got " << hexColour(actual.at(x, y));
+    return ::testing::AssertionSuccess();
+}
+
+} // namespace tesmaro::testing
