@@ -78,6 +78,10 @@ bool Canvas::reallocate(int width, int height, bool keepContent) {
         }
     }
     m_raster = next;
+    // Kept apart from the raster, which is null while either side is 0: a canvas 0 wide keeps
+    // its height for when it gets a width again.
+    m_width = width;
+    m_height = height;
     resize(width, height);
     update();
     return true;
@@ -101,15 +105,8 @@ bool Canvas::setPicture(const QImage& picture) {
         if (pic.isNull())
             return false;
     }
-    if (m_autoSize && !pic.isNull()) {
-        if (pic.width() > kMaxSide || pic.height() > kMaxSide)
-            return false;
-        QImage saved = m_raster;
-        if (!reallocate(pic.width(), pic.height(), false)) {
-            m_raster = saved;
-            return false;
-        }
-    }
+    if (m_autoSize && !pic.isNull() && !reallocate(pic.width(), pic.height(), false))
+        return false;
     m_picture = pic;
     drawBackground();
     update();
@@ -121,10 +118,12 @@ void Canvas::cls() {
     update();
 }
 
-void Canvas::refresh() { update(); }
+void Canvas::refresh() {
+    update();
+}
 
 bool Canvas::setCanvasSize(int width, int height) {
-    if (width == canvasWidth() && height == canvasHeight() && !(width > 0 && height > 0 && m_raster.isNull()))
+    if (width == m_width && height == m_height)
         return true;
     return reallocate(width, height, true);
 }

@@ -26,7 +26,8 @@ public:
 
     Canvas(QWidget* parent, int width, int height, std::int32_t backColour);
 
-    // Image: the background picture plus everything drawn, at the canvas size (Format_RGB32).
+    // Image: the background picture plus everything drawn, at the canvas size (Format_RGB32);
+    // a null image while the canvas is 0 wide or high.
     const QImage& image() const { return m_raster; }
     // Writable view of the raster for pixel kernels; call refresh() afterwards.
     RasterView view();
@@ -44,8 +45,8 @@ public:
     void cls();
     void refresh();
 
-    int canvasWidth() const { return m_raster.width(); }
-    int canvasHeight() const { return m_raster.height(); }
+    int canvasWidth() const { return m_width; }
+    int canvasHeight() const { return m_height; }
     // Width/Height set: the raster keeps its content at the top-left, new area in back colour.
     // Returns false, changing nothing, for a negative size, a side above kMaxSide, or no memory.
     bool setCanvasSize(int width, int height);
@@ -105,8 +106,10 @@ private:
     bool reallocate(int width, int height, bool keepContent);
     void drawBackground();
 
-    QImage m_raster;
+    QImage m_raster; // null while a side is 0
     QImage m_picture;
+    int m_width = 0;
+    int m_height = 0;
     bool m_autoSize = true;
     std::int32_t m_backColour = 0xFFFFFF;
     std::int32_t m_foreColour = 0;

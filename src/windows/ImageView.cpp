@@ -24,6 +24,13 @@ bool ImageView::setPicture(const QImage& picture) {
     return true;
 }
 
+void ImageView::setStretch(bool on) {
+    m_stretch = on;
+    if (!on && !m_picture.isNull())
+        resize(m_picture.size());
+    update();
+}
+
 bool ImageView::setViewSize(int width, int height) {
     if (width < 0 || height < 0 || width > kMaxSide || height > kMaxSide)
         return false;

@@ -18,7 +18,8 @@ public:
     // take the picture's size (Stretch off and a side above 32767).
     bool setPicture(const QImage& picture);
     bool stretch() const { return m_stretch; }
-    void setStretch(bool on) { m_stretch = on; update(); }
+    // Turning Stretch off gives the view its picture's size (if it has a picture).
+    void setStretch(bool on);
     int viewWidth() const { return width(); }
     int viewHeight() const { return height(); }
     // Returns false for a negative size or a side above 32767.

@@ -11,6 +11,11 @@ namespace tesmaro {
 namespace {
 constexpr int kBorder = 2; // the viewport's sunken single border
 constexpr int kScrollStep = 100;
+constexpr int kMaxScroll = 32767; // scroll values are 16-bit
+constexpr int kDesignVbarFromRight = 32;
+constexpr int kDesignVbarLength = 201;
+constexpr int kDesignHbarFromBottom = 30;
+constexpr int kDesignHbarLength = 369;
 } // namespace
 
 PicBox::PicBox(QWidget* parent) : QFrame(parent), m_inner(new QWidget(this)) {
@@ -21,12 +26,20 @@ PicBox::PicBox(QWidget* parent) : QFrame(parent), m_inner(new QWidget(this)) {
     m_inner->move(kBorder, kBorder);
 }
 
-int PicBox::scaleWidth() const { return std::max(0, width() - 2 * kBorder); }
-int PicBox::scaleHeight() const { return std::max(0, height() - 2 * kBorder); }
+int PicBox::scaleWidth() const {
+    return std::max(0, width() - 2 * kBorder);
+}
+int PicBox::scaleHeight() const {
+    return std::max(0, height() - 2 * kBorder);
+}
+
+void PicBox::fitInner() {
+    m_inner->setGeometry(kBorder, kBorder, scaleWidth(), scaleHeight());
+}
 
 void PicBox::resizeEvent(QResizeEvent* event) {
     QFrame::resizeEvent(event);
-    m_inner->setGeometry(kBorder, kBorder, scaleWidth(), scaleHeight());
+    fitInner();
 }
 
 PictureWindow::PictureWindow(const PictureWindowDesign& design) : QWidget(nullptr), m_design(design) {
@@ -54,25 +67,32 @@ PictureWindow::PictureWindow(const PictureWindowDesign& design) : QWidget(nullpt
         bar->setPageStep(kScrollStep);
         bar->setValue(0);
     }
-    // Design positions; the layout moves the bars against the far edges.
+    // Design geometry, kept until the layout first runs when the window is shown (frmMCopy1,
+    // never shown, keeps it). frmPicture1's bars stand at (360, 24), 201 long, and (0, 496),
+    // 369 long; the others take the same distances from their own client edges.
     const int clientW = design.client.width(), clientH = design.client.height();
-    vsbScroll->setGeometry(clientW - 32, design.vbarTop, kBarThickness, 201);
-    hsbScroll->setGeometry(design.hbarLeft, clientH - 30, 369, kBarThickness);
+    picBox->setGeometry(0, 0, clientW, clientH);
+    picBox->fitInner();
+    vsbScroll->setGeometry(clientW - kDesignVbarFromRight, design.vbarTop, kBarThickness, kDesignVbarLength);
+    hsbScroll->setGeometry(design.hbarLeft, clientH - kDesignHbarFromBottom, kDesignHbarLength,
+                           kBarThickness);
     // The bars lie over the picture: horizontal on top, then vertical, then the canvas.
     picMain->lower();
     hsbScroll->raise();
 
     // Scroll and Change alike: the canvas follows the thumb live.
-    connect(vsbScroll, &QScrollBar::valueChanged, picMain, [this](int v) { picMain->move(picMain->x(), -v); });
-    connect(hsbScroll, &QScrollBar::valueChanged, picMain, [this](int v) { picMain->move(-v, picMain->y()); });
+    connect(vsbScroll, &QScrollBar::valueChanged, picMain,
+            [this](int v) { picMain->move(picMain->x(), -v); });
+    connect(hsbScroll, &QScrollBar::valueChanged, picMain,
+            [this](int v) { picMain->move(-v, picMain->y()); });
 
     setGeometry(design.client);
-    layoutControls();
 }
 
 void PictureWindow::layoutControls() {
     const int clientW = width(), clientH = height();
     picBox->setGeometry(0, 0, clientW, clientH);
+    picBox->fitInner();
     const int viewW = picBox->scaleWidth(), viewH = picBox->scaleHeight();
     vsbScroll->move(viewW - vsbScroll->width(), vsbScroll->y());
     const int vLength = clientH - m_design.barShortening;
@@ -85,7 +105,8 @@ void PictureWindow::layoutControls() {
 }
 
 bool PictureWindow::setScrollMax(int height, int width) {
-    if (height < -32768 || height > 32767 || width < -32768 || width > 32767)
+    // A negative maximum would drag the minimum below 0 with it.
+    if (height < 0 || height > kMaxScroll || width < 0 || width > kMaxScroll)
         return false;
     // QScrollBar lowers the value to a smaller maximum itself, emitting valueChanged.
     vsbScroll->setMaximum(height);

@@ -23,6 +23,8 @@ class PicBox : public QFrame {
 public:
     explicit PicBox(QWidget* parent);
     QWidget* inner() const { return m_inner; }
+    // Fits the inner widget to the current size at once (a hidden box gets no resize event).
+    void fitInner();
     int scaleWidth() const;
     int scaleHeight() const;
 
@@ -36,8 +38,8 @@ private:
 struct PictureWindowDesign {
     QString objectName;
     QString caption;
-    QRect client;            // client area on the screen, pixels
-    bool whiteViewport;      // picBox background white rather than the system default
+    QRect client;       // client area on the screen, pixels
+    bool whiteViewport; // picBox background white rather than the system default
     int canvasWidth;
     int canvasHeight;
     std::int32_t canvasBack; // packed colour
@@ -58,12 +60,13 @@ public:
     QScrollBar* vsbScroll;
     QScrollBar* hsbScroll;
 
-    // Sets both scroll maxima (the picture's height and width); a value above 32767 is refused
-    // (returns false, nothing changed). The value drops to a smaller new maximum.
+    // Sets both scroll maxima (the picture's height and width); the minimum stays 0. A value
+    // outside 0..32767 is refused (returns false, nothing changed). A value above a smaller new
+    // maximum drops to it, and the canvas moves with it.
     bool setScrollMax(int height, int width);
     const PictureWindowDesign& design() const { return m_design; }
 
-    // The layout rule; runs on every resize.
+    // The layout rule; runs on every resize, the first one when the window is first shown.
     void layoutControls();
 
 protected:

@@ -14,10 +14,11 @@ constexpr std::int32_t kHighlightText = 0xFFFFFF;
 std::array<QPointer<QWidget>, 7> g_windows;
 std::function<void(Id, QWidget*)> g_hook;
 
-bool alive(const QPointer<QWidget>& w) { return w && !w->property("unloaded").toBool(); }
+bool alive(const QPointer<QWidget>& w) {
+    return w && !w->property("unloaded").toBool();
+}
 
-template <typename W, typename Design>
-W* get(Id id, Design (*design)(Id)) {
+template <typename W, typename Design> W* get(Id id, Design (*design)(Id)) {
     auto& slot = g_windows[static_cast<std::size_t>(id)];
     if (!alive(slot)) {
         slot = new W(design(id));
@@ -32,16 +33,22 @@ W* get(Id id, Design (*design)(Id)) {
 PictureWindowDesign pictureDesign(Id id) {
     switch (id) {
     case Id::Picture1:
-        return {"frmPicture1", "Picture - источник", QRect(4, 23, 392, 526), false, 300, 500, kWhite, 24, 0, 0};
+        return {
+            "frmPicture1", "Picture - источник", QRect(4, 23, 392, 526), false, 300, 500, kWhite, 24, 0, 0};
     case Id::Picture2:
-        return {"frmPicture2", "Picture - приемник", QRect(404, 23, 392, 527), false, 300, 500, kWhite, 24, 0, 0};
+        return {
+            "frmPicture2", "Picture - приемник", QRect(404, 23, 392, 527), false, 300, 500, kWhite, 24, 0, 0};
     case Id::Temp:
         return {"frmTemp", "Temp", QRect(-3, 23, 392, 318), true, 393, 273, kWhite, 8, 8, 0};
     case Id::MCopy1:
-        return {"frmMCopy1", "MCopy1 - источник ", QRect(4, 223, 425, 303), false, 369, 249, kHighlightText, 0, 0, 20};
+        return {
+            "frmMCopy1", "MCopy1 - источник ", QRect(4, 223, 425, 303), false, 369, 249, kHighlightText, 0, 0,
+            20};
     case Id::MCopy2:
     default:
-        return {"frmMCopy2", "MCopy2 - приемник", QRect(4, 23, 425, 518), false, 289, 249, kHighlightText, 0, 0, 20};
+        return {
+            "frmMCopy2", "MCopy2 - приемник", QRect(4, 23, 425, 518), false, 289, 249, kHighlightText, 0, 0,
+            20};
     }
 }
 
@@ -51,17 +58,35 @@ ImageWindowDesign imageDesign(Id id) {
     return {"frmImage1", "Image - источник", QRect(4, 23, 392, 529), 390, 525};
 }
 
-ImageWindow* frmImage1() { return get<ImageWindow>(Id::Image1, imageDesign); }
-ImageWindow* frmImage2() { return get<ImageWindow>(Id::Image2, imageDesign); }
-PictureWindow* frmPicture1() { return get<PictureWindow>(Id::Picture1, pictureDesign); }
-PictureWindow* frmPicture2() { return get<PictureWindow>(Id::Picture2, pictureDesign); }
-PictureWindow* frmTemp() { return get<PictureWindow>(Id::Temp, pictureDesign); }
-PictureWindow* frmMCopy1() { return get<PictureWindow>(Id::MCopy1, pictureDesign); }
-PictureWindow* frmMCopy2() { return get<PictureWindow>(Id::MCopy2, pictureDesign); }
+ImageWindow* frmImage1() {
+    return get<ImageWindow>(Id::Image1, imageDesign);
+}
+ImageWindow* frmImage2() {
+    return get<ImageWindow>(Id::Image2, imageDesign);
+}
+PictureWindow* frmPicture1() {
+    return get<PictureWindow>(Id::Picture1, pictureDesign);
+}
+PictureWindow* frmPicture2() {
+    return get<PictureWindow>(Id::Picture2, pictureDesign);
+}
+PictureWindow* frmTemp() {
+    return get<PictureWindow>(Id::Temp, pictureDesign);
+}
+PictureWindow* frmMCopy1() {
+    return get<PictureWindow>(Id::MCopy1, pictureDesign);
+}
+PictureWindow* frmMCopy2() {
+    return get<PictureWindow>(Id::MCopy2, pictureDesign);
+}
 
-void setCreationHook(std::function<void(Id, QWidget*)> hook) { g_hook = std::move(hook); }
+void setCreationHook(std::function<void(Id, QWidget*)> hook) {
+    g_hook = std::move(hook);
+}
 
-bool exists(Id id) { return alive(g_windows[static_cast<std::size_t>(id)]); }
+bool exists(Id id) {
+    return alive(g_windows[static_cast<std::size_t>(id)]);
+}
 
 void unload(Id id) {
     auto& slot = g_windows[static_cast<std::size_t>(id)];
