@@ -7,7 +7,9 @@ namespace tesmaro {
 
 namespace {
 QPointer<AboutWindow> g_about;
-int px(int twips) { return qRound(twips / 15.0); }
+int px(int twips) {
+    return qRound(twips / 15.0);
+}
 } // namespace
 
 AboutWindow::AboutWindow() : QWidget(nullptr) {
@@ -20,21 +22,27 @@ AboutWindow::AboutWindow() : QWidget(nullptr) {
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Tab leaves the box for "Закрыть", as in a classic multi-line text box.
+    Text1->setTabChangesFocus(true);
     Command1 = new QPushButton("Закрыть", this);
     Command1->setObjectName("Command1");
     Command1->setGeometry(px(5040), px(3240), px(1215), px(255));
-    Label2 = new QLabel(this);
+    Label2 = new QLabel("Tesmaro5 — копирование, масштабирование и ретушь", this);
     Label2->setObjectName("Label2");
     Label2->setGeometry(px(240), px(2900), px(6135), px(255));
-    Label3 = new QLabel(this);
+    Label3 = new QLabel("Версия 5. Разработка: команда Tesmaro5", this);
     Label3->setObjectName("Label3");
     Label3->setGeometry(px(360), px(3105), px(4575), px(255));
-    Label1 = new QLabel(this);
+    Label1 = new QLabel("Описание команд - в тексте выше", this);
     Label1->setObjectName("Label1");
     Label1->setGeometry(px(720), px(3345), px(4095), px(255));
     setTabOrder(Text1, Command1);
     connect(Command1, &QPushButton::clicked, this, &QWidget::close);
-    Text1->setPlainText(buildHelpText());
+    // Each "\r\n" pair of the text is one line break in the box; convert to the box's own separator
+    // rather than rely on how the widget reads "\r".
+    QString shown = buildHelpText();
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    Text1->setPlainText(shown);
     Text1->setFocus();
 }
 
@@ -48,7 +56,9 @@ void AboutWindow::closeEvent(QCloseEvent* event) {
 
 namespace help {
 
-AboutWindow* frmAboutIfExists() { return g_about.data(); }
+AboutWindow* frmAboutIfExists() {
+    return g_about.data();
+}
 
 AboutWindow* frmAbout() {
     if (!g_about)

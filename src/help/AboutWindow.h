@@ -1,5 +1,6 @@
 #pragma once
-// frmAbout: the help text in a scrollable, editable text box and a "Закрыть" button.
+// frmAbout: the help text in a scrollable, editable text box and a "Закрыть" button. The text is built
+// when the window is created; edits live only as long as the window.
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -22,7 +23,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 };
 
-// The help text, assembled from its fragments.
+// The help text, assembled from its fragments: fifteen paragraphs, each opened by its indent of blanks
+// and closed by "\r\n\r\n" (the third by a single "\r\n"), so the text ends in "\r\n\r\n".
+// Independent of the program's state.
 QString buildHelpText();
 
 namespace help {
