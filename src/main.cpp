@@ -8,7 +8,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tesmaro5");
-    tesmaro::AppStyle::apply(app);
+    tesmaro::AppStyle::apply();
     tesmaro::installQtPlatform();
 
     // The start-up object is the main window; its construction runs Form_Load. The program

@@ -3,12 +3,11 @@
 // dialog font: 13-pixel option rows, 17-pixel buttons, frames whose first option starts
 // 13 to 16 pixels below the frame's top. AppStyle is the Fusion style with the metrics that
 // geometry needs (13-pixel indicators, 3-pixel label spacing, the frame caption on the frame
-// line), and apply() sets it with a narrow font that fits every caption and field value.
+// line, text boxes' text 2 pixels from their edge), and apply() sets it with a narrow font that fits every
+// caption and field value.
 
 #include <QFont>
 #include <QProxyStyle>
-
-class QApplication;
 
 namespace tesmaro {
 
@@ -21,9 +20,11 @@ public:
     // whatever the screen's dots per inch (the geometry is in pixels too).
     static QFont controlFont();
     // Sets the style, the font and the window icon for the whole application.
-    static void apply(QApplication& app);
+    static void apply();
 
     int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override;
+    QRect subElementRect(SubElement element, const QStyleOption* option,
+                         const QWidget* widget) const override;
     QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sc,
                          const QWidget* widget) const override;
     void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
