@@ -1,0 +1,153 @@
+#include "core/FieldNumber.h"
+#include "core/RandomSequence.h"
+#include "core/RasterOp.h"
+#include "platform/Platform.h"
+#include "resize/MulticopyProcedures.h"
+#include "resize/ResizeCommands.h"
+#include "resize/kernels/BandedStretch.h"
+#include "resize/kernels/ParallelRows.h"
+#include "shell/CommandFailure.h"
+#include "shell/FieldReader.h"
+#include "shell/MainWindow.h"
+#include "shell/Messages.h"
+#include "transfer/PictureFiles.h"
+#include "transfer/SharedProcedures.h"
+#include "windows/Windows.h"
+
+#include <cmath>
+
+namespace tesmaro::resize {
+namespace {
+
+const QString kFailureMessage = QStringLiteral("Ошибка в режиме мультикопирования");
+
+QString titlePrefix(const MulticopySettings& s, const QString& done) {
+    return QStringLiteral("Мультикопирование  ") + QString::number(s.MCopyWidth) + QStringLiteral(" * ") +
+           QString::number(s.MCopyHeight) + done;
+}
+
+// The platform's random function as the overlays call it.
+float Rnd(float argument) {
+    RandomSequence& sequence = programRandom();
+    if (argument > 0)
+        return sequence.next();
+    return static_cast<float>(sequence.state()) * (1.0f / 16777216.0f);
+}
+
+int wholePixels(float size) {
+    const double whole = std::isfinite(size) ? roundHalfEven(size) : NAN;
+    if (!(whole >= INT32_MIN && whole <= INT32_MAX))
+        throw CommandFailure("overlay size beyond the 32-bit range");
+    return static_cast<int>(whole);
+}
+
+bool checked(const QCheckBox* box) {
+    return box->checkState() != Qt::Unchecked;
+}
+
+// Mode "All  ": one stretched copy, then three overlays of slightly random sizes.
+void multicopyAll(MainWindow& w, const MulticopySettings& s, ProgressTitle& title) {
+    AppState& st = w.state;
+    Canvas* result = windows::frmMCopy2()->picMain;
+    const std::int32_t code = checked(w.Check5) ? std::int32_t{SRCCOPY} : st.RasterCode;
+    stretchInBands(result->view(), PixelRect{0, 0, s.MCopyWidth, s.MCopyHeight},
+                   windows::frmMCopy1()->picMain->constView(), PixelRect{0, 0, st.PicWidth, st.PicHeight},
+                   code, resizeThreadCount());
+    result->refresh();
+    RandomOverlay(w, s, st.MCopyWidthF, st.MCopyHeightF);
+    RandomOverlay(w, s, st.MCopyHeightF, st.MCopyWidthF);
+    RandomOverlay(w, s, st.OverlayHeight, st.OverlayWidth);
+    title.show(100);
+}
+
+void runMulticopy(MainWindow& w) {
+    MulticopySettings s;
+    s.MCopyHeight = FieldReader::int32(w.Text17);
+    s.MCopyWidth = FieldReader::int32(w.Text18);
+    s.RandomPercent = FieldReader::single(w.Text10);
+    s.RedPercent = FieldReader::int16(w.Text21);
+    s.GreenPercent = FieldReader::int16(w.Text22);
+    s.BluePercent = FieldReader::int16(w.Text23);
+    ReadRasterMode(w);
+
+    AppState& st = w.state;
+    Canvas* source = windows::frmMCopy1()->picMain;
+    const QImage temp = loadPictureFile(appFilePath(QStringLiteral("Temp.bmp")));
+    if (temp.isNull() || !source->setPicture(temp))
+        throw CommandFailure("Temp.bmp cannot be read");
+    st.PicHeight = source->canvasHeight();
+    st.PicWidth = source->canvasWidth();
+    source->refresh();
+    w.Text7->setText(QString::number(st.PicHeight));
+    w.Text8->setText(QString::number(st.PicWidth));
+
+    st.MCopyHeightF = static_cast<float>(s.MCopyHeight);
+    st.MCopyWidthF = static_cast<float>(s.MCopyWidth);
+    st.OverlayHeight = st.MCopyHeightF;
+    st.OverlayWidth = st.MCopyWidthF;
+
+    PictureWindow* resultWindow = windows::frmMCopy2();
+    Canvas* result = resultWindow->picMain;
+    if (!result->setCanvasSize(s.MCopyWidth, s.MCopyHeight) ||
+        !resultWindow->setScrollMax(s.MCopyHeight, s.MCopyWidth))
+        throw CommandFailure("result size refused");
+    ProgressTitle title = multicopyProgress(s);
+    title.show(0);
+    resultWindow->show();
+    if (checked(w.Check5)) {
+        result->cls();
+        result->clearPicture();
+    }
+    w.show();
+
+    if (w.Option28->isChecked())
+        ResampleByDib(w, source->picture(), s);
+    else if (w.Option10->isChecked())
+        ResampleByPixelAccess(w, s, title);
+    else
+        multicopyAll(w, s, title);
+
+    if (!saveBmpFile(result->image(), appFilePath(QStringLiteral("TempMC.bmp"))))
+        throw CommandFailure("TempMC.bmp cannot be written");
+}
+
+} // namespace
+
+ProgressTitle multicopyProgress(const MulticopySettings& s) {
+    return ProgressTitle(windows::frmMCopy2(), titlePrefix(s, QStringLiteral(" выполнено ")));
+}
+
+ProgressTitle dibProgress(const MulticopySettings& s) {
+    return ProgressTitle(windows::frmMCopy2(), titlePrefix(s, QStringLiteral(" выполненоно ")));
+}
+
+void RandomOverlay(MainWindow& w, const MulticopySettings& s, float& first, float& second) {
+    AppState& st = w.state;
+    const float r = s.RandomPercent;
+    float u = Rnd(first);
+    st.OverlayHeight = (1 + (r - 2 * r * u) / 50000) * st.MCopyHeightF;
+    u = Rnd(second);
+    st.OverlayWidth = (1 + (r - 2 * r * u) / 50000) * st.MCopyWidthF;
+    const int width = wholePixels(st.OverlayWidth);
+    const int height = wholePixels(st.OverlayHeight);
+    Canvas* result = windows::frmMCopy2()->picMain;
+    stretchInBands(result->view(), PixelRect{0, 0, width, height}, windows::frmMCopy1()->picMain->constView(),
+                   PixelRect{0, 0, st.PicWidth, st.PicHeight}, st.RasterCode, resizeThreadCount());
+    result->refresh();
+}
+
+void Command13_Click(MainWindow& w) {
+    w.hide();
+    platform().busy->setBusy(true);
+    try {
+        runMulticopy(w);
+        platform().busy->setBusy(false);
+        return;
+    } catch (...) {
+    }
+    showMessage(kFailureMessage);
+    platform().busy->setBusy(false);
+    w.show();
+}
+
+} // namespace tesmaro::resize

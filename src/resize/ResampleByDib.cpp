@@ -1,0 +1,44 @@
+#include "core/RandomSequence.h"
+#include "resize/MulticopyProcedures.h"
+#include "resize/kernels/BandedStretch.h"
+#include "resize/kernels/DibResampler.h"
+#include "resize/kernels/ParallelRows.h"
+#include "shell/CommandFailure.h"
+#include "shell/MainWindow.h"
+#include "windows/Windows.h"
+
+namespace tesmaro::resize {
+
+void ResampleByDib(MainWindow& w, const QImage& picture, const MulticopySettings& s) {
+    Canvas* work = windows::frmTemp()->picMain; // WorkCanvas
+    if (picture.format() != QImage::Format_RGB32 || !work->setPicture(picture) ||
+        !work->setCanvasSize(s.MCopyWidth, s.MCopyHeight) || s.MCopyWidth < 1 || s.MCopyHeight < 1)
+        throw CommandFailure("no bitmap for the result");
+
+    ResampleSettings k;
+    k.width = s.MCopyWidth;
+    k.height = s.MCopyHeight;
+    k.randomPercent = s.RandomPercent;
+    k.redPercent = s.RedPercent;
+    k.greenPercent = s.GreenPercent;
+    k.bluePercent = s.BluePercent;
+    const ConstRasterView source(reinterpret_cast<const std::uint32_t*>(picture.constBits()), picture.width(),
+                                 picture.height(), static_cast<int>(picture.bytesPerLine() / 4));
+    ProgressTitle title = dibProgress(s);
+    // The result rows go straight into the canvas, which ends with no picture and the rows drawn.
+    work->clearPicture();
+    if (!resampleByDib(source, work->view(), k, programRandom(), resizeThreadCount(),
+                       [&](int percent) { title.show(percent); })) {
+        work->setPicture(picture);
+        work->setCanvasSize(s.MCopyWidth, s.MCopyHeight);
+        throw CommandFailure("a channel fell below 0");
+    }
+    work->refresh();
+
+    Canvas* result = windows::frmMCopy2()->picMain;
+    const PixelRect whole{0, 0, s.MCopyWidth, s.MCopyHeight};
+    stretchInBands(result->view(), whole, work->constView(), whole, w.state.RasterCode, resizeThreadCount());
+    result->refresh();
+}
+
+} // namespace tesmaro::resize

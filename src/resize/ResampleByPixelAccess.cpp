@@ -1,0 +1,28 @@
+#include "core/RandomSequence.h"
+#include "resize/MulticopyProcedures.h"
+#include "resize/kernels/ParallelRows.h"
+#include "resize/kernels/PixelAccessResampler.h"
+#include "shell/CommandFailure.h"
+#include "shell/MainWindow.h"
+#include "windows/Windows.h"
+
+namespace tesmaro::resize {
+
+void ResampleByPixelAccess(MainWindow&, const MulticopySettings& s, ProgressTitle& title) {
+    Canvas* source = windows::frmMCopy1()->picMain;
+    Canvas* result = windows::frmMCopy2()->picMain;
+    ResampleSettings k;
+    k.width = s.MCopyWidth;
+    k.height = s.MCopyHeight;
+    k.randomPercent = s.RandomPercent;
+    k.redPercent = s.RedPercent;
+    k.greenPercent = s.GreenPercent;
+    k.bluePercent = s.BluePercent;
+    const bool done = resampleByPixelAccess(source->constView(), result->view(), k, programRandom(),
+                                            resizeThreadCount(), [&](int percent) { title.show(percent); });
+    result->refresh();
+    if (!done)
+        throw CommandFailure("result size below 1");
+}
+
+} // namespace tesmaro::resize

@@ -1,0 +1,75 @@
+#pragma once
+// Helpers of the command tests: pictures in and out of Temp.bmp / TempMC.bmp and canvases,
+// the recorded titles of a window, and the documented nearest-neighbour stretch written out.
+
+#include "KernelTestSupport.h"
+#include "core/RandomSequence.h"
+#include "resize/kernels/ParallelRows.h"
+#include "support/AppFixture.h"
+#include "transfer/PictureFiles.h"
+
+#include <QImage>
+#include <QObject>
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+
+namespace tesmaro::testing {
+
+inline QImage toImage(const Picture& p) {
+    QImage img(p.width, p.height, QImage::Format_RGB32);
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x)
+            img.setPixel(x, y, p.at(x, y) | 0xFF000000u);
+    return img;
+}
+
+inline Picture fromImage(const QImage& image) {
+    Picture p(image.width(), image.height());
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            p.at(x, y) = image.pixel(x, y) | 0xFF000000u;
+    return p;
+}
+
+// Every title the window takes from now on.
+inline QStringList* recordTitles(QWidget* window) {
+    auto* titles = new QStringList;
+    QObject::connect(window, &QWidget::windowTitleChanged, window,
+                     [titles](const QString& t) { *titles << t; });
+    QObject::connect(window, &QObject::destroyed, [titles] { delete titles; });
+    return titles;
+}
+
+// The documented stretch: destination (i, j) takes source (floor((2i+1)sw/(2dw)), likewise
+// for rows), combined by op with what base holds; pixels beyond base are dropped.
+inline Picture stretchOnto(Picture base, const Picture& src, int dw, int dh,
+                           const std::function<std::uint32_t(std::uint32_t, std::uint32_t)>& op) {
+    for (int j = 0; j < dh && j < base.height; ++j)
+        for (int i = 0; i < dw && i < base.width; ++i) {
+            const int sx = static_cast<int>((2LL * i + 1) * src.width / (2LL * dw));
+            const int sy = static_cast<int>((2LL * j + 1) * src.height / (2LL * dh));
+            base.at(i, j) = op(base.at(i, j), src.at(sx, sy)) | 0xFF000000u;
+        }
+    return base;
+}
+
+class CommandTest : public AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        programRandom() = RandomSequence{};
+    }
+    void TearDown() override {
+        resize::setResizeThreadCount(0);
+        AppFixture::TearDown();
+    }
+    void writeTemp(const Picture& p) { ASSERT_TRUE(saveBmpFile(toImage(p), fake->filePath("Temp.bmp"))); }
+    Picture readTempMC() {
+        const QImage img = loadPictureFile(fake->filePath("TempMC.bmp"));
+        return img.isNull() ? Picture() : fromImage(img);
+    }
+};
+
+} // namespace tesmaro::testing

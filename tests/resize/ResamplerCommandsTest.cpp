@@ -1,0 +1,167 @@
+#include "CommandTestSupport.h"
+#include "resize/ResizeCommands.h"
+
+#include <QFile>
+
+namespace tesmaro {
+namespace {
+
+using testing::Picture;
+using testing::ReferenceSettings;
+using testing::samePicture;
+
+const QString kFailure = QStringLiteral("Ошибка в режиме мультикопирования");
+
+class Resamplers : public testing::CommandTest {
+protected:
+    void setUp(const ReferenceSettings& s) {
+        main->Text17->setText(QString::number(s.height));
+        main->Text18->setText(QString::number(s.width));
+        main->Text10->setText(QString::number(s.r));
+        main->Text21->setText(QString::number(s.red));
+        main->Text22->setText(QString::number(s.green));
+        main->Text23->setText(QString::number(s.blue));
+    }
+};
+
+TEST_F(Resamplers, XyVbWritesTheDefinedPixelsOverTheClearedResult) {
+    const Picture src = testing::randomPicture(45, 31, 11);
+    writeTemp(src);
+    const ReferenceSettings s{64, 40, 5, 90, 100, 110};
+    setUp(s);
+    main->Option10->setChecked(true);
+    QStringList* titles = testing::recordTitles(windows::frmMCopy2());
+    main->Command13->click();
+    ASSERT_TRUE(fake->messages.shown.empty());
+
+    Picture expected(64, 40);
+    RandomSequence rnd;
+    std::vector<int> percents;
+    testing::referencePixelAccess(src, expected, s, rnd, percents);
+    EXPECT_TRUE(samePicture(expected, readTempMC()));
+    EXPECT_EQ(rnd.state(), programRandom().state());
+    ASSERT_FALSE(titles->isEmpty());
+    EXPECT_EQ("Мультикопирование  64 * 40 выполнено 0 процентов ", titles->first());
+    EXPECT_EQ("Мультикопирование  64 * 40 выполнено 100 процентов ", titles->last());
+    EXPECT_TRUE(titles->contains("Мультикопирование  64 * 40 выполнено 30 процентов "));
+}
+
+TEST_F(Resamplers, XyVbNegativePercentStillWritesTheFile) {
+    const Picture src = testing::randomPicture(9, 7, 12);
+    writeTemp(src);
+    const ReferenceSettings s{9, 7, 0, 100, 100, -10};
+    setUp(s);
+    main->Option10->setChecked(true);
+    main->Command13->click();
+    EXPECT_TRUE(fake->messages.shown.empty());
+    Picture expected(9, 7);
+    RandomSequence rnd;
+    std::vector<int> percents;
+    testing::referencePixelAccess(src, expected, s, rnd, percents);
+    EXPECT_TRUE(samePicture(expected, readTempMC())) << "pixels with blue stay white";
+}
+
+TEST_F(Resamplers, XyApiDrawsThroughTheScratchWindowWithTheRasterMode) {
+    const Picture src = testing::randomPicture(47, 29, 13); // 141 bytes of pixels and 3 of padding per row
+    writeTemp(src);
+    const ReferenceSettings s{70, 44, 5, 100, 120, 80};
+    setUp(s);
+    main->Option28->setChecked(true);
+    main->Option12->setChecked(true); // "Copy"
+    QStringList* titles = testing::recordTitles(windows::frmMCopy2());
+    main->Command13->click();
+    ASSERT_TRUE(fake->messages.shown.empty());
+
+    Picture expected;
+    RandomSequence rnd;
+    std::vector<int> percents;
+    ASSERT_TRUE(testing::referenceDib(src, expected, s, rnd, percents));
+    EXPECT_TRUE(samePicture(expected, readTempMC()));
+    EXPECT_EQ(rnd.state(), programRandom().state());
+    Canvas* work = windows::frmTemp()->picMain;
+    EXPECT_TRUE(samePicture(expected, testing::fromImage(work->image())));
+    EXPECT_TRUE(work->picture().isNull());
+    EXPECT_FALSE(windows::frmTemp()->isVisible());
+    ASSERT_FALSE(titles->isEmpty());
+    EXPECT_EQ("Мультикопирование  70 * 44 выполнено 0 процентов ", titles->first());
+    EXPECT_EQ("Мультикопирование  70 * 44 выполненоно 0 процентов ", titles->at(1));
+    EXPECT_EQ("Мультикопирование  70 * 44 выполненоно 100 процентов ", titles->last());
+}
+
+TEST_F(Resamplers, XyApiCombinesWithWhatTheResultHeld) {
+    const Picture first = testing::randomPicture(30, 20, 14), second = testing::randomPicture(21, 18, 15);
+    const ReferenceSettings s{26, 19, 0, 100, 100, 100};
+    setUp(s);
+    main->Option28->setChecked(true);
+    main->Option15->setChecked(true); // "Xor"
+    writeTemp(first);
+    main->Command13->click();
+    main->Check5->setChecked(false);
+    writeTemp(second);
+    main->Command13->click();
+    ASSERT_TRUE(fake->messages.shown.empty());
+
+    Picture a, b;
+    RandomSequence rnd;
+    std::vector<int> percents;
+    ASSERT_TRUE(testing::referenceDib(first, a, s, rnd, percents));
+    ASSERT_TRUE(testing::referenceDib(second, b, s, rnd, percents));
+    Picture expected(26, 19);
+    for (int y = 0; y < 19; ++y)
+        for (int x = 0; x < 26; ++x)
+            expected.at(x, y) = (0xFFFFFFu ^ a.at(x, y) ^ b.at(x, y)) | 0xFF000000u;
+    EXPECT_TRUE(samePicture(expected, readTempMC()));
+}
+
+TEST_F(Resamplers, XyApiHeightOneShows100AndFinishes) {
+    writeTemp(testing::randomPicture(12, 1, 16));
+    setUp(ReferenceSettings{15, 1, 0, 100, 100, 100});
+    main->Option28->setChecked(true);
+    main->Command13->click();
+    EXPECT_TRUE(fake->messages.shown.empty());
+    EXPECT_EQ("Мультикопирование  15 * 1 выполненоно 100 процентов ", windows::frmMCopy2()->windowTitle());
+    EXPECT_EQ(15, readTempMC().width);
+}
+
+TEST_F(Resamplers, XyApiNegativeChannelFailsWithNothingDrawn) {
+    const Picture src = testing::randomPicture(20, 12, 17);
+    writeTemp(src);
+    setUp(ReferenceSettings{30, 16, 0, -5, 100, 100});
+    main->Option28->setChecked(true);
+    main->Option12->setChecked(true);
+    main->Command13->click();
+    EXPECT_EQ(QStringList{kFailure}, fake->messages.texts());
+    EXPECT_FALSE(QFile::exists(fake->filePath("TempMC.bmp")));
+    EXPECT_TRUE(samePicture(Picture(30, 16), testing::fromImage(windows::frmMCopy2()->picMain->image())))
+        << "the cleared result keeps its white";
+    Canvas* work = windows::frmTemp()->picMain;
+    EXPECT_EQ(30, work->canvasWidth());
+    EXPECT_EQ(16, work->canvasHeight());
+    EXPECT_EQ(src.at(5, 7), testing::fromImage(work->image()).at(5, 7))
+        << "the scratch canvas holds the picture";
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_FALSE(fake->busy.busy);
+}
+
+TEST_F(Resamplers, ThreadCountDoesNotChangeTheFileOrTheSequence) {
+    const Picture src = testing::randomPicture(77, 53, 18);
+    writeTemp(src);
+    setUp(ReferenceSettings{101, 67, 5, 95, 100, 105});
+    for (QRadioButton* mode : {main->Option10, main->Option28}) {
+        mode->setChecked(true);
+        resize::setResizeThreadCount(1);
+        programRandom() = RandomSequence{};
+        main->Command13->click();
+        const Picture one = readTempMC();
+        const std::uint32_t oneState = programRandom().state();
+        resize::setResizeThreadCount(4);
+        programRandom() = RandomSequence{};
+        main->Command13->click();
+        EXPECT_TRUE(samePicture(one, readTempMC())) << mode->text().toStdString();
+        EXPECT_EQ(oneState, programRandom().state());
+    }
+    EXPECT_TRUE(fake->messages.shown.empty());
+}
+
+} // namespace
+} // namespace tesmaro
