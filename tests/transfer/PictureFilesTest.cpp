@@ -1,0 +1,337 @@
+// The real decoders and the BMP writer: every offered format opens with the right pixels,
+// lossless pictures survive a load and a save unchanged, large pictures are taken up to the
+// scroll limit and refused beyond it, files we write open in another tool, and a failed write
+// leaves the previous file whole.
+#include "TransferFixture.h"
+
+#include "transfer/PictureFiles.h"
+
+#include <QBuffer>
+#include <QDataStream>
+#include <QElapsedTimer>
+#include <QImageReader>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace tesmaro::testing {
+namespace {
+
+const QString kFixtures = QStringLiteral(TRANSFER_FIXTURES);
+
+// The fixtures' picture (see fixtures/make-fixtures.sh): 13 x 7, colour number
+// (3x + 5y) mod n, colour i = ((53i + 20) mod 256, (97i + 40) mod 256, (151i + 90) mod 256).
+QRgb fixtureColour(int i) {
+    return qRgb((53 * i + 20) % 256, (97 * i + 40) % 256, (151 * i + 90) % 256);
+}
+int fixtureIndex(int x, int y, int n) {
+    return (3 * x + 5 * y) % n;
+}
+
+QImage fixturePicture(int n) {
+    QImage img(13, 7, QImage::Format_RGB32);
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 13; ++x)
+            img.setPixel(x, y, fixtureColour(fixtureIndex(x, y, n)));
+    return img;
+}
+
+void putLe16(QByteArray& b, int v) {
+    b.append(char(v & 255));
+    b.append(char((v >> 8) & 255));
+}
+void putLe32(QByteArray& b, qint64 v) {
+    putLe16(b, int(v & 0xFFFF));
+    putLe16(b, int((v >> 16) & 0xFFFF));
+}
+
+// A 4-bit run-length BMP of the 16-colour fixture picture, written byte by byte: even rows in
+// encoded runs, odd rows in absolute mode.
+QByteArray rle4Bmp() {
+    QByteArray data;
+    for (int y = 6; y >= 0; --y) { // bottom-up
+        if (y % 2 == 0) {
+            for (int x = 0; x < 13; x += 2) {
+                const int a = fixtureIndex(x, y, 16), b = x + 1 < 13 ? fixtureIndex(x + 1, y, 16) : 0;
+                data.append(char(x + 1 < 13 ? 2 : 1));
+                data.append(char((a << 4) | b));
+            }
+        } else {
+            data.append(char(0));
+            data.append(char(13));
+            for (int x = 0; x < 13; x += 2) {
+                const int a = fixtureIndex(x, y, 16), b = x + 1 < 13 ? fixtureIndex(x + 1, y, 16) : 0;
+                data.append(char((a << 4) | b));
+            }
+            data.append(char(0)); // 7 bytes of pixels, padded to a 16-bit boundary
+        }
+        data.append(char(0));
+        data.append(char(y == 0 ? 1 : 0)); // end of line, end of bitmap
+    }
+    QByteArray palette;
+    for (int i = 0; i < 16; ++i) {
+        const QRgb c = fixtureColour(i);
+        palette.append(char(qBlue(c)));
+        palette.append(char(qGreen(c)));
+        palette.append(char(qRed(c)));
+        palette.append(char(0));
+    }
+    const int offset = 14 + 40 + palette.size();
+    QByteArray file("BM");
+    putLe32(file, offset + data.size());
+    putLe32(file, 0);
+    putLe32(file, offset);
+    putLe32(file, 40);
+    putLe32(file, 13);
+    putLe32(file, 7);
+    putLe16(file, 1);
+    putLe16(file, 4);
+    putLe32(file, 2); // BI_RLE4
+    putLe32(file, data.size());
+    putLe32(file, 2835);
+    putLe32(file, 2835);
+    putLe32(file, 16);
+    putLe32(file, 0);
+    return file + palette + data;
+}
+
+// A BMP header announcing width x height 24-bit pixels, with no pixels behind it.
+QByteArray bmpHeaderOnly(int width, int height) {
+    QByteArray file("BM");
+    putLe32(file, 54);
+    putLe32(file, 0);
+    putLe32(file, 54);
+    putLe32(file, 40);
+    putLe32(file, width);
+    putLe32(file, height);
+    putLe16(file, 1);
+    putLe16(file, 24);
+    for (int i = 0; i < 6; ++i)
+        putLe32(file, 0);
+    return file;
+}
+
+QString writeBytes(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
+    const QString path = dir.path() + "/" + name;
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    return path;
+}
+
+struct Lossless {
+    QString file;
+    int colours;
+};
+
+const std::vector<Lossless> kCommittedLossless = {
+    {"bmp1.bmp", 2},   {"bmp4.bmp", 16},    {"bmp8.bmp", 40},    {"bmp8rle.bmp", 40},
+    {"bmp32.bmp", 16}, {"picture.gif", 40}, {"picture.ico", 16},
+};
+
+TEST(PictureFiles, CommittedFixturesDecodeExactly) {
+    for (const Lossless& f : kCommittedLossless) {
+        SCOPED_TRACE(f.file.toStdString());
+        EXPECT_TRUE(samePixels(fixturePicture(f.colours), loadPictureFile(kFixtures + "/" + f.file)));
+    }
+}
+
+TEST(PictureFiles, RunLengthFourBitBmpDecodesExactly) {
+    QTemporaryDir dir;
+    const QString path = writeBytes(dir, "rle4.bmp", rle4Bmp());
+    EXPECT_TRUE(samePixels(fixturePicture(16), loadPictureFile(path)));
+}
+
+TEST(PictureFiles, FormatsQtWritesDecode) {
+    QTemporaryDir dir;
+    const QImage picture = patternPicture(29, 17);
+    for (const char* format : {"png", "bmp", "ico", "ppm", "tiff"}) {
+        SCOPED_TRACE(format);
+        const QString path = dir.path() + "/p." + format;
+        ASSERT_TRUE(picture.save(path, format));
+        EXPECT_TRUE(samePixels(picture, loadPictureFile(path)));
+    }
+    // An 8-bit indexed PNG and a 16-bit PNG.
+    const QString indexed = dir.path() + "/indexed.png";
+    ASSERT_TRUE(fixturePicture(40).convertToFormat(QImage::Format_Indexed8).save(indexed));
+    EXPECT_TRUE(samePixels(fixturePicture(40), loadPictureFile(indexed)));
+    const QString deep = dir.path() + "/deep.png";
+    ASSERT_TRUE(picture.convertToFormat(QImage::Format_RGBX64).save(deep));
+    EXPECT_TRUE(samePixels(picture, loadPictureFile(deep)));
+
+    // JPG is lossy: a flat picture with a sharp edge comes back close.
+    QImage halves = filled(32, 16, qRgb(200, 40, 40));
+    for (int y = 0; y < 16; ++y)
+        for (int x = 16; x < 32; ++x)
+            halves.setPixel(x, y, qRgb(30, 60, 220));
+    const QString jpg = dir.path() + "/p.jpg";
+    ASSERT_TRUE(halves.save(jpg, "JPG", 95));
+    const QImage decoded = loadPictureFile(jpg);
+    ASSERT_EQ(decoded.size(), halves.size());
+    for (const QPoint p : {QPoint(3, 3), QPoint(10, 12), QPoint(20, 4), QPoint(29, 13)}) {
+        const QRgb e = halves.pixel(p), a = decoded.pixel(p);
+        EXPECT_NEAR(qRed(a), qRed(e), 12) << p.x() << "," << p.y();
+        EXPECT_NEAR(qGreen(a), qGreen(e), 12) << p.x() << "," << p.y();
+        EXPECT_NEAR(qBlue(a), qBlue(e), 12) << p.x() << "," << p.y();
+    }
+}
+
+TEST(PictureFiles, FormatIsFoundByContentWhateverTheName) {
+    QTemporaryDir dir;
+    const QImage picture = patternPicture(9, 5);
+    const QString png = dir.path() + "/p.png";
+    ASSERT_TRUE(picture.save(png));
+    for (const QString name : {"named.bmp", "no-extension", "named.jpg"}) {
+        SCOPED_TRACE(name.toStdString());
+        const QString path = dir.path() + "/" + name;
+        ASSERT_TRUE(QFile::copy(png, path));
+        EXPECT_TRUE(samePixels(picture, loadPictureFile(path)));
+    }
+}
+
+TEST(PictureFiles, WhatIsNotAPictureGivesNoPicture) {
+    QTemporaryDir dir;
+    QByteArray png;
+    {
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        patternPicture(40, 40).save(&buffer, "PNG");
+    }
+    const std::vector<std::pair<QString, QByteArray>> files = {
+        {"empty.bmp", QByteArray()},
+        {"text.jpg", QByteArray("just some text\n")},
+        {"half.png", png.left(png.size() / 3)},
+        {"header-only.bmp", bmpHeaderOnly(20, 20)},
+    };
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_TRUE(loadPictureFile(writeBytes(dir, name, bytes)).isNull());
+    }
+    EXPECT_TRUE(loadPictureFile(dir.path() + "/missing.bmp").isNull());
+    EXPECT_TRUE(loadPictureFile(dir.path()).isNull()); // a folder
+}
+
+TEST(PictureFiles, OversizedPicturesAreRefusedFromTheirHeader) {
+    QTemporaryDir dir;
+    // Claims 40000 x 40000 (4.8 GB of pixels): refused without trying to allocate them.
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(loadPictureFile(writeBytes(dir, "huge.bmp", bmpHeaderOnly(40000, 40000))).isNull());
+    EXPECT_LT(clock.elapsed(), 2000);
+    const QString wide = dir.path() + "/wide.png";
+    ASSERT_TRUE(filled(kMaxPictureSide + 1, 1, qRgb(1, 2, 3)).save(wide));
+    EXPECT_TRUE(loadPictureFile(wide).isNull());
+    const QString edge = dir.path() + "/edge.png";
+    ASSERT_TRUE(filled(kMaxPictureSide, 1, qRgb(1, 2, 3)).save(edge));
+    EXPECT_EQ(loadPictureFile(edge).size(), QSize(kMaxPictureSide, 1));
+}
+
+TEST(PictureFiles, PicturesBeyondQtsDefaultAllocationLimitLoad) {
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/big.png";
+    {
+        // 8500 x 8500 at 4 bytes a pixel is about 276 MiB, twice Qt's default limit.
+        QImage big(8500, 8500, QImage::Format_RGB888);
+        ASSERT_FALSE(big.isNull());
+        big.fill(qRgb(10, 200, 30));
+        for (int x = 0; x < 8500; ++x)
+            big.setPixel(x, 8499, qRgb(250, 5, 5));
+        ASSERT_TRUE(big.save(path, "PNG", 100));
+    }
+    QImageReader::setAllocationLimit(128);
+    EXPECT_TRUE(QImageReader(path).read().isNull()) << "the default limit no longer refuses this picture";
+    const QImage loaded = loadPictureFile(path);
+    ASSERT_EQ(loaded.size(), QSize(8500, 8500));
+    EXPECT_EQ(loaded.pixel(0, 0) & 0xFFFFFF, 0x0AC81Eu);
+    EXPECT_EQ(loaded.pixel(8499, 8498) & 0xFFFFFF, 0x0AC81Eu);
+    EXPECT_EQ(loaded.pixel(4000, 8499) & 0xFFFFFF, 0xFA0505u);
+}
+
+TEST(PictureFiles, BmpWeWriteIs24BitAndOpensInImageMagick) {
+    const QString identify = QStandardPaths::findExecutable("identify");
+    if (identify.isEmpty())
+        GTEST_SKIP() << "ImageMagick's identify is not installed";
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/written.bmp";
+    const QImage picture = patternPicture(31, 9);
+    ASSERT_TRUE(saveBmpFile(picture, path));
+    const QByteArray bytes = fileBytes(path);
+    ASSERT_GE(bytes.size(), 54);
+    EXPECT_EQ(bytes.left(2), QByteArray("BM"));
+    EXPECT_EQ(int(quint8(bytes[28])), 24);
+
+    QProcess p;
+    for (const QPoint pt : {QPoint(0, 0), QPoint(30, 0), QPoint(0, 8), QPoint(17, 5)}) {
+        p.start(identify, {"-format", QString("%m %w %h %[pixel:p{%1,%2}]").arg(pt.x()).arg(pt.y()), path});
+        ASSERT_TRUE(p.waitForFinished(30000));
+        const QString out = QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+        const QRgb c = picture.pixel(pt);
+        const QString expectedRgb = QString("srgb(%1,%2,%3)").arg(qRed(c)).arg(qGreen(c)).arg(qBlue(c));
+        // ImageMagick names the plain Windows 3 layout BMP3.
+        EXPECT_TRUE(out == "BMP3 31 9 " + expectedRgb || out == "BMP 31 9 " + expectedRgb)
+            << "pixel " << pt.x() << "," << pt.y() << ": expected " << expectedRgb.toStdString() << ", got "
+            << out.toStdString();
+    }
+}
+
+// A write that fails half-way (the file-size limit cuts it off) leaves the previous file whole
+// and no temporary file behind.
+TEST(PictureFiles, FailedWriteLeavesThePreviousFileWhole) {
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/Temp.bmp";
+    ASSERT_TRUE(saveBmpFile(patternPicture(10, 10), path));
+    const QByteArray before = fileBytes(path);
+
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool saved = saveBmpFile(patternPicture(200, 200), path); // 120 KB
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(fileBytes(path), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Temp.bmp"});
+}
+
+// Lossless files through the commands: loaded into frmPicture1, Temp.bmp and a saved file hold
+// the file's pixels exactly.
+class RoundTripTest : public TransferFixture {};
+
+TEST_F(RoundTripTest, LosslessFilesLoadAndSaveUnchanged) {
+    QTemporaryDir dir;
+    std::vector<std::pair<QString, QImage>> files;
+    for (const Lossless& f : kCommittedLossless)
+        files.emplace_back(kFixtures + "/" + f.file, fixturePicture(f.colours));
+    files.emplace_back(writeBytes(dir, "rle4.bmp", rle4Bmp()), fixturePicture(16));
+    const QImage generated = patternPicture(33, 19);
+    for (const char* format : {"png", "bmp"}) {
+        const QString path = dir.path() + "/generated." + format;
+        ASSERT_TRUE(generated.save(path, format));
+        files.emplace_back(path, generated);
+    }
+    select(main->Option2);
+    for (const auto& [path, expected] : files) {
+        SCOPED_TRACE(path.toStdString());
+        chooseFile(path);
+        main->Command1->click();
+        EXPECT_TRUE(fake->messages.shown.empty());
+        EXPECT_TRUE(samePixels(expected, windows::frmPicture1()->picMain->image()));
+        EXPECT_TRUE(samePixels(expected, readTempBmp()));
+        main->Text5->setText("again");
+        main->Command2->click();
+        EXPECT_TRUE(samePixels(expected, QImage(fake->filePath("again.bmp"))));
+        // and the saved file loads back the same
+        chooseFile(fake->filePath("again.bmp"));
+        main->Command1->click();
+        EXPECT_TRUE(samePixels(expected, windows::frmPicture1()->picMain->image()));
+    }
+}
+
+} // namespace
+} // namespace tesmaro::testing
