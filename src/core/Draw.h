@@ -1,7 +1,9 @@
 #pragma once
 // Aliased, pixel-exact drawing on a raster, as on a classic GDI canvas. All coordinates are
-// integer pixels; everything is clipped to the raster. Pen widths below 1 count as 1.
-// A pen of width w is round: a disc of diameter w centred on each point of the path.
+// integer pixels, any int value; everything is clipped to the raster, and the work done is
+// bounded by what reaches the raster, however far off the coordinates or large the radius.
+// Pen widths below 1 count as 1. A pen of width w is round: a disc of diameter w centred on
+// each point of the path, w / 2 pixels before the point and (w - 1) / 2 after it.
 
 #include "core/Raster.h"
 

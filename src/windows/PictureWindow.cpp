@@ -6,6 +6,8 @@
 #include <QPalette>
 #include <QResizeEvent>
 
+#include <algorithm>
+
 namespace tesmaro {
 
 namespace {
