@@ -112,8 +112,13 @@ public:
     bool setImage(const QImage& image) override {
         if (image.isNull())
             return false;
-        QGuiApplication::clipboard()->setImage(image);
-        return true;
+        auto* data = new QMimeData;
+        data->setImageData(image);
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        clipboard->setMimeData(data); // the clipboard owns data from here on
+        // The window system may refuse us the clipboard (on X11 when another program took it
+        // later than our last input event); then what it holds is not our picture.
+        return clipboard->mimeData() == data;
     }
 };
 
