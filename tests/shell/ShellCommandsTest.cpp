@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QPointer>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QtTest/QTest>
 
 #include <ostream>
@@ -143,6 +144,32 @@ TEST_F(CloseBox, HidesTheMainWindowStopsItsTimersAndLeavesShownWindowsOpen) {
     EXPECT_TRUE(windows::exists(windows::Id::Picture2));
     EXPECT_TRUE(windows::frmPicture2()->isVisible());
     EXPECT_EQ(main->Text19->text(), "5");
+}
+
+// The real quit path of the event loop: a window on the screen keeps the program running after
+// the main window is closed; hidden windows (frmMCopy1 is never shown) do not.
+TEST_F(CloseBox, ProgramEndsWithTheLastShownWindowWhateverStaysHidden) {
+    main->show();
+    windows::frmMCopy1();
+    windows::frmPicture1()->show();
+    QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
+    bool afterMain = true, quitInTime = true;
+    QApplication::setQuitOnLastWindowClosed(true);
+    QTimer::singleShot(0, [&] {
+        main->close();
+        afterMain = lastClosed.isEmpty();
+        windows::frmPicture1()->close();
+    });
+    QTimer::singleShot(10000, [&] {
+        quitInTime = false;
+        QApplication::quit();
+    });
+    QApplication::exec();
+    QApplication::setQuitOnLastWindowClosed(false);
+    EXPECT_TRUE(afterMain) << "the program ended with frmPicture1 on the screen";
+    EXPECT_EQ(lastClosed.count(), 1);
+    EXPECT_TRUE(quitInTime) << "the program kept running with only hidden windows";
+    EXPECT_TRUE(windows::exists(windows::Id::MCopy1));
 }
 
 } // namespace
