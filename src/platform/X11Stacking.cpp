@@ -1,16 +1,157 @@
 #include "platform/X11Stacking.h"
 
+#include <QGuiApplication>
 #include <QWidget>
+#include <QWindow>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/xcb.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
 
 namespace tesmaro {
 namespace {
 
-// Filled in with the editor mode; until then the stacking is a no-op.
+struct FreeReply {
+    void operator()(void* p) const { std::free(p); }
+};
+template <typename T> using Reply = std::unique_ptr<T, FreeReply>;
+
+// _NET_WM_STATE client message actions and the source indication of a normal application.
+constexpr std::uint32_t kNetWmStateAdd = 1;
+constexpr std::uint32_t kSourceApplication = 1;
+
 class X11Stacking final : public WindowStacking {
 public:
-    quintptr foregroundWindow() override { return 0; }
-    quintptr windowId(QWidget* window) override { return window ? static_cast<quintptr>(window->winId()) : 0; }
-    void keepOnTop(QWidget*) override {}
+    quintptr foregroundWindow() override {
+        if (!connect())
+            return 0;
+        const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+            m_conn, xcb_get_property(m_conn, 0, m_root, m_activeWindow, XCB_ATOM_WINDOW, 0, 1), nullptr));
+        if (!reply || reply->type != XCB_ATOM_WINDOW || reply->format != 32 ||
+            xcb_get_property_value_length(reply.get()) < 4)
+            return 0;
+        return *static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get()));
+    }
+
+    quintptr windowId(QWidget* window) override {
+        // internalWinId never creates a native window as a side effect.
+        return window ? static_cast<quintptr>(window->window()->internalWinId()) : 0;
+    }
+
+    void keepOnTop(QWidget* window) override {
+        if (!window || !connect())
+            return;
+        QWidget* top = window->window();
+        QWindow* handle = top->windowHandle();
+        // A hidden window is left alone; the flag below makes Qt carry the state into the next map.
+        if (!handle || !top->isVisible())
+            return;
+        // Qt rewrites _NET_WM_STATE from its own flags whenever it maps the window again (after a
+        // hide and show); with the flag set on the live QWindow it keeps the above state. Setting
+        // it on the QWindow, unlike QWidget::setWindowFlags, neither hides nor re-creates it.
+        if (!(handle->flags() & Qt::WindowStaysOnTopHint))
+            handle->setFlags(handle->flags() | Qt::WindowStaysOnTopHint);
+        const auto id = static_cast<xcb_window_t>(top->internalWinId());
+        if (!hasAboveState(id))
+            requestAboveState(id);
+        if (!isTopOfStacking(id)) {
+            // A restack request to the window manager: it raises without activating.
+            const std::uint32_t mode = XCB_STACK_MODE_ABOVE;
+            xcb_configure_window(m_conn, id, XCB_CONFIG_WINDOW_STACK_MODE, &mode);
+        }
+        xcb_flush(m_conn);
+    }
+
+private:
+    bool connect() {
+        if (m_conn)
+            return true;
+        auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+        xcb_connection_t* conn = x11 ? x11->connection() : nullptr;
+        if (!conn)
+            return false;
+        int screen = 0;
+        char* host = nullptr;
+        int display = 0;
+        if (xcb_parse_display(nullptr, &host, &display, &screen))
+            std::free(host);
+        xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(conn));
+        for (int i = 0; i < screen && it.rem > 1; ++i)
+            xcb_screen_next(&it);
+        if (!it.data)
+            return false;
+        m_root = it.data->root;
+        const xcb_intern_atom_cookie_t cookies[] = {
+            internAtom(conn, "_NET_ACTIVE_WINDOW"), internAtom(conn, "_NET_WM_STATE"),
+            internAtom(conn, "_NET_WM_STATE_ABOVE"), internAtom(conn, "_NET_CLIENT_LIST_STACKING")};
+        xcb_atom_t* targets[] = {&m_activeWindow, &m_wmState, &m_wmStateAbove, &m_clientListStacking};
+        for (int i = 0; i < 4; ++i) {
+            const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(conn, cookies[i], nullptr));
+            if (!reply)
+                return false;
+            *targets[i] = reply->atom;
+        }
+        m_conn = conn;
+        return true;
+    }
+
+    static xcb_intern_atom_cookie_t internAtom(xcb_connection_t* conn, const char* name) {
+        return xcb_intern_atom(conn, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
+    }
+
+    bool hasAboveState(xcb_window_t id) {
+        const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+            m_conn, xcb_get_property(m_conn, 0, id, m_wmState, XCB_ATOM_ATOM, 0, 64), nullptr));
+        if (!reply || reply->format != 32)
+            return false;
+        const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
+        const int n = xcb_get_property_value_length(reply.get()) / 4;
+        for (int i = 0; i < n; ++i)
+            if (atoms[i] == m_wmStateAbove)
+                return true;
+        return false;
+    }
+
+    // The EWMH request to the window manager to add the above state to a mapped window.
+    void requestAboveState(xcb_window_t id) {
+        xcb_client_message_event_t event{};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = id;
+        event.type = m_wmState;
+        event.data.data32[0] = kNetWmStateAdd;
+        event.data.data32[1] = m_wmStateAbove;
+        event.data.data32[2] = 0;
+        event.data.data32[3] = kSourceApplication;
+        xcb_send_event(m_conn, 0, m_root,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&event));
+    }
+
+    // True when the window manager lists the window last (topmost) in its stacking order; false
+    // when it keeps no such list, so the raise is then always sent.
+    bool isTopOfStacking(xcb_window_t id) {
+        const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+            m_conn, xcb_get_property(m_conn, 0, m_root, m_clientListStacking, XCB_ATOM_WINDOW, 0, 4096),
+            nullptr));
+        if (!reply || reply->format != 32)
+            return false;
+        const int n = xcb_get_property_value_length(reply.get()) / 4;
+        if (n == 0)
+            return false;
+        return static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get()))[n - 1] == id;
+    }
+
+    xcb_connection_t* m_conn = nullptr;
+    xcb_window_t m_root = 0;
+    xcb_atom_t m_activeWindow = 0;
+    xcb_atom_t m_wmState = 0;
+    xcb_atom_t m_wmStateAbove = 0;
+    xcb_atom_t m_clientListStacking = 0;
 };
 
 } // namespace
