@@ -60,7 +60,10 @@ bool saveBmpFile(const QImage& picture, const QString& path) {
     if (picture.isNull())
         return false;
     try {
-        const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
+        // Qt writes an opaque 32-bit picture as a 24-bit BMP, without a second copy of it.
+        const QImage rgb = picture.format() == QImage::Format_RGB32
+                               ? picture
+                               : picture.convertToFormat(QImage::Format_RGB32);
         if (rgb.isNull())
             return false;
         QSaveFile file(path);
