@@ -64,6 +64,13 @@ public:
         dialog.setOption(QFileDialog::DontUseNativeDialog, true);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        // The program speaks Russian; so does its open dialog.
+        dialog.setWindowTitle(QStringLiteral("Открыть"));
+        dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
+        dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Имя файла:"));
+        dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Тип файлов:"));
+        dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Открыть"));
+        dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Отмена"));
         dialog.setNameFilters(filters);
         if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
             dialog.selectNameFilter(filters[request.filterIndex - 1]);

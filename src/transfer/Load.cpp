@@ -127,11 +127,11 @@ void loadIntoImage(MainWindow& w, const QImage& picture, const std::optional<QSi
     showLoadedSize(w);
 }
 
-// The file and clipboard loads; false when the user cancelled the dialog.
-bool loadPicture(MainWindow& w) {
+// The file and clipboard loads; a cancelled dialog ends the load silently.
+void loadPicture(MainWindow& w) {
     const bool fromClipboard = w.Check6->isChecked();
     if (!fromClipboard && !choosePictureFile(w))
-        return false;
+        return;
     const bool intoPicture = w.Option2->isChecked();
     std::optional<QSize> imposed;
     if (w.Check4->isChecked()) {
@@ -145,7 +145,6 @@ bool loadPicture(MainWindow& w) {
         loadIntoPicture(w, picture, imposed);
     else
         loadIntoImage(w, picture, imposed);
-    return true;
 }
 
 void takeSnapshot(MainWindow& w) {
