@@ -3,6 +3,7 @@
 #include "resize/kernels/Lanes.h"
 #include "resize/kernels/ParallelRows.h"
 #include "resize/kernels/RandomFactors.h"
+#include "resize/kernels/RowLoops.h"
 
 #include <algorithm>
 #include <array>
@@ -14,6 +15,7 @@ namespace {
 
 struct Scratch {
     std::vector<float> rowA, rowB, vertical, factors;
+    std::vector<std::uint32_t> pixels; // the result row before it goes to the raster
     int dibA = -1, dibB = -1;
 };
 
@@ -51,6 +53,7 @@ public:
         s.vertical.assign(m_padded, 0.0f);
         if (m_r != 0.0f)
             s.factors.assign(static_cast<std::size_t>(m_s.width) * 3 + 1, 1.0f);
+        s.pixels.assign(static_cast<std::size_t>(m_s.width), 0);
     }
 
     // Result row Y; on a failing channel stores its draw within the row and returns false.
@@ -72,20 +75,14 @@ public:
             drawFactors(rowStart, m_r, s.factors.data(), m_s.width * 3);
             f = s.factors.data();
         }
-        for (int x = 0; x < m_s.width; ++x) {
-            const float* p = v + 3 * static_cast<std::ptrdiff_t>(m_x0[x]);
-            Floats4 value = splat4(m_a[x]) * load4(p) + load4(p + 3) * splat4(m_b[x]);
-            if (f)
-                value = value * load4(f + 3 * x);
-            const Ints4 ch = roundToInts(value);
-            const int failed = negativeLanes(ch) & 7;
-            if (failed) {
-                failedDraw = 3 * x + (failed & 1 ? 0 : (failed & 2 ? 1 : 2));
-                return false;
-            }
-            if (x < writeCols)
-                out[x] = packPixel(ch);
+        const int failed = m_loops.dibColumns(v, m_x0.data(), m_a.data(), m_b.data(), f, s.pixels.data(),
+                                              m_s.width, writeCols);
+        if (failed >= 0) {
+            failedDraw = failed;
+            return false;
         }
+        if (out)
+            streamRow(s.pixels.data(), out, writeCols);
         return true;
     }
 
@@ -107,12 +104,8 @@ private:
             fillRow(y1, s.rowB.data());
             s.dibB = y1;
         }
-        const Floats4 wa = splat4(1.0f - fy), wb = splat4(fy), hundred = splat4(100.0f);
-        const float* pa = s.rowA.data();
-        const float* pb = s.rowB.data();
         float* pv = s.vertical.data();
-        for (int i = 0; i < m_padded; i += 4)
-            store4(pv + i, (load4(pa + i) * wa) / hundred + (load4(pb + i) * wb) / hundred);
+        m_loops.blendHundredths(s.rowA.data(), s.rowB.data(), 1.0f - fy, fy, pv, m_padded);
         return pv;
     }
 
@@ -122,9 +115,7 @@ private:
         if (j >= 0 && j < m_h) {
             direct = std::min(m_length, m_pixelBytes);
             const std::uint32_t* src = m_source.row(m_h - 1 - j);
-            const Floats4 percent = lanes4(m_percent[0], m_percent[1], m_percent[2], 0.0f);
-            for (int x = 0; x < direct / 3; ++x)
-                store4(out + 3 * x, toFloats(pixelChannels(src[x])) * percent);
+            m_loops.weightedChannels(src, direct / 3, m_percent.data(), out);
         }
         const std::int64_t rowStart = static_cast<std::int64_t>(j) * m_stride;
         for (int o = direct; o < m_padded; ++o)
@@ -145,6 +136,7 @@ private:
         return static_cast<int>((px >> (8 * (inRow % 3))) & 0xFF);
     }
 
+    const RowLoops& m_loops = rowLoops();
     ConstRasterView m_source;
     ResampleSettings m_s;
     int m_w, m_h;

@@ -3,6 +3,7 @@
 #include "resize/kernels/Lanes.h"
 #include "resize/kernels/ParallelRows.h"
 #include "resize/kernels/RandomFactors.h"
+#include "resize/kernels/RowLoops.h"
 
 #include <algorithm>
 #include <array>
@@ -29,6 +30,7 @@ struct Columns {
 
 struct Scratch {
     std::vector<float> rowA, rowB, vertical, factors;
+    std::vector<std::uint32_t> pixels; // the result row before it goes to the raster
     int planeA = -1, planeB = -1;
 };
 
@@ -56,6 +58,14 @@ public:
             m_cols.b[k] = fx;
         }
         m_writeCols = std::min(s.width, dest.empty() ? 0 : dest.width);
+        // Only a negative percent, a factor that can turn negative or a channel that can pass
+        // 32767 leaves pixels unwritten; then a row starts from what the raster holds.
+        const int largest = std::max({static_cast<int>(s.bluePercent), static_cast<int>(s.greenPercent),
+                                      static_cast<int>(s.redPercent)});
+        const int smallest = std::min({static_cast<int>(s.bluePercent), static_cast<int>(s.greenPercent),
+                                       static_cast<int>(s.redPercent)});
+        const double r = std::fabs(static_cast<double>(m_r));
+        m_mayLeavePixels = smallest < 0 || r > 100 || (largest * 2.55 + 1) * (1 + r / 100) + 1 > kMaxChannel;
     }
 
     bool fastRandom() const { return std::fabs(m_r) <= kSafeRandomPercent; }
@@ -67,6 +77,7 @@ public:
         s.vertical.assign(n, 0.0f);
         if (m_r != 0.0f)
             s.factors.assign(static_cast<std::size_t>(m_s.width) * 3 + 1, 1.0f);
+        s.pixels.assign(static_cast<std::size_t>(m_writeCols), 0);
     }
 
     // Result row Y (1-based). With sequential set, draws come from it one by one (the exact
@@ -84,32 +95,19 @@ public:
         }
         if (!out)
             return;
+        const float* factors = nullptr;
         if (m_r != 0.0f) {
             RandomSequence rowStart = start;
             rowStart.skip(static_cast<std::uint64_t>(Y - 1) * 3 * static_cast<std::uint64_t>(m_s.width));
             drawFactors(rowStart, m_r, s.factors.data(), m_writeCols * 3);
+            factors = s.factors.data();
         }
-        const int* x0 = m_cols.x0.data();
-        const float* a = m_cols.a.data();
-        const float* b = m_cols.b.data();
-        if (m_r == 0.0f) {
-            for (int k = 0; k < m_writeCols; ++k) {
-                const float* p = v + static_cast<std::ptrdiff_t>(x0[k]) * kLanes;
-                const Ints4 ch = roundToInts(splat4(a[k]) * load4(p) + splat4(b[k]) * load4(p + kLanes));
-                if (((negativeLanes(ch) | lanesAbove(ch, kMaxChannel)) & 7) == 0)
-                    out[k] = packPixel(ch);
-            }
-        } else {
-            const float* f = s.factors.data();
-            for (int k = 0; k < m_writeCols; ++k) {
-                const float* p = v + static_cast<std::ptrdiff_t>(x0[k]) * kLanes;
-                const Ints4 bilinear =
-                    roundToInts(splat4(a[k]) * load4(p) + splat4(b[k]) * load4(p + kLanes));
-                const Ints4 ch = roundToInts(toFloats(bilinear) * load4(f + 3 * k));
-                if (((negativeLanes(ch) | lanesAbove(ch, kMaxChannel)) & 7) == 0)
-                    out[k] = packPixel(ch);
-            }
-        }
+        std::uint32_t* pixels = s.pixels.data();
+        if (m_mayLeavePixels)
+            std::copy_n(out, m_writeCols, pixels);
+        m_loops.pixelAccessColumns(v, m_cols.x0.data(), m_cols.a.data(), m_cols.b.data(), factors, pixels,
+                                   m_writeCols);
+        streamRow(pixels, out, m_writeCols);
     }
 
 private:
@@ -132,13 +130,8 @@ private:
             fillPlaneRow(y1, s.rowB.data());
             s.planeB = y1;
         }
-        const Floats4 wa = splat4(1.0f - fy), wb = splat4(fy);
-        const std::size_t n = s.vertical.size();
-        const float* pa = s.rowA.data();
-        const float* pb = s.rowB.data();
         float* pv = s.vertical.data();
-        for (std::size_t i = 0; i < n; i += kLanes)
-            store4(pv + i, wa * load4(pa + i) + wb * load4(pb + i));
+        m_loops.blend(s.rowA.data(), s.rowB.data(), 1.0f - fy, fy, pv, static_cast<int>(s.vertical.size()));
         return pv;
     }
 
@@ -154,8 +147,7 @@ private:
         const std::uint32_t* src = m_source.row(p - 1);
         float* dst = out + kLanes;
         if (m_identity) {
-            for (int x = 0; x < m_ws; ++x)
-                store4(dst + x * kLanes, toFloats(pixelChannels(src[x])));
+            m_loops.channels(src, m_ws, dst);
         } else {
             for (int x = 0; x < m_ws; ++x) {
                 const std::uint32_t px = src[x];
@@ -191,12 +183,14 @@ private:
         }
     }
 
+    const RowLoops& m_loops = rowLoops();
     ConstRasterView m_source;
     RasterView m_dest;
     ResampleSettings m_s;
     int m_ws, m_hs;
     float m_r;
     bool m_identity = false;
+    bool m_mayLeavePixels = true;
     float m_lut[3][256];
     float m_kx = 0, m_ky = 0;
     Columns m_cols;
