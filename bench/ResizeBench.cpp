@@ -1,8 +1,10 @@
 // Times the resize kernels and the whole "MCopy" command against OpenCV on the same sizes, one
 // thread each, and prints one ratio line per comparison (ours / OpenCV, lower is better).
 //
-// The whole-command rows run the real Command13_Click on an offscreen main window (Temp.bmp in,
-// TempMC.bmp out) against cv::imread + cv::resize + cv::imwrite of the same files.
+// Each comparison runs ours and OpenCV in turns and takes the median of each, so both see the
+// same machine load. The whole-command rows run the real Command13_Click on an offscreen main
+// window (Temp.bmp in, TempMC.bmp out) against cv::imread + cv::resize + cv::imwrite of the same
+// files; the two file-function rows before them show how much of that is reading and writing.
 
 #include "core/RandomSequence.h"
 #include "core/RasterOp.h"
@@ -12,6 +14,7 @@
 #include "resize/kernels/Mirror.h"
 #include "resize/kernels/ParallelRows.h"
 #include "resize/kernels/PixelAccessResampler.h"
+#include "resize/kernels/RowLoops.h"
 #include "shell/MainWindow.h"
 #include "support/PlatformDoubles.h"
 #include "transfer/PictureFiles.h"
@@ -26,6 +29,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -38,28 +42,57 @@ namespace {
 
 using namespace tesmaro;
 
-constexpr int kRuns = 7;
+constexpr int kRuns = 9;
 constexpr int kCommandRuns = 5;
 
-double medianMs(int runs, const std::function<void()>& work) {
-    work(); // warm caches and allocations
-    std::vector<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        work();
-        ms.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
+struct Timing {
+    double ours;
+    double theirs;
+};
+
+double elapsedMs(const std::function<void()>& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
-void report(const std::string& what, const std::string& sizes, double ours, const std::string& theirs,
-            double cv, double target) {
-    const double ratio = ours / cv;
-    std::printf("%-28s %-22s ours %8.2f ms   %-34s %8.2f ms   ratio %5.2f  (target <= %.1f: %s)\n",
-                what.c_str(), sizes.c_str(), ours, theirs.c_str(), cv, ratio, target,
-                ratio <= target ? "met" : "MISSED");
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+Timing compare(int runs, const std::function<void()>& ours, const std::function<void()>& theirs) {
+    ours(); // warm caches and allocations
+    theirs();
+    std::vector<double> a, b;
+    for (int i = 0; i < runs; ++i) {
+        a.push_back(elapsedMs(ours));
+        b.push_back(elapsedMs(theirs));
+    }
+    return {median(a), median(b)};
+}
+
+// Pads to a width counted in characters, not bytes (some names are Cyrillic).
+std::string padded(const std::string& text, std::size_t width) {
+    std::size_t chars = 0;
+    for (unsigned char c : text)
+        chars += (c & 0xC0) != 0x80 ? 1 : 0;
+    return text + std::string(chars < width ? width - chars : 0, ' ');
+}
+
+// A target of 0 marks a row shown for information only.
+void report(const std::string& what, const std::string& sizes, const Timing& t, const std::string& theirs,
+            double target) {
+    const double ratio = t.ours / t.theirs;
+    std::printf("%s %s ours %8.2f ms   %s %8.2f ms   ratio %5.2f", padded(what, 30).c_str(),
+                padded(sizes, 22).c_str(), t.ours, padded(theirs, 30).c_str(), t.theirs, ratio);
+    if (target > 0)
+        std::printf("  (target <= %.1f: %s)", target, ratio <= target ? "met" : "MISSED");
+    std::printf("\n");
+}
+
+std::string sizeText(int w, int h) {
+    return std::to_string(w) + "x" + std::to_string(h);
 }
 
 // A picture with smooth areas, edges and noise, the same for every run.
@@ -78,8 +111,8 @@ QImage testPicture(int w, int h) {
 }
 
 cv::Mat asMat(const QImage& rgb32) {
-    cv::Mat bgra(rgb32.height(), rgb32.width(), CV_8UC4, const_cast<uchar*>(rgb32.constBits()),
-                 static_cast<size_t>(rgb32.bytesPerLine()));
+    const cv::Mat bgra(rgb32.height(), rgb32.width(), CV_8UC4, const_cast<uchar*>(rgb32.constBits()),
+                       static_cast<size_t>(rgb32.bytesPerLine()));
     cv::Mat bgr;
     cv::cvtColor(bgra, bgr, cv::COLOR_BGRA2BGR);
     return bgr;
@@ -96,62 +129,67 @@ RasterView viewOf(QImage& img) {
 }
 
 void kernelRows(int sw, int sh, int dw, int dh) {
-    const std::string sizes = std::to_string(sw) + "x" + std::to_string(sh) + " -> " + std::to_string(dw) +
-                              "x" + std::to_string(dh);
+    const std::string sizes = sizeText(sw, sh) + " -> " + sizeText(dw, dh);
     const QImage source = testPicture(sw, sh);
     QImage dest(dw, dh, QImage::Format_RGB32);
     dest.fill(0xFFFFFFFFu);
     const cv::Mat cvSource = asMat(source);
     cv::Mat cvDest, cvTemp, cvAnd(dh, dw, CV_8UC3, cv::Scalar(255, 255, 255));
 
-    const double linear =
-        medianMs(kRuns, [&] { cv::resize(cvSource, cvDest, cv::Size(dw, dh), 0, 0, cv::INTER_LINEAR); });
+    const auto linear = [&] { cv::resize(cvSource, cvDest, cv::Size(dw, dh), 0, 0, cv::INTER_LINEAR); };
     for (float r : {0.0f, 5.0f}) {
         resize::ResampleSettings s;
         s.width = dw;
         s.height = dh;
         s.randomPercent = r;
-        const double vb = medianMs(kRuns, [&] {
-            RandomSequence rnd;
-            resize::resampleByPixelAccess(viewOf(source), viewOf(dest), s, rnd, 1, {});
-        });
-        report(r == 0 ? "XY VB r=0" : "XY VB r=5", sizes, vb, "cv::resize INTER_LINEAR", linear,
-               r == 0 ? 2 : 3);
-        const double api = medianMs(kRuns, [&] {
-            RandomSequence rnd;
-            resize::resampleByDib(viewOf(source), viewOf(dest), s, rnd, 1, {});
-        });
-        report(r == 0 ? "XY API r=0" : "XY API r=5", sizes, api, "cv::resize INTER_LINEAR", linear,
-               r == 0 ? 2 : 3);
+        const double target = r == 0 ? 2 : 3;
+        const Timing vb = compare(
+            kRuns,
+            [&] {
+                RandomSequence rnd;
+                resize::resampleByPixelAccess(viewOf(source), viewOf(dest), s, rnd, 1, {});
+            },
+            linear);
+        report(r == 0 ? "XY VB r=0" : "XY VB r=5", sizes, vb, "cv::resize INTER_LINEAR", target);
+        const Timing api = compare(
+            kRuns,
+            [&] {
+                RandomSequence rnd;
+                resize::resampleByDib(viewOf(source), viewOf(dest), s, rnd, 1, {});
+            },
+            linear);
+        report(r == 0 ? "XY API r=0" : "XY API r=5", sizes, api, "cv::resize INTER_LINEAR", target);
     }
 
     const resize::PixelRect to{0, 0, dw, dh}, from{0, 0, sw, sh};
-    const double copyPass =
-        medianMs(kRuns, [&] { resize::stretchInBands(viewOf(dest), to, viewOf(source), from, SRCCOPY, 1); });
-    const double andPass =
-        medianMs(kRuns, [&] { resize::stretchInBands(viewOf(dest), to, viewOf(source), from, SRCAND, 1); });
-    const double cvPass = medianMs(kRuns, [&] {
+    const auto cvPass = [&] {
         cv::resize(cvSource, cvTemp, cv::Size(dw, dh), 0, 0, cv::INTER_NEAREST);
         cv::bitwise_and(cvAnd, cvTemp, cvAnd);
-    });
-    report("All: main copy pass", sizes, copyPass, "INTER_NEAREST + bitwise_and", cvPass, 1);
-    report("All: And+ overlay pass", sizes, andPass, "INTER_NEAREST + bitwise_and", cvPass, 1);
-    report("All: whole mode (4 passes)", sizes, copyPass + 3 * andPass, "4 x (INTER_NEAREST + and)",
-           4 * cvPass, 1);
+    };
+    const Timing copyPass = compare(
+        kRuns, [&] { resize::stretchInBands(viewOf(dest), to, viewOf(source), from, SRCCOPY, 1); }, cvPass);
+    const Timing andPass = compare(
+        kRuns, [&] { resize::stretchInBands(viewOf(dest), to, viewOf(source), from, SRCAND, 1); }, cvPass);
+    report("All: main copy pass", sizes, copyPass, "INTER_NEAREST + bitwise_and", 1);
+    report("All: And+ overlay pass", sizes, andPass, "INTER_NEAREST + bitwise_and", 1);
+    report("All: main copy + 3 overlays", sizes,
+           {copyPass.ours + 3 * andPass.ours, copyPass.theirs + 3 * andPass.theirs},
+           "4 x (INTER_NEAREST + and)", 1);
 
     QImage mirrored = source.copy();
-    const double mirror = medianMs(kRuns, [&] {
-        const RasterView v = viewOf(mirrored);
-        for (int y = 0; y < v.height; ++y)
-            resize::mirrorRow(v.row(y), v.width);
-    });
-    const double flip = medianMs(kRuns, [&] { cv::flip(cvSource, cvTemp, 1); });
-    report("Реверс", std::to_string(sw) + "x" + std::to_string(sh), mirror, "cv::flip", flip, 1);
+    const Timing mirror = compare(
+        kRuns,
+        [&] {
+            const RasterView v = viewOf(mirrored);
+            for (int y = 0; y < v.height; ++y)
+                resize::mirrorRow(v.row(y), v.width);
+        },
+        [&] { cv::flip(cvSource, cvTemp, 1); });
+    report("Реверс", sizeText(sw, sh), mirror, "cv::flip", 1);
 }
 
 void commandRows(int sw, int sh, int dw, int dh) {
-    const std::string sizes = std::to_string(sw) + "x" + std::to_string(sh) + " -> " + std::to_string(dw) +
-                              "x" + std::to_string(dh);
+    const std::string sizes = sizeText(sw, sh) + " -> " + sizeText(dw, dh);
     testing::FakePlatform fake;
     auto w = std::make_unique<MainWindow>();
     const QString temp = fake.filePath("Temp.bmp");
@@ -159,6 +197,18 @@ void commandRows(int sw, int sh, int dw, int dh) {
     w->Text17->setText(QString::number(dh));
     w->Text18->setText(QString::number(dw));
     const std::string tempPath = temp.toStdString(), cvOut = fake.filePath("TempCV.bmp").toStdString();
+
+    const QImage result = testPicture(dw, dh);
+    const cv::Mat cvResult = asMat(result);
+    const QString written = fake.filePath("Written.bmp");
+    report("BMP read (loadPictureFile)", sizeText(sw, sh),
+           compare(
+               kCommandRuns, [&] { loadPictureFile(temp); }, [&] { cv::imread(tempPath, cv::IMREAD_COLOR); }),
+           "cv::imread", 0);
+    report("BMP write (saveBmpFile)", sizeText(dw, dh),
+           compare(
+               kCommandRuns, [&] { saveBmpFile(result, written); }, [&] { cv::imwrite(cvOut, cvResult); }),
+           "cv::imwrite", 0);
 
     struct Mode {
         const char* name;
@@ -171,18 +221,19 @@ void commandRows(int sw, int sh, int dw, int dh) {
         {"MCopy XY API r=0 (command)", w->Option28, cv::INTER_LINEAR, "imread+resize LINEAR+imwrite"}};
     for (const Mode& m : modes) {
         m.option->setChecked(true);
-        const double ours = medianMs(kCommandRuns, [&] { resize::Command13_Click(*w); });
+        const Timing t = compare(
+            kCommandRuns, [&] { resize::Command13_Click(*w); },
+            [&] {
+                const cv::Mat in = cv::imread(tempPath, cv::IMREAD_COLOR);
+                cv::Mat out;
+                cv::resize(in, out, cv::Size(dw, dh), 0, 0, m.interpolation);
+                cv::imwrite(cvOut, out);
+            });
         if (!fake.messages.shown.empty()) {
             std::printf("%s failed: %s\n", m.name, fake.messages.shown.front().text.toStdString().c_str());
-            return;
+            break;
         }
-        const double cv = medianMs(kCommandRuns, [&] {
-            const cv::Mat in = cv::imread(tempPath, cv::IMREAD_COLOR);
-            cv::Mat out;
-            cv::resize(in, out, cv::Size(dw, dh), 0, 0, m.interpolation);
-            cv::imwrite(cvOut, out);
-        });
-        report(m.name, sizes, ours, m.theirs, cv, 1.5);
+        report(m.name, sizes, t, m.theirs, 1.5);
     }
     w.reset();
     for (auto id : {windows::Id::Temp, windows::Id::MCopy1, windows::Id::MCopy2})
@@ -196,11 +247,14 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     cv::setNumThreads(1);
     resize::setResizeThreadCount(1);
-    std::printf("Median of %d runs (%d for whole commands), one thread each; ratio = ours / OpenCV.\n", kRuns,
-                kCommandRuns);
-    for (auto [sw, sh, dw, dh] : {std::array{3840, 2160, 2560, 1440}, std::array{1920, 1080, 3840, 2160}})
-        kernelRows(sw, sh, dw, dh);
-    for (auto [sw, sh, dw, dh] : {std::array{3840, 2160, 2560, 1440}, std::array{1920, 1080, 3840, 2160}})
-        commandRows(sw, sh, dw, dh);
+    std::printf("Median of %d runs (%d for whole commands), ours and OpenCV in turns, one thread each; "
+                "ratio = ours / OpenCV.\n",
+                kRuns, kCommandRuns);
+    std::printf("Row loops: %s.\n", resize::eightLaneRowLoops() ? "eight lanes (AVX2)" : "four lanes");
+    const std::array<std::array<int, 4>, 2> cases{{{3840, 2160, 2560, 1440}, {1920, 1080, 3840, 2160}}};
+    for (const auto& c : cases)
+        kernelRows(c[0], c[1], c[2], c[3]);
+    for (const auto& c : cases)
+        commandRows(c[0], c[1], c[2], c[3]);
     return 0;
 }

@@ -94,10 +94,8 @@ void runMulticopy(MainWindow& w) {
     ProgressTitle title = multicopyProgress(s);
     title.show(0);
     resultWindow->show();
-    if (checked(w.Check5)) {
-        result->cls();
-        result->clearPicture();
-    }
+    if (checked(w.Check5))
+        result->clearPicture(); // drops the picture and fills the raster with the back colour, as Cls does
     w.show();
 
     if (w.Option28->isChecked())

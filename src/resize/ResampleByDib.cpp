@@ -11,9 +11,19 @@ namespace tesmaro::resize {
 
 void ResampleByDib(MainWindow& w, const QImage& picture, const MulticopySettings& s) {
     Canvas* work = windows::frmTemp()->picMain; // WorkCanvas
-    if (picture.format() != QImage::Format_RGB32 || !work->setPicture(picture) ||
-        !work->setCanvasSize(s.MCopyWidth, s.MCopyHeight) || s.MCopyWidth < 1 || s.MCopyHeight < 1)
+    // Giving the canvas the picture and then its new size is only visible when the run fails, so
+    // the picture is put in on that path alone; the result rows go straight into the raster,
+    // which ends as the bitmap drawing leaves it: the result size, the rows, no picture.
+    auto holdPicture = [&] {
+        work->setPicture(picture);
+        work->setCanvasSize(s.MCopyWidth, s.MCopyHeight);
+    };
+    if (picture.format() != QImage::Format_RGB32 || s.MCopyWidth < 1 || s.MCopyHeight < 1 ||
+        !work->setCanvasSize(s.MCopyWidth, s.MCopyHeight)) {
+        holdPicture();
         throw CommandFailure("no bitmap for the result");
+    }
+    work->clearPicture();
 
     ResampleSettings k;
     k.width = s.MCopyWidth;
@@ -25,12 +35,9 @@ void ResampleByDib(MainWindow& w, const QImage& picture, const MulticopySettings
     const ConstRasterView source(reinterpret_cast<const std::uint32_t*>(picture.constBits()), picture.width(),
                                  picture.height(), static_cast<int>(picture.bytesPerLine() / 4));
     ProgressTitle title = dibProgress(s);
-    // The result rows go straight into the canvas, which ends with no picture and the rows drawn.
-    work->clearPicture();
     if (!resampleByDib(source, work->view(), k, programRandom(), resizeThreadCount(),
                        [&](int percent) { title.show(percent); })) {
-        work->setPicture(picture);
-        work->setCanvasSize(s.MCopyWidth, s.MCopyHeight);
+        holdPicture();
         throw CommandFailure("a channel fell below 0");
     }
     work->refresh();
