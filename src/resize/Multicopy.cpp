@@ -27,7 +27,7 @@ QString titlePrefix(const MulticopySettings& s, const QString& done) {
 }
 
 // The platform's random function as the overlays call it.
-float Rnd(float argument) {
+float platformRandom(float argument) {
     RandomSequence& sequence = programRandom();
     if (argument > 0)
         return sequence.next();
@@ -122,9 +122,9 @@ ProgressTitle dibProgress(const MulticopySettings& s) {
 void RandomOverlay(MainWindow& w, const MulticopySettings& s, float& first, float& second) {
     AppState& st = w.state;
     const float r = s.RandomPercent;
-    float u = Rnd(first);
+    float u = platformRandom(first);
     st.OverlayHeight = (1 + (r - 2 * r * u) / 50000) * st.MCopyHeightF;
-    u = Rnd(second);
+    u = platformRandom(second);
     st.OverlayWidth = (1 + (r - 2 * r * u) / 50000) * st.MCopyWidthF;
     const int width = wholePixels(st.OverlayWidth);
     const int height = wholePixels(st.OverlayHeight);

@@ -1,6 +1,5 @@
 #include "resize/kernels/DibResampler.h"
 
-#include "resize/kernels/Lanes.h"
 #include "resize/kernels/ParallelRows.h"
 #include "resize/kernels/RandomFactors.h"
 #include "resize/kernels/RowLoops.h"
@@ -119,9 +118,7 @@ private:
         }
         const std::int64_t rowStart = static_cast<std::int64_t>(j) * m_stride;
         for (int o = direct; o < m_padded; ++o)
-            out[o] = o < m_length
-                         ? static_cast<float>(m_percent[o % 3]) * static_cast<float>(byteAt(rowStart + o))
-                         : 0.0f;
+            out[o] = o < m_length ? m_percent[o % 3] * static_cast<float>(byteAt(rowStart + o)) : 0.0f;
     }
 
     // One byte of the whole bitmap buffer by its linear offset; 0 outside it and in padding.

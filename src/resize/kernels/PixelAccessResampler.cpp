@@ -1,6 +1,5 @@
 #include "resize/kernels/PixelAccessResampler.h"
 
-#include "resize/kernels/Lanes.h"
 #include "resize/kernels/ParallelRows.h"
 #include "resize/kernels/RandomFactors.h"
 #include "resize/kernels/RowLoops.h"
