@@ -23,6 +23,9 @@ QFont AppStyle::controlFont() {
     // The first is installed by scripts/setup; the others are near fits for other machines.
     font.setFamilies({"PT Sans Narrow", "Liberation Sans Narrow", "DejaVu Sans Condensed"});
     font.setPixelSize(12);
+    // Whole-pixel glyph advances: without them the aliased text the canvases print (the
+    // draft pad's hint among it) gets uneven gaps such as "15 0".
+    font.setHintingPreference(QFont::PreferFullHinting);
     return font;
 }
 
