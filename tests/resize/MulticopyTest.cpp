@@ -126,11 +126,14 @@ TEST_F(Multicopy, BadFieldsEndTheRunBeforeAnythingIsDrawn) {
     file.close();
     windows::unload(windows::Id::MCopy2);
 
+    // The fields are read first, so a bad one stops the run before Temp.bmp is loaded; a size
+    // the result window refuses stops it after.
     struct Case {
         QLineEdit* field;
         QString text;
-    } cases[] = {{main->Text17, "abc"},   {main->Text18, ""},      {main->Text10, "x"},
-                 {main->Text21, "40000"}, {main->Text17, "40000"}, {main->Text18, "-3"}};
+        bool beforeLoading;
+    } cases[] = {{main->Text17, "abc", true},   {main->Text18, "", true},       {main->Text10, "x", true},
+                 {main->Text21, "40000", true}, {main->Text17, "40000", false}, {main->Text18, "-3", false}};
     for (const Case& c : cases) {
         const QString saved = c.field->text();
         c.field->setText(c.text);
@@ -138,10 +141,11 @@ TEST_F(Multicopy, BadFieldsEndTheRunBeforeAnythingIsDrawn) {
         main->Text7->setText("unchanged");
         main->Command13->click();
         c.field->setText(saved);
-        EXPECT_EQ(QStringList{kFailure}, fake->messages.texts())
-            << c.field->objectName().toStdString() << " " << c.text.toStdString();
+        SCOPED_TRACE(c.field->objectName().toStdString() + " \"" + c.text.toStdString() + "\"");
+        EXPECT_EQ(QStringList{kFailure}, fake->messages.texts());
         EXPECT_FALSE(windows::exists(windows::Id::MCopy2) && windows::frmMCopy2()->isVisible());
         EXPECT_TRUE(main->isVisible());
+        EXPECT_EQ(c.beforeLoading ? "unchanged" : "10", main->Text7->text());
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         EXPECT_EQ(before, file.readAll()) << "TempMC.bmp keeps its content";
         file.close();
