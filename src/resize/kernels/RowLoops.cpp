@@ -69,7 +69,7 @@ constexpr Jump jumpOf(int steps) {
 
 constexpr float kScale = 1.0f / 16777216.0f;
 
-// The states of the next `count` draws, without advancing random.
+// The states of the next N draws, without advancing random.
 template <std::size_t N> std::array<std::uint32_t, N> nextStates(const RandomSequence& random) {
     std::array<std::uint32_t, N> states{};
     RandomSequence walk = random;
