@@ -1,8 +1,8 @@
 #include "platform/X11Stacking.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QWidget>
-#include <QWindow>
 #include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/xcb.h>
@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
 
 namespace tesmaro {
@@ -23,6 +24,23 @@ template <typename T> using Reply = std::unique_ptr<T, FreeReply>;
 // _NET_WM_STATE client message actions and the source indication of a normal application.
 constexpr std::uint32_t kNetWmStateAdd = 1;
 constexpr std::uint32_t kSourceApplication = 1;
+
+// The window manager erases _NET_WM_STATE when a window is withdrawn, and Qt writes it anew from
+// its own flags when it maps the window again. The Show event comes before that map: writing the
+// above state onto the withdrawn window then makes it part of the new map (Qt merges with what
+// it finds), so a hide and show by the program keeps the window above.
+class AboveOnShow final : public QObject {
+public:
+    explicit AboveOnShow(std::function<void(QWidget*)> write) : m_write(std::move(write)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && watched->isWidgetType())
+            m_write(static_cast<QWidget*>(watched));
+        return false;
+    }
+
+private:
+    std::function<void(QWidget*)> m_write;
+};
 
 class X11Stacking final : public WindowStacking {
 public:
@@ -46,16 +64,14 @@ public:
         if (!window || !connect())
             return;
         QWidget* top = window->window();
-        QWindow* handle = top->windowHandle();
-        // A hidden window is left alone; the flag below makes Qt carry the state into the next map.
-        if (!handle || !top->isVisible())
-            return;
-        // Qt rewrites _NET_WM_STATE from its own flags whenever it maps the window again (after a
-        // hide and show); with the flag set on the live QWindow it keeps the above state. Setting
-        // it on the QWindow, unlike QWidget::setWindowFlags, neither hides nor re-creates it.
-        if (!(handle->flags() & Qt::WindowStaysOnTopHint))
-            handle->setFlags(handle->flags() | Qt::WindowStaysOnTopHint);
         const auto id = static_cast<xcb_window_t>(top->internalWinId());
+        // A hidden window is left alone; it gets the state back when it is shown (AboveOnShow).
+        if (!id || !top->isVisible())
+            return;
+        if (!top->property(kKeptAbove).toBool()) {
+            top->setProperty(kKeptAbove, true);
+            top->installEventFilter(&m_aboveOnShow);
+        }
         if (!hasAboveState(id))
             requestAboveState(id);
         if (!isTopOfStacking(id)) {
@@ -67,6 +83,18 @@ public:
     }
 
 private:
+    static constexpr const char* kKeptAbove = "tesmaroKeptAbove";
+
+    // On a withdrawn window the client sets the property itself.
+    void writeAboveState(QWidget* window) {
+        const auto id = static_cast<xcb_window_t>(window->internalWinId());
+        if (!id || !connect() || hasAboveState(id))
+            return;
+        xcb_change_property(m_conn, XCB_PROP_MODE_APPEND, id, m_wmState, XCB_ATOM_ATOM, 32, 1,
+                            &m_wmStateAbove);
+        xcb_flush(m_conn);
+    }
+
     bool connect() {
         if (m_conn)
             return true;
@@ -146,6 +174,7 @@ private:
         return static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get()))[n - 1] == id;
     }
 
+    AboveOnShow m_aboveOnShow{[this](QWidget* w) { writeAboveState(w); }};
     xcb_connection_t* m_conn = nullptr;
     xcb_window_t m_root = 0;
     xcb_atom_t m_activeWindow = 0;

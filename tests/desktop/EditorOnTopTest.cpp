@@ -203,6 +203,31 @@ TEST_F(EditorOnTop, KeptAboveTheWindowInFrontWhichKeepsTheFocus) {
     EXPECT_EQ(hideCounter.hides, 0) << "the main window must never be hidden and shown again";
 }
 
+// Load and Copy hide the main window and show it again; the state must survive that.
+TEST_F(EditorOnTop, StateSurvivesTheProgramHidingAndShowingTheMainWindow) {
+    ASSERT_NO_FATAL_FAILURE(showMainActive());
+    QWidget other;
+    other.setWindowTitle("other");
+    other.setGeometry(100, 120, 500, 300);
+    other.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+    const auto otherId = static_cast<xcb_window_t>(other.winId());
+    ASSERT_NO_FATAL_FAILURE(activate(main.get()));
+    main->Option20->click();
+    ASSERT_NO_FATAL_FAILURE(activate(&other));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return wm.hasAboveState(mainId); }, 5000));
+    main->Option21->click();
+
+    main->hide();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return wm.mapState(mainId) == XCB_MAP_STATE_UNMAPPED; }, 5000));
+    main->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
+    ASSERT_NO_FATAL_FAILURE(activate(main.get()));
+    ASSERT_NO_FATAL_FAILURE(activate(&other));
+    EXPECT_TRUE(wm.hasAboveState(mainId));
+    EXPECT_TRUE(wm.above(mainId, otherId));
+}
+
 TEST_F(EditorOnTop, OnAndOffWithoutAnotherWindowNeverSetsTheState) {
     ASSERT_NO_FATAL_FAILURE(showMainActive());
     QSignalSpy ticks(main->Timer2, &QTimer::timeout);
@@ -212,7 +237,6 @@ TEST_F(EditorOnTop, OnAndOffWithoutAnotherWindowNeverSetsTheState) {
     EXPECT_EQ(wm.activeWindow(), mainId);
     main->Option21->click();
     EXPECT_FALSE(wm.hasAboveState(mainId));
-    EXPECT_FALSE(main->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
 }
 
 } // namespace
