@@ -4,7 +4,6 @@
 // Every field a transfer reads is checked before anything changes: a field that is not a number
 // or a size beyond what a canvas can take abandons the command with the copy's message and
 // leaves the pictures, the sizes and the fragment record as they were.
-#include "core/RasterOp.h"
 #include "editor/CopyFailure.h"
 #include "editor/EditorCommands.h"
 #include "platform/Platform.h"
