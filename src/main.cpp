@@ -4,11 +4,18 @@
 #include "shell/MainWindow.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tesmaro5");
     tesmaro::AppStyle::apply();
+    // The dialogs' own buttons and labels in Russian, like the rest of the program.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Russian), "qtbase", "_",
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
     tesmaro::installQtPlatform();
 
     // The start-up object is the main window; its construction runs Form_Load. The program

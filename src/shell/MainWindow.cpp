@@ -6,7 +6,9 @@
 #include "transfer/TransferCommands.h"
 
 #include <QCloseEvent>
+#include <QHideEvent>
 #include <QIcon>
+#include <QWindow>
 
 namespace tesmaro {
 
@@ -58,6 +60,14 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     Timer1->stop();
     Timer2->stop();
     event->accept();
+}
+
+void MainWindow::hideEvent(QHideEvent* event) {
+    // The commands hide the window while they work and show it again; pin its place, or the
+    // window manager would place it anew at every command.
+    if (!event->spontaneous() && !isMinimized() && windowHandle())
+        windowHandle()->setPosition(windowHandle()->position());
+    QWidget::hideEvent(event);
 }
 
 void MainWindow::buildControls() {

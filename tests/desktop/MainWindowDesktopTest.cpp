@@ -235,4 +235,14 @@ TEST_F(ProgramOnTheDesktop, CloseBoxLeavesTheHelpWindowOpenUntilItIsClosed) {
     expectCleanEnd();
 }
 
+TEST_F(ProgramOnTheDesktop, CommandsThatHideTheMainWindowBringItBackInItsPlace) {
+    const QPoint before = x.clientArea(*main).topLeft();
+    clickAt(centreOf(120, 630, 1335, 255)); // Command3 "Копировать из ": hides, copies, shows again
+    ASSERT_TRUE(waitUntil([&] {
+        return x.windowTitled(program.processId(), "Picture - приемник").has_value();
+    })) << "the copy did not show its destination";
+    ASSERT_TRUE(waitUntil([&] { return x.viewable(*main); })) << "the main window did not come back";
+    EXPECT_EQ(x.clientArea(*main).topLeft(), before);
+}
+
 } // namespace
