@@ -177,6 +177,8 @@ void Canvas::print(const QString& text) {
         return;
     QFont font = m_font;
     font.setStyleStrategy(QFont::NoAntialias);
+    // Whole-pixel glyph positions, as on a classic canvas, whatever font the user picked.
+    font.setHintingPreference(QFont::PreferFullHinting);
     QPainter p(&m_raster);
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setRenderHint(QPainter::TextAntialiasing, false);
