@@ -111,6 +111,17 @@ void runMulticopy(MainWindow& w) {
 
 } // namespace
 
+ResampleSettings kernelSettings(const MulticopySettings& s) {
+    ResampleSettings k;
+    k.width = s.MCopyWidth;
+    k.height = s.MCopyHeight;
+    k.randomPercent = s.RandomPercent;
+    k.redPercent = s.RedPercent;
+    k.greenPercent = s.GreenPercent;
+    k.bluePercent = s.BluePercent;
+    return k;
+}
+
 ProgressTitle multicopyProgress(const MulticopySettings& s) {
     return ProgressTitle(windows::frmMCopy2(), titlePrefix(s, QStringLiteral(" выполнено ")));
 }

@@ -4,6 +4,7 @@
 // multicopy windows. Each throws CommandFailure (or std::bad_alloc) into the run's one failure path.
 
 #include "resize/ProgressTitle.h"
+#include "resize/kernels/ResampleSettings.h"
 
 #include <QImage>
 
@@ -22,6 +23,9 @@ struct MulticopySettings {
     std::int16_t GreenPercent = 100;
     std::int16_t BluePercent = 100;
 };
+
+// The part of the settings the resampler kernels take.
+ResampleSettings kernelSettings(const MulticopySettings& s);
 
 // "Мультикопирование  Wd * Hd выполнено P процентов " in frmMCopy2's title.
 ProgressTitle multicopyProgress(const MulticopySettings& s);

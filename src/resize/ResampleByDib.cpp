@@ -25,13 +25,7 @@ void ResampleByDib(MainWindow& w, const QImage& picture, const MulticopySettings
     }
     work->clearPicture();
 
-    ResampleSettings k;
-    k.width = s.MCopyWidth;
-    k.height = s.MCopyHeight;
-    k.randomPercent = s.RandomPercent;
-    k.redPercent = s.RedPercent;
-    k.greenPercent = s.GreenPercent;
-    k.bluePercent = s.BluePercent;
+    const ResampleSettings k = kernelSettings(s);
     const ConstRasterView source(reinterpret_cast<const std::uint32_t*>(picture.constBits()), picture.width(),
                                  picture.height(), static_cast<int>(picture.bytesPerLine() / 4));
     ProgressTitle title = dibProgress(s);

@@ -11,13 +11,7 @@ namespace tesmaro::resize {
 void ResampleByPixelAccess(MainWindow&, const MulticopySettings& s, ProgressTitle& title) {
     Canvas* source = windows::frmMCopy1()->picMain;
     Canvas* result = windows::frmMCopy2()->picMain;
-    ResampleSettings k;
-    k.width = s.MCopyWidth;
-    k.height = s.MCopyHeight;
-    k.randomPercent = s.RandomPercent;
-    k.redPercent = s.RedPercent;
-    k.greenPercent = s.GreenPercent;
-    k.bluePercent = s.BluePercent;
+    const ResampleSettings k = kernelSettings(s);
     const bool done = resampleByPixelAccess(source->constView(), result->view(), k, programRandom(),
                                             resizeThreadCount(), [&](int percent) { title.show(percent); });
     result->refresh();

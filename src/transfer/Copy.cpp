@@ -20,18 +20,6 @@ namespace {
 const QString kNoFragmentIntoImage = QStringLiteral("в Image нельзя скопировать выборочно ");
 const QString kCopyFailed = QStringLiteral("ошибка при копировании ");
 
-// The source in the order the choices are tested; a source window never filled before is
-// created here and gives its blank canvas.
-QImage sourcePicture(MainWindow& w) {
-    if (w.Option2->isChecked())
-        return windows::frmPicture1()->picMain->image();
-    if (w.Option7->isChecked())
-        return windows::frmTemp()->picMain->image();
-    if (w.Option19->isChecked())
-        return windows::frmMCopy2()->picMain->image();
-    return windows::frmImage1()->Image1->picture();
-}
-
 void copyIntoPicture(MainWindow& w, const QImage& source, bool fragment,
                      const std::optional<QSize>& imposed) {
     Canvas* canvas = windows::frmPicture2()->picMain;
@@ -81,7 +69,7 @@ void copy(MainWindow& w) {
         showMessage(kNoFragmentIntoImage);
         return;
     }
-    const QImage source = sourcePicture(w);
+    const QImage source = SourceFramePicture(w);
     // A fragment of nothing (an Image source never given a picture) is refused as a failure.
     if (fragment && source.isNull())
         throw CommandFailure("no source picture");

@@ -5,6 +5,7 @@
 #include "shell/MainWindow.h"
 #include "shell/Messages.h"
 #include "transfer/PictureFiles.h"
+#include "transfer/SharedProcedures.h"
 #include "transfer/TransferCommands.h"
 #include "windows/Windows.h"
 
@@ -43,13 +44,7 @@ QImage chosenPicture(MainWindow& w) {
             return windows::frmPicture2()->picMain->image();
         return windows::frmImage2()->Image1->picture();
     }
-    if (w.Option2->isChecked())
-        return windows::frmPicture1()->picMain->image();
-    if (w.Option7->isChecked())
-        return windows::frmTemp()->picMain->image();
-    if (w.Option19->isChecked())
-        return windows::frmMCopy2()->picMain->image();
-    return windows::frmImage1()->Image1->picture();
+    return SourceFramePicture(w);
 }
 
 void save(MainWindow& w) {

@@ -85,4 +85,14 @@ void ShowPicture2Result(MainWindow& w) {
     w.Text18->setText(QString::number(s.PicWidth));
 }
 
+QImage SourceFramePicture(MainWindow& w) {
+    if (w.Option2->isChecked())
+        return windows::frmPicture1()->picMain->image();
+    if (w.Option7->isChecked())
+        return windows::frmTemp()->picMain->image();
+    if (w.Option19->isChecked())
+        return windows::frmMCopy2()->picMain->image();
+    return windows::frmImage1()->Image1->picture();
+}
+
 } // namespace tesmaro

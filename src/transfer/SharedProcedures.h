@@ -32,5 +32,9 @@ void ApplyAutoSize(MainWindow& w, Canvas& canvas);
 // Finishes a copy into frmPicture2: sizes into PicHeight/PicWidth, scroll range, shows the
 // window, Text17/Text18. Throws CommandFailure when the size exceeds the scroll range.
 void ShowPicture2Result(MainWindow& w);
+// The picture of the source chosen in frame №1, tested in the order Picture, Screen, MCopy,
+// otherwise Image (the view's own picture). A window never filled before is created here and
+// gives its blank canvas.
+QImage SourceFramePicture(MainWindow& w);
 
 } // namespace tesmaro
