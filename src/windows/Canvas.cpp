@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -37,6 +38,25 @@ int vbButton(Qt::MouseButton b) {
 
 int vbButtons(Qt::MouseButtons b) {
     return (b & Qt::LeftButton ? 1 : 0) | (b & Qt::RightButton ? 2 : 0) | (b & Qt::MiddleButton ? 4 : 0);
+}
+
+// One pass over `to` (Format_RGB32, not shared): each row starts with the same row of `from`,
+// clipped, and is `back` beyond it; rows below `from` (or all, for a null `from`) are `back`.
+void placeTopLeft(QImage& to, const QImage& from, std::uint32_t back) {
+    const int width = to.width(), height = to.height();
+    const int fromWidth = from.isNull() ? 0 : std::min(width, from.width());
+    const int fromHeight = from.isNull() ? 0 : std::min(height, from.height());
+    std::uint8_t* bits = to.bits();
+    const qsizetype stride = to.bytesPerLine();
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(bits + y * stride);
+        int x = 0;
+        if (y < fromHeight) {
+            std::copy_n(reinterpret_cast<const std::uint32_t*>(from.constScanLine(y)), fromWidth, row);
+            x = fromWidth;
+        }
+        std::fill(row + x, row + width, back);
+    }
 }
 
 } // namespace
@@ -70,12 +90,7 @@ bool Canvas::reallocate(int width, int height, bool keepContent) {
         next = QImage(width, height, QImage::Format_RGB32);
         if (next.isNull())
             return false; // out of memory
-        next.fill(pixelFromPacked(m_backColour));
-        if (keepContent && !m_raster.isNull()) {
-            QPainter p(&next);
-            p.setCompositionMode(QPainter::CompositionMode_Source);
-            p.drawImage(0, 0, m_raster);
-        }
+        placeTopLeft(next, keepContent ? m_raster : QImage(), pixelFromPacked(m_backColour));
     }
     m_raster = next;
     // Kept apart from the raster, which is null while either side is 0: a canvas 0 wide keeps
@@ -90,12 +105,18 @@ bool Canvas::reallocate(int width, int height, bool keepContent) {
 void Canvas::drawBackground() {
     if (m_raster.isNull())
         return;
-    m_raster.fill(pixelFromPacked(m_backColour));
-    if (!m_picture.isNull()) {
-        QPainter p(&m_raster);
-        p.setCompositionMode(QPainter::CompositionMode_Source);
-        p.drawImage(0, 0, m_picture);
+    if (m_picture.size() == m_raster.size()) {
+        m_raster = m_picture; // shared until the first drawing detaches it
+        return;
     }
+    if (!m_raster.isDetached()) {
+        // Shared with a picture: a fresh raster, not a copy about to be overwritten.
+        QImage fresh(m_raster.size(), QImage::Format_RGB32);
+        if (fresh.isNull())
+            return; // out of memory: the raster keeps what it showed
+        m_raster = fresh;
+    }
+    placeTopLeft(m_raster, m_picture, pixelFromPacked(m_backColour));
 }
 
 bool Canvas::setPicture(const QImage& picture) {
@@ -105,8 +126,18 @@ bool Canvas::setPicture(const QImage& picture) {
         if (pic.isNull())
             return false;
     }
-    if (m_autoSize && !pic.isNull() && !reallocate(pic.width(), pic.height(), false))
-        return false;
+    if (m_autoSize && !pic.isNull()) {
+        if (pic.width() > kMaxSide || pic.height() > kMaxSide)
+            return false;
+        // The picture covers the whole raster: the raster is the picture itself, no pass over it.
+        m_width = pic.width();
+        m_height = pic.height();
+        m_picture = pic;
+        m_raster = pic;
+        resize(m_width, m_height);
+        update();
+        return true;
+    }
     m_picture = pic;
     drawBackground();
     update();
