@@ -65,6 +65,7 @@ Canvas::Canvas(QWidget* parent, int width, int height, std::int32_t backColour)
     : QWidget(parent), m_backColour(backColour) {
     setObjectName("picMain");
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setDrawFont(QFont());
     reallocate(width, height, false);
 }
 
@@ -203,13 +204,17 @@ void Canvas::circle(double cx, double cy, double radius, std::int32_t colour) {
     update();
 }
 
+void Canvas::setDrawFont(const QFont& font) {
+    m_font = font;
+    // Aliased glyphs at whole-pixel positions, as on a classic canvas, whatever font is picked.
+    m_font.setStyleStrategy(QFont::NoAntialias);
+    m_font.setHintingPreference(QFont::PreferFullHinting);
+}
+
 void Canvas::print(const QString& text) {
     if (m_raster.isNull())
         return;
-    QFont font = m_font;
-    font.setStyleStrategy(QFont::NoAntialias);
-    // Whole-pixel glyph positions, as on a classic canvas, whatever font the user picked.
-    font.setHintingPreference(QFont::PreferFullHinting);
+    const QFont& font = m_font;
     QPainter p(&m_raster);
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setRenderHint(QPainter::TextAntialiasing, false);

@@ -61,8 +61,9 @@ public:
     void setForeColour(std::int32_t colour) { m_foreColour = colour; }
     int drawWidth() const { return m_drawWidth; }
     void setDrawWidth(int width) { m_drawWidth = width < 1 ? 1 : width; }
+    // The label font, as print() draws with it: aliased, at whole-pixel glyph positions.
     const QFont& drawFont() const { return m_font; }
-    void setDrawFont(const QFont& font) { m_font = font; }
+    void setDrawFont(const QFont& font);
     double currentX() const { return m_currentX; }
     double currentY() const { return m_currentY; }
     void setCurrentPos(double x, double y) {
