@@ -41,7 +41,7 @@ std::uint32_t colourAt(int x, int y) {
            std::uint32_t((x * 5 + y * 71 + 9) & 255) << 8 | std::uint32_t((x ^ (y * 29)) & 255);
 }
 
-struct FileSpec {
+struct FileLayout {
     int width = 5;
     int height = 3; // negative: top-down
     int bits = 24;
@@ -52,7 +52,7 @@ struct FileSpec {
 };
 
 // A BMP file of colourAt(x, y); the fourth byte of 32-bit pixels holds a varying value.
-Bytes buildFile(const FileSpec& s) {
+Bytes buildFile(const FileLayout& s) {
     const int rows = std::abs(s.height);
     const int rowBytes = (s.width * s.bits / 8 + 3) / 4 * 4;
     const std::uint32_t offset = 14 + s.infoBytes + s.gap;
@@ -143,11 +143,11 @@ TEST(BmpCodec, WritesTheExactFileForEveryRowPadding) {
                 return true;
             }));
             EXPECT_EQ(pieces, 1);
-            FileSpec spec;
-            spec.width = width;
-            spec.height = height;
-            spec.padByte = 0;
-            Bytes expected = buildFile(spec);
+            FileLayout layout;
+            layout.width = width;
+            layout.height = height;
+            layout.padByte = 0;
+            Bytes expected = buildFile(layout);
             setLe32(expected, 38, 3780); // 96 dots per inch
             setLe32(expected, 42, 3780);
             ASSERT_EQ(written.size(), expected.size());
@@ -170,11 +170,11 @@ TEST(BmpCodec, WritesLargePicturesInPiecesAndStopsAtAFailedOne) {
     }));
     EXPECT_GT(pieces, 1);
     const Bytes expected = [] {
-        FileSpec spec;
-        spec.width = 1001;
-        spec.height = 300;
-        spec.padByte = 0;
-        Bytes e = buildFile(spec);
+        FileLayout layout;
+        layout.width = 1001;
+        layout.height = 300;
+        layout.padByte = 0;
+        Bytes e = buildFile(layout);
         setLe32(e, 38, 3780);
         setLe32(e, 42, 3780);
         return e;
@@ -199,7 +199,7 @@ TEST(BmpCodec, WritesNoEmptyOrOversizedPicture) {
 }
 
 TEST(BmpCodec, ReadsEveryPlainLayout) {
-    std::vector<FileSpec> specs;
+    std::vector<FileLayout> specs;
     for (int bits : {24, 32})
         for (int width : {1, 2, 3, 4, 5, 6, 7, 8, 15, 16, 17, 18, 19, 33, 50})
             for (int height : {1, 4, -1, -4})
@@ -209,7 +209,7 @@ TEST(BmpCodec, ReadsEveryPlainLayout) {
     for (std::uint32_t info : {108u, 124u})
         for (int height : {3, -3})
             specs.push_back({13, height, 24, info, 0, true});
-    for (const FileSpec& s : specs) {
+    for (const FileLayout& s : specs) {
         SCOPED_TRACE(::testing::Message()
                      << s.width << "x" << s.height << " " << s.bits << " bits, header " << s.infoBytes
                      << ", gap " << s.gap << ", last row padded " << s.lastRowPadded);
