@@ -4,6 +4,8 @@
 #include "platform/Platform.h"
 #include "shell/MainWindow.h"
 
+#include <QApplication>
+
 namespace tesmaro::editor {
 namespace {
 // 6500 twips at 15 twips per pixel.
@@ -27,8 +29,13 @@ void Option21_Click(MainWindow& w) {
 void Timer2_Timer(MainWindow& w) {
     AppState& s = w.state;
     s.ForegroundNow = platform().stacking->foregroundWindow();
-    if (s.ForegroundNow != s.OnTopWindow)
-        platform().stacking->keepOnTop(&w);
+    if (s.ForegroundNow == s.OnTopWindow)
+        return;
+    // A modal dialog of the program (a message box over a picture window, the colour or font
+    // dialog) must stay in front of the main window, or the user could not answer it; the main
+    // window is kept above the rest again once the dialog is gone.
+    QWidget* modal = QApplication::activeModalWidget();
+    platform().stacking->keepOnTop(modal && modal->isVisible() ? modal->window() : &w);
 }
 
 } // namespace tesmaro::editor

@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWidget>
@@ -233,6 +234,42 @@ TEST_F(EditorOnTop, StateSurvivesTheProgramHidingAndShowingTheMainWindow) {
     ASSERT_NO_FATAL_FAILURE(activate(&other));
     EXPECT_TRUE(wm.hasAboveState(mainId));
     EXPECT_TRUE(wm.above(mainId, otherId));
+}
+
+// A message box or dialog of the program itself (parented to the main window, as the platform
+// layer opens them) is in front while the editor is on: it must stay above the main window,
+// or the user could not answer it.
+TEST_F(EditorOnTop, OwnDialogStaysAboveTheMainWindow) {
+    ASSERT_NO_FATAL_FAILURE(showMainActive());
+    main->Option20->click();
+    // A picture window the user works in, overlapping the main window: the main window goes above.
+    QWidget other;
+    other.setWindowTitle("other");
+    other.setGeometry(0, 100, 500, 300);
+    other.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+    const auto otherId = static_cast<xcb_window_t>(other.winId());
+    ASSERT_NO_FATAL_FAILURE(activate(&other));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return wm.hasAboveState(mainId) && wm.above(mainId, otherId); }, 5000));
+
+    // A message box over that window, as a press with a bad D opens it.
+    auto* box = new QMessageBox(QMessageBox::NoIcon, "Tesmaro5", "dialog", QMessageBox::Ok, &other);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(box));
+    const auto boxId = static_cast<xcb_window_t>(box->winId());
+    ASSERT_NO_FATAL_FAILURE(activate(box));
+    QSignalSpy ticks(main->Timer2, &QTimer::timeout);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ticks.count() >= 20; }, 5000)) << "timed out: 20 ticks";
+    EXPECT_EQ(wm.activeWindow(), boxId) << "the dialog must keep the focus";
+    EXPECT_TRUE(wm.above(boxId, mainId)) << "the dialog must stay in front of the main window";
+
+    // Once it is answered, the main window is kept above the picture window again.
+    delete box;
+    ASSERT_NO_FATAL_FAILURE(activate(&other));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return wm.above(mainId, otherId); }, 5000))
+        << "timed out: wm.above(mainId, otherId)";
+    main->Option21->click();
 }
 
 TEST_F(EditorOnTop, OnAndOffWithoutAnotherWindowNeverSetsTheState) {
