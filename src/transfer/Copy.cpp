@@ -24,9 +24,12 @@ void copyIntoPicture(MainWindow& w, const QImage& source, bool fragment,
                      const std::optional<QSize>& imposed) {
     Canvas* canvas = windows::frmPicture2()->picMain;
     ApplyAutoSize(w, *canvas);
+    // With AutoSize a whole picture gives the canvas its own size, so a set size has no lasting
+    // effect: not applied, or a huge one would be allocated (and could fail) for nothing.
+    const bool sourceGivesSize = !fragment && canvas->autoSize() && !source.isNull();
     // Sized before clearing: a refused size changes nothing, and a cleared canvas looks the
     // same whether it was resized before or after.
-    if (imposed && !canvas->setCanvasSize(imposed->width(), imposed->height()))
+    if (imposed && !sourceGivesSize && !canvas->setCanvasSize(imposed->width(), imposed->height()))
         throw CommandFailure("canvas size refused");
     if (w.Check5->isChecked()) {
         canvas->cls();

@@ -82,13 +82,9 @@ bool writeAll(int fd, const std::uint8_t* bytes, std::size_t count) {
     return true;
 }
 
-// Puts the finished file `temp` in place of `target` in one step. An existing regular file is
-// swapped out and then removed: renaming over it would make ext4 start writing the new file to
-// the disk there and then (its guard for programs that replace files without fsync), which costs
-// about as much as the fsync left out below.
-// A plain rename over the old file: atomic for readers, and on ext4 it also has the new data
-// written before the rename commits, so even a power cut leaves the old picture or the new
-// one. Faster tricks that skip that ordering could leave an empty file, losing both.
+// Puts the finished file `temp` in place of `target` in one step by a plain rename: atomic for
+// readers, and on ext4 it also has the new data written before the rename commits, so even a
+// power cut leaves the old picture or the new one.
 bool putInPlace(const QByteArray& temp, const QByteArray& target) {
     return ::rename(temp.constData(), target.constData()) == 0;
 }

@@ -4,6 +4,7 @@
 #include "TransferFixture.h"
 
 #include <QLineEdit>
+#include <QResizeEvent>
 
 #include <functional>
 
@@ -52,6 +53,19 @@ QImage expectedFragment(QImage dest, const QImage& src, int sx, int sy, int sw, 
         }
     return dest;
 }
+
+// The largest size a widget was given while it was watched.
+class LargestSize : public QObject {
+public:
+    QSize size;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Resize)
+            size = size.expandedTo(static_cast<QResizeEvent*>(event)->size());
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 QRgb takeSource(QRgb, QRgb s) {
     return s;
@@ -284,10 +298,19 @@ TEST_F(CopyTest, WholeImageIntoPictureFalseWithSetSize) {
     EXPECT_EQ(main->Text17->text(), "100");
     EXPECT_EQ(main->Text18->text(), "100");
 
-    // "True": the canvas takes the source's size whatever is set.
+    // "True": the canvas takes the source's size whatever is set, and never passes through the
+    // set size on the way (a huge one would cost gigabytes, or fail the copy).
     select(main->Option6);
+    main->Text17->setText("32767");
+    main->Text18->setText("32767");
+    LargestSize largest;
+    destination()->installEventFilter(&largest);
     copy();
+    destination()->removeEventFilter(&largest);
+    EXPECT_TRUE(messages().isEmpty()) << qPrintable(messages().join(" | "));
     EXPECT_TRUE(samePixels(picture, destination()->image()));
+    EXPECT_LE(largest.size.width(), 100);
+    EXPECT_LE(largest.size.height(), 100);
     EXPECT_EQ(main->Text17->text(), "60");
     EXPECT_EQ(main->Text18->text(), "40");
 }
