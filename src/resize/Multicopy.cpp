@@ -5,6 +5,7 @@
 #include "resize/MulticopyProcedures.h"
 #include "resize/ResizeCommands.h"
 #include "resize/kernels/BandedStretch.h"
+#include "resize/kernels/FusedStretch.h"
 #include "resize/kernels/ParallelRows.h"
 #include "shell/CommandFailure.h"
 #include "shell/FieldReader.h"
@@ -15,6 +16,8 @@
 #include "windows/Windows.h"
 
 #include <cmath>
+#include <optional>
+#include <vector>
 
 namespace tesmaro::resize {
 namespace {
@@ -34,29 +37,59 @@ float platformRandom(float argument) {
     return static_cast<float>(sequence.state()) * (1.0f / 16777216.0f);
 }
 
-int wholePixels(float size) {
+// The nearest whole size, or nothing when it lies beyond the 32-bit range.
+std::optional<int> wholePixels(float size) {
     const double whole = std::isfinite(size) ? roundHalfEven(size) : NAN;
     if (!(whole >= INT32_MIN && whole <= INT32_MAX))
-        throw CommandFailure("overlay size beyond the 32-bit range");
+        return std::nullopt;
     return static_cast<int>(whole);
+}
+
+// The draws and sizes of one overlay, without drawing it; nothing when a size is beyond the
+// 32-bit range (the overlay then fails the run).
+std::optional<PixelRect> overlayRect(MainWindow& w, const MulticopySettings& s, float& first, float& second) {
+    AppState& st = w.state;
+    const float r = s.RandomPercent;
+    float u = platformRandom(first);
+    st.OverlayHeight = (1 + (r - 2 * r * u) / 50000) * st.MCopyHeightF;
+    u = platformRandom(second);
+    st.OverlayWidth = (1 + (r - 2 * r * u) / 50000) * st.MCopyWidthF;
+    const std::optional<int> width = wholePixels(st.OverlayWidth);
+    const std::optional<int> height = wholePixels(st.OverlayHeight);
+    if (!width || !height)
+        return std::nullopt;
+    return PixelRect{0, 0, *width, *height};
 }
 
 bool checked(const QCheckBox* box) {
     return box->checkState() != Qt::Unchecked;
 }
 
-// Mode "All  ": one stretched copy, then three overlays of slightly random sizes.
+// Mode "All  ": one stretched copy, then three overlays of slightly random sizes. All six
+// numbers are drawn first, in the order of the overlays, and the four stretches then run in
+// one pass over the result. An overlay that fails leaves what the stretches before it drew.
 void multicopyAll(MainWindow& w, const MulticopySettings& s, ProgressTitle& title) {
     AppState& st = w.state;
     Canvas* result = windows::frmMCopy2()->picMain;
     const std::int32_t code = checked(w.Check5) ? std::int32_t{SRCCOPY} : st.RasterCode;
-    stretchInBands(result->view(), PixelRect{0, 0, s.MCopyWidth, s.MCopyHeight},
-                   windows::frmMCopy1()->picMain->constView(), PixelRect{0, 0, st.PicWidth, st.PicHeight},
-                   code, resizeThreadCount());
+    std::vector<StretchPass> passes{{PixelRect{0, 0, s.MCopyWidth, s.MCopyHeight}, code}};
+    float* const arguments[3][2] = {{&st.MCopyWidthF, &st.MCopyHeightF},
+                                    {&st.MCopyHeightF, &st.MCopyWidthF},
+                                    {&st.OverlayHeight, &st.OverlayWidth}};
+    bool failed = false;
+    for (const auto& pair : arguments) {
+        const std::optional<PixelRect> rect = overlayRect(w, s, *pair[0], *pair[1]);
+        if (!rect) {
+            failed = true;
+            break;
+        }
+        passes.push_back({*rect, st.RasterCode});
+    }
+    stretchPassesInBands(result->view(), windows::frmMCopy1()->picMain->constView(),
+                         PixelRect{0, 0, st.PicWidth, st.PicHeight}, passes, resizeThreadCount());
     result->refresh();
-    RandomOverlay(w, s, st.MCopyWidthF, st.MCopyHeightF);
-    RandomOverlay(w, s, st.MCopyHeightF, st.MCopyWidthF);
-    RandomOverlay(w, s, st.OverlayHeight, st.OverlayWidth);
+    if (failed)
+        throw CommandFailure("overlay size beyond the 32-bit range");
     title.show(100);
 }
 
@@ -132,15 +165,11 @@ ProgressTitle dibProgress(const MulticopySettings& s) {
 
 void RandomOverlay(MainWindow& w, const MulticopySettings& s, float& first, float& second) {
     AppState& st = w.state;
-    const float r = s.RandomPercent;
-    float u = platformRandom(first);
-    st.OverlayHeight = (1 + (r - 2 * r * u) / 50000) * st.MCopyHeightF;
-    u = platformRandom(second);
-    st.OverlayWidth = (1 + (r - 2 * r * u) / 50000) * st.MCopyWidthF;
-    const int width = wholePixels(st.OverlayWidth);
-    const int height = wholePixels(st.OverlayHeight);
+    const std::optional<PixelRect> rect = overlayRect(w, s, first, second);
+    if (!rect)
+        throw CommandFailure("overlay size beyond the 32-bit range");
     Canvas* result = windows::frmMCopy2()->picMain;
-    stretchInBands(result->view(), PixelRect{0, 0, width, height}, windows::frmMCopy1()->picMain->constView(),
+    stretchInBands(result->view(), *rect, windows::frmMCopy1()->picMain->constView(),
                    PixelRect{0, 0, st.PicWidth, st.PicHeight}, st.RasterCode, resizeThreadCount());
     result->refresh();
 }

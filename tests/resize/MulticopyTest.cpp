@@ -160,6 +160,28 @@ TEST_F(Multicopy, ZeroWidthFailsAfterShowingTheResultWindow) {
     EXPECT_FALSE(QFile::exists(fake->filePath("TempMC.bmp")));
 }
 
+TEST_F(Multicopy, AnOverlayBeyondThe32BitRangeFailsAfterTheMainCopyAndItsDraws) {
+    const Picture src = testing::randomPicture(29, 18, 8);
+    writeTemp(src);
+    setSize(33, 47);
+    main->Text10->setText("1000000000000000000000000000000"); // any draw but exactly one half sizes the first
+                                                              // overlay out of range
+    QStringList* titles = testing::recordTitles(windows::frmMCopy2());
+    main->Command13->click();
+
+    EXPECT_EQ(QStringList{kFailure}, fake->messages.texts());
+    EXPECT_TRUE(samePicture(testing::stretchOnto(Picture(47, 33), src, 47, 33, copyOp), result()))
+        << "the main copy stays, no overlay is drawn";
+    EXPECT_EQ(QStringList{"Мультикопирование  47 * 33 выполнено 0 процентов "}, *titles);
+    RandomSequence after;
+    after.skip(2);
+    EXPECT_EQ(after.state(), programRandom().state()) << "only the failing overlay's two draws";
+    RandomSequence rnd;
+    const float r = 1e30f, u = rnd.next();
+    EXPECT_EQ((1 + (r - 2 * r * u) / 50000) * 33.0f, main->state.OverlayHeight);
+    EXPECT_FALSE(QFile::exists(fake->filePath("TempMC.bmp")));
+}
+
 TEST_F(Multicopy, AFreshStartRepeatsTheSameRandomResult) {
     const Picture src = testing::randomPicture(33, 21, 7);
     writeTemp(src);
