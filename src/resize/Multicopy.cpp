@@ -127,12 +127,15 @@ void runMulticopy(MainWindow& w) {
     ProgressTitle title = multicopyProgress(s);
     title.show(0);
     resultWindow->show();
-    if (checked(w.Check5))
-        result->clearPicture(); // drops the picture and fills the raster with the back colour, as Cls does
+    // Clearing drops the picture and fills the raster with the back colour, as Cls does; "XY API"
+    // does it itself, where it can fold the fill into its rows.
+    const bool clearResult = checked(w.Check5);
+    if (clearResult && !w.Option28->isChecked())
+        result->clearPicture();
     w.show();
 
     if (w.Option28->isChecked())
-        ResampleByDib(w, source->picture(), s);
+        ResampleByDib(w, source->picture(), s, clearResult);
     else if (w.Option10->isChecked())
         ResampleByPixelAccess(w, s, title);
     else

@@ -41,9 +41,11 @@ void RandomOverlay(MainWindow& w, const MulticopySettings& s, float& first, floa
 
 // "XY VB" from frmMCopy1 onto frmMCopy2, titles in frmMCopy2. Fails for a size below 1.
 void ResampleByPixelAccess(MainWindow& w, const MulticopySettings& s, ProgressTitle& title);
-// "XY API" from picture through frmTemp's canvas onto frmMCopy2 with RasterCode. On a failure
-// nothing reaches frmMCopy2 and frmTemp holds the picture at the result size.
-void ResampleByDib(MainWindow& w, const QImage& picture, const MulticopySettings& s);
+// "XY API" from picture through frmTemp's canvas onto frmMCopy2 with RasterCode. clearResult:
+// frmMCopy2 is cleared first (Cls, its picture dropped), as "Очистить приемник" asks. On a
+// failure nothing reaches frmMCopy2 beyond that clearing and frmTemp holds the picture at the
+// result size.
+void ResampleByDib(MainWindow& w, const QImage& picture, const MulticopySettings& s, bool clearResult);
 
 } // namespace resize
 } // namespace tesmaro

@@ -1,7 +1,11 @@
 #include "resize/kernels/DibResampler.h"
 #include "KernelTestSupport.h"
+#include "core/RasterOp.h"
+#include "resize/kernels/BandedStretch.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace tesmaro {
 namespace {
@@ -202,6 +206,88 @@ TEST(DibResampler, RefusesAnEmptyResultWithoutDrawing) {
         s.height = h;
         EXPECT_FALSE(resize::resampleByDib(viewOf(src), viewOf(dest), s, rnd, 2, {}));
         EXPECT_EQ(RandomSequence{}.state(), rnd.state());
+    }
+}
+
+// The five codes written out: D the result pixel, S the resampled one.
+std::uint32_t literalOp(std::int32_t code, std::uint32_t d, std::uint32_t s) {
+    const std::uint32_t rgb = code == SRCAND      ? d & s
+                              : code == SRCERASE  ? s & ~d
+                              : code == SRCINVERT ? d ^ s
+                              : code == SRCPAINT  ? d | s
+                                                  : s;
+    return rgb | 0xFF000000u;
+}
+
+TEST(DibResampler, CombiningEachRowEqualsCombiningTheFinishedRaster) {
+    // The result raster (wider and higher than the run, so clipping shows) starts non-blank;
+    // combining rows as they are made must equal the run and then a 1:1 blit with the code.
+    const Picture src = testing::randomPicture(58, 41, 21);
+    const Picture before = testing::randomPicture(90, 70, 22);
+    const ReferenceSettings s = sized(83, 64, 5, 110, 0, 95);
+    for (std::int32_t code : {SRCCOPY, SRCAND, SRCERASE, SRCINVERT, SRCPAINT})
+        for (int threads : {1, 3}) {
+            SCOPED_TRACE(::testing::Message()
+                         << std::hex << "code " << code << std::dec << ", " << threads << " threads");
+            Picture work(s.width, s.height, 0xFF000000u), later = before;
+            RandomSequence first;
+            ASSERT_TRUE(resize::resampleByDib(viewOf(src), viewOf(work), testing::kernelSettings(s), first,
+                                              threads, {}));
+            Picture expected = before;
+            for (int y = 0; y < s.height; ++y)
+                for (int x = 0; x < s.width; ++x)
+                    expected.at(x, y) = literalOp(code, expected.at(x, y), work.at(x, y));
+
+            Picture fusedWork(s.width, s.height, 0xFF000000u);
+            RandomSequence second;
+            ASSERT_TRUE(resize::resampleByDib(viewOf(src), viewOf(fusedWork), testing::kernelSettings(s),
+                                              second, threads, {},
+                                              resize::DibCombine{viewOf(later), code, std::nullopt}));
+            EXPECT_TRUE(samePicture(expected, later));
+            EXPECT_TRUE(samePicture(work, fusedWork));
+            EXPECT_EQ(first.state(), second.state());
+
+            // A cleared target: what it holds is never read, each D is the back colour.
+            const std::uint32_t back = testing::rgbPixel(0x21, 0xE4, 0x9B);
+            Picture cleared = testing::randomPicture(s.width, s.height, 24),
+                    clearedExpected(s.width, s.height);
+            for (int y = 0; y < s.height; ++y)
+                for (int x = 0; x < s.width; ++x)
+                    clearedExpected.at(x, y) = literalOp(code, back, work.at(x, y));
+            RandomSequence third;
+            ASSERT_TRUE(resize::resampleByDib(viewOf(src), viewOf(fusedWork), testing::kernelSettings(s),
+                                              third, threads, {},
+                                              resize::DibCombine{viewOf(cleared), code, back}));
+            EXPECT_TRUE(samePicture(clearedExpected, cleared));
+
+            Picture blitted = before;
+            const resize::PixelRect whole{0, 0, s.width, s.height};
+            resize::stretchInBands(viewOf(blitted), whole, viewOf(work), whole, code, threads);
+            EXPECT_TRUE(samePicture(blitted, later)) << "the blit the command falls back to";
+        }
+}
+
+TEST(DibResampler, ChannelsCannotFailOnlyForNonNegativePercentsAndRWithin100) {
+    const auto safe = [](float r, std::int16_t red, std::int16_t green, std::int16_t blue) {
+        return resize::dibChannelsCannotFail(testing::kernelSettings(sized(4, 4, r, red, green, blue)));
+    };
+    EXPECT_TRUE(safe(0, 100, 100, 100));
+    EXPECT_TRUE(safe(100, 0, 0, 0));
+    EXPECT_TRUE(safe(-100, 32767, 1, 0));
+    EXPECT_FALSE(safe(100.01f, 100, 100, 100));
+    EXPECT_FALSE(safe(-100.01f, 100, 100, 100));
+    EXPECT_FALSE(safe(std::nanf(""), 100, 100, 100));
+    EXPECT_FALSE(safe(0, -1, 100, 100));
+    EXPECT_FALSE(safe(0, 100, -1, 100));
+    EXPECT_FALSE(safe(0, 100, 100, -1));
+    // At the edge the factor reaches 0 for the largest draws; the run must still succeed.
+    const Picture src = testing::randomPicture(64, 48, 23);
+    for (float r : {100.0f, -100.0f}) {
+        const ReferenceSettings s = sized(200, 150, r, 32767, 32767, 32767);
+        ASSERT_TRUE(resize::dibChannelsCannotFail(testing::kernelSettings(s)));
+        const Outcome expected = runReference(src, s);
+        EXPECT_TRUE(expected.ok);
+        EXPECT_TRUE(runKernel(src, s, 2).ok) << "r " << r;
     }
 }
 

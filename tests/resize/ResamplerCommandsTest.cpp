@@ -3,6 +3,9 @@
 
 #include <QFile>
 
+#include <algorithm>
+#include <functional>
+
 namespace tesmaro {
 namespace {
 
@@ -161,6 +164,83 @@ TEST_F(Resamplers, ThreadCountDoesNotChangeTheFileOrTheSequence) {
         EXPECT_EQ(oneState, programRandom().state());
     }
     EXPECT_TRUE(fake->messages.shown.empty());
+}
+
+TEST_F(Resamplers, XyApiCombinesAsRowsAreMadeExactlyAsAfterTheRun) {
+    // Without blue in the picture a blue percent of 0 and of -5 give the same rows, but only 0
+    // lets rows reach the result as they are made; -5 runs first and blits afterwards. Both
+    // must leave the same result and scratch raster for every code, over a non-blank result
+    // (a picture it held, or its back colour when "Очистить приемник" clears it).
+    Picture noBlue = testing::randomPicture(36, 22, 31); // a width of 4k keeps bytes on their channel
+    for (std::uint32_t& px : noBlue.pixels)
+        px &= 0xFFFFFF00u;
+    const Picture previous = testing::randomPicture(40, 27, 32);
+    const Picture backColour(40, 27, testing::rgbPixel(0xC5, 0x7F, 0x3A));
+    main->Option28->setChecked(true);
+    QRadioButton* const codes[] = {main->Option12, main->Option13, main->Option14, main->Option15,
+                                   main->Option16};
+    const std::function<std::uint32_t(std::uint32_t, std::uint32_t)> ops[] = {
+        [](std::uint32_t, std::uint32_t s) { return s; },
+        [](std::uint32_t d, std::uint32_t s) { return d & s; },
+        [](std::uint32_t d, std::uint32_t s) { return s & ~d; },
+        [](std::uint32_t d, std::uint32_t s) { return d ^ s; },
+        [](std::uint32_t d, std::uint32_t s) { return d | s; }};
+    Picture rows;
+    RandomSequence rnd;
+    std::vector<int> percents;
+    ASSERT_TRUE(testing::referenceDib(noBlue, rows, ReferenceSettings{40, 27, 5, 90, 105, 0}, rnd, percents));
+    for (bool clear : {false, true})
+        for (int c = 0; c < 5; ++c) {
+            main->Check5->setChecked(clear);
+            codes[c]->setChecked(true);
+            Picture results[2], scratch[2];
+            std::uint32_t states[2];
+            for (int i = 0; i < 2; ++i) {
+                setUp(ReferenceSettings{40, 27, 5, 90, 105, static_cast<std::int16_t>(i == 0 ? 0 : -5)});
+                Canvas* result = windows::frmMCopy2()->picMain;
+                result->setBackColour(clear ? 0x3A7FC5 : 0xFFFFFF);
+                result->setPicture(clear ? QImage() : testing::toImage(previous));
+                if (clear) { // drawings over no picture, which clearing removes
+                    const RasterView drawn = result->view();
+                    for (int y = 0; y < drawn.height; ++y)
+                        std::copy_n(&previous.pixels[static_cast<std::size_t>(y) * previous.width],
+                                    drawn.width, drawn.row(y));
+                }
+                writeTemp(noBlue);
+                programRandom() = RandomSequence{};
+                main->Command13->click();
+                ASSERT_TRUE(fake->messages.shown.empty()) << codes[c]->objectName().toStdString();
+                results[i] = testing::fromImage(result->image());
+                scratch[i] = testing::fromImage(windows::frmTemp()->picMain->image());
+                states[i] = programRandom().state();
+            }
+            SCOPED_TRACE(codes[c]->objectName().toStdString() + (clear ? ", cleared" : ""));
+            EXPECT_TRUE(samePicture(results[1], results[0]));
+            EXPECT_TRUE(samePicture(scratch[1], scratch[0]));
+            EXPECT_EQ(states[1], states[0]);
+            EXPECT_TRUE(samePicture(results[0], readTempMC()));
+            EXPECT_TRUE(samePicture(rows, scratch[0]));
+            EXPECT_TRUE(samePicture(testing::stretchOnto(clear ? backColour : previous, rows, 40, 27, ops[c]),
+                                    results[0]));
+        }
+}
+
+TEST_F(Resamplers, XyApiFailingRunLeavesAnUnclearedResultUntouched) {
+    // Green only in the top row, which the bottom-up run reaches last: many rows succeed first.
+    const Picture previous = testing::randomPicture(25, 18, 33);
+    Picture greenOnTop = testing::randomPicture(19, 13, 34);
+    for (int y = 1; y < greenOnTop.height; ++y)
+        for (int x = 0; x < greenOnTop.width; ++x)
+            greenOnTop.at(x, y) &= 0xFFFF00FFu;
+    writeTemp(greenOnTop);
+    setUp(ReferenceSettings{25, 18, 0, 100, -1, 100});
+    main->Option28->setChecked(true);
+    main->Option16->setChecked(true); // "Or"
+    main->Check5->setChecked(false);
+    windows::frmMCopy2()->picMain->setPicture(testing::toImage(previous));
+    main->Command13->click();
+    EXPECT_EQ(QStringList{kFailure}, fake->messages.texts());
+    EXPECT_TRUE(samePicture(previous, testing::fromImage(windows::frmMCopy2()->picMain->image())));
 }
 
 } // namespace

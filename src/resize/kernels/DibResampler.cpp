@@ -1,5 +1,6 @@
 #include "resize/kernels/DibResampler.h"
 
+#include "core/RasterOp.h"
 #include "resize/kernels/ParallelRows.h"
 #include "resize/kernels/RandomFactors.h"
 #include "resize/kernels/RowLoops.h"
@@ -11,6 +12,39 @@
 
 namespace tesmaro::resize {
 namespace {
+
+// to[x] = applyRasterOp(code, D, from[x]) for x < count, D being to[x] or cleared when given;
+// the code is chosen once per row.
+void combineRow(std::int32_t code, const std::optional<std::uint32_t>& cleared, const std::uint32_t* from,
+                std::uint32_t* to, int count) {
+    const auto each = [&](auto op) {
+        if (cleared) {
+            const std::uint32_t d = *cleared;
+            for (int x = 0; x < count; ++x)
+                to[x] = op(d, from[x]) | 0xFF000000u;
+        } else {
+            for (int x = 0; x < count; ++x)
+                to[x] = op(to[x], from[x]) | 0xFF000000u;
+        }
+    };
+    switch (code) {
+    case SRCAND:
+        each([](std::uint32_t d, std::uint32_t s) { return d & s; });
+        break;
+    case SRCERASE:
+        each([](std::uint32_t d, std::uint32_t s) { return s & ~d; });
+        break;
+    case SRCINVERT:
+        each([](std::uint32_t d, std::uint32_t s) { return d ^ s; });
+        break;
+    case SRCPAINT:
+        each([](std::uint32_t d, std::uint32_t s) { return d | s; });
+        break;
+    default:
+        streamRow(from, to, count); // result pixels are opaque already
+        break;
+    }
+}
 
 struct Scratch {
     std::vector<float> rowA, rowB, vertical, factors;
@@ -56,7 +90,8 @@ public:
     }
 
     // Result row Y; on a failing channel stores its draw within the row and returns false.
-    bool row(int Y, Scratch& s, const RandomSequence& start, const RasterView& dest, int& failedDraw) const {
+    bool row(int Y, Scratch& s, const RandomSequence& start, const RasterView& dest,
+             const DibCombine* combine, int& failedDraw) const {
         const float sy = m_ky * static_cast<float>(Y);
         const int y0 = static_cast<int>(sy);
         const float fy = sy - static_cast<float>(y0);
@@ -80,8 +115,12 @@ public:
             failedDraw = failed;
             return false;
         }
-        if (out)
+        if (out) {
             streamRow(s.pixels.data(), out, writeCols);
+            if (combine && destRow < combine->target.height)
+                combineRow(combine->rasterCode, combine->cleared, s.pixels.data(),
+                           combine->target.row(destRow), std::min(writeCols, combine->target.width));
+        }
         return true;
     }
 
@@ -146,17 +185,9 @@ private:
     int m_length = 0, m_padded = 0, m_pixelBytes = 0;
 };
 
-} // namespace
-
-std::optional<std::int32_t> DibRowStride(std::int32_t width) {
-    const std::int64_t bytes = 3 * static_cast<std::int64_t>(width) + 3;
-    if (bytes > std::numeric_limits<std::int32_t>::max() || bytes < std::numeric_limits<std::int32_t>::min())
-        return std::nullopt;
-    return static_cast<std::int32_t>(bytes & ~std::int64_t{3});
-}
-
-bool resampleByDib(const ConstRasterView& source, const RasterView& dest, const ResampleSettings& settings,
-                   RandomSequence& random, int threads, const std::function<void(int)>& progress) {
+bool resampleRows(const ConstRasterView& source, const RasterView& dest, const ResampleSettings& settings,
+                  RandomSequence& random, int threads, const std::function<void(int)>& progress,
+                  const DibCombine* combine) {
     if (settings.width < 1 || settings.height < 1 || source.empty())
         return false;
     const std::optional<std::int32_t> stride = DibRowStride(source.width);
@@ -165,16 +196,17 @@ bool resampleByDib(const ConstRasterView& source, const RasterView& dest, const 
     const DibRun run(source, settings, *stride);
     const int hd = settings.height;
     const RandomSequence start = random;
+    // Every allocation is made before the first row, so nothing throws once rows are written.
     std::vector<Scratch> scratch(static_cast<std::size_t>(std::max(1, threads)));
+    for (Scratch& s : scratch)
+        run.prepare(s);
     std::vector<int> failedDraw(static_cast<std::size_t>(hd), 0);
 
     const int failedRow = runRows(
         hd, threads,
         [&](int row, int worker) {
-            Scratch& s = scratch[static_cast<std::size_t>(worker)];
-            if (s.rowA.empty())
-                run.prepare(s);
-            return run.row(row, s, start, dest, failedDraw[static_cast<std::size_t>(row)]);
+            return run.row(row, scratch[static_cast<std::size_t>(worker)], start, dest, combine,
+                           failedDraw[static_cast<std::size_t>(row)]);
         },
         [&](int row) {
             if (progress)
@@ -190,6 +222,34 @@ bool resampleByDib(const ConstRasterView& source, const RasterView& dest, const 
     }
     random.skip(perRow * static_cast<std::uint64_t>(hd));
     return true;
+}
+
+} // namespace
+
+std::optional<std::int32_t> DibRowStride(std::int32_t width) {
+    const std::int64_t bytes = 3 * static_cast<std::int64_t>(width) + 3;
+    if (bytes > std::numeric_limits<std::int32_t>::max() || bytes < std::numeric_limits<std::int32_t>::min())
+        return std::nullopt;
+    return static_cast<std::int32_t>(bytes & ~std::int64_t{3});
+}
+
+bool resampleByDib(const ConstRasterView& source, const RasterView& dest, const ResampleSettings& settings,
+                   RandomSequence& random, int threads, const std::function<void(int)>& progress) {
+    return resampleRows(source, dest, settings, random, threads, progress, nullptr);
+}
+
+bool resampleByDib(const ConstRasterView& source, const RasterView& dest, const ResampleSettings& settings,
+                   RandomSequence& random, int threads, const std::function<void(int)>& progress,
+                   const DibCombine& combine) {
+    return resampleRows(source, dest, settings, random, threads, progress, &combine);
+}
+
+bool dibChannelsCannotFail(const ResampleSettings& settings) {
+    // The bytes, weights and percents are at least 0, so a channel is below 0 only through a
+    // negative factor 1 + (r - 2*r*u)/100; for |r| <= 100 each rounded step stays within
+    // [-|r|, |r|], [-1, 1], [0, 2]. The largest value, 32767 * 255 / 100 * 2, is far inside 32 bits.
+    return settings.redPercent >= 0 && settings.greenPercent >= 0 && settings.bluePercent >= 0 &&
+           settings.randomPercent >= -100.0f && settings.randomPercent <= 100.0f;
 }
 
 } // namespace tesmaro::resize

@@ -23,7 +23,8 @@
 // progress (may be empty) gets 100*Y/(Hd - 1) after each result row (100 when Hd is 1), in
 // order, on the calling thread, up to the row before a failing one. Rows are split across
 // threads; the result and the random sequence do not depend on the number of threads.
-// May throw std::bad_alloc.
+// May throw std::bad_alloc, only before the first row is computed; what progress throws is
+// passed on after the rows in flight are done.
 
 #include "core/RandomSequence.h"
 #include "core/Raster.h"
@@ -41,5 +42,28 @@ std::optional<std::int32_t> DibRowStride(std::int32_t width);
 
 bool resampleByDib(const ConstRasterView& source, const RasterView& dest, const ResampleSettings& settings,
                    RandomSequence& random, int threads, const std::function<void(int)>& progress);
+
+// A second destination that each finished row is also combined into while it is in the cache:
+// pixel (x, y) of dest, as written above, becomes applyRasterOp(rasterCode, D, pixel) at (x, y)
+// of target, for the pixels inside both rasters. That is exactly a same-size 1:1 copy of dest
+// onto target with the code after the run, but only when no row fails (see below).
+struct DibCombine {
+    RasterView target; // must not share pixels with dest
+    std::int32_t rasterCode = 0;
+    // When set, every D is taken to be this pixel instead of being read: the target counts as
+    // filled with it, and each combined pixel is overwritten.
+    std::optional<std::uint32_t> cleared;
+};
+
+// As above, also combining every row into combine.target. Rows already combined stay when a
+// later row fails, so call it only when dibChannelsCannotFail(settings) holds.
+bool resampleByDib(const ConstRasterView& source, const RasterView& dest, const ResampleSettings& settings,
+                   RandomSequence& random, int threads, const std::function<void(int)>& progress,
+                   const DibCombine& combine);
+
+// True when no channel of any run with these settings can fall below 0 or beyond 32 bits:
+// every percent at least 0 and |r| at most 100 (so every random factor is at least 0, even as
+// rounded single-precision operations). Other settings may or may not fail.
+bool dibChannelsCannotFail(const ResampleSettings& settings);
 
 } // namespace tesmaro::resize
