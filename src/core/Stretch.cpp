@@ -11,23 +11,15 @@
 namespace tesmaro {
 namespace {
 
-constexpr std::int64_t kLimit = std::int64_t{1} << 30;
-
 std::int64_t toPixel(double v) {
     if (std::isnan(v))
         return 0;
     const double r = roundHalfEven(v);
-    if (r > static_cast<double>(kLimit))
-        return kLimit;
-    if (r < -static_cast<double>(kLimit))
-        return -kLimit;
+    if (r > static_cast<double>(kStretchLimit))
+        return kStretchLimit;
+    if (r < -static_cast<double>(kStretchLimit))
+        return -kStretchLimit;
     return static_cast<std::int64_t>(r);
-}
-
-// Source index for destination step i; works because dw > 0 and sw > 0, so the index is
-// non-decreasing in i and the valid steps form one contiguous range.
-inline std::int64_t sourceIndex(std::int64_t i, std::int64_t s0, std::int64_t sw, std::int64_t dw) {
-    return s0 + ((2 * i + 1) * sw) / (2 * dw);
 }
 
 // Steps i in [0, dn) whose destination index d0 + i lies in [0, dLimit) and whose source index
@@ -57,11 +49,12 @@ StepRange clipSteps(std::int64_t d0, std::int64_t dn, std::int64_t dLimit, std::
         }
         return a;
     };
-    r.first = lowerBound(r.first, r.last, [&](std::int64_t i) { return sourceIndex(i, s0, sn, dn) >= 0; });
+    r.first =
+        lowerBound(r.first, r.last, [&](std::int64_t i) { return stretchSourceIndex(i, s0, sn, dn) >= 0; });
     if (r.first > r.last)
         return r;
-    const std::int64_t afterLast =
-        lowerBound(r.first, r.last, [&](std::int64_t i) { return sourceIndex(i, s0, sn, dn) >= sLimit; });
+    const std::int64_t afterLast = lowerBound(
+        r.first, r.last, [&](std::int64_t i) { return stretchSourceIndex(i, s0, sn, dn) >= sLimit; });
     r.last = afterLast - 1;
     return r;
 }
@@ -74,7 +67,7 @@ void blitRows(const RasterView& dst, const ConstRasterView& src, int srcTop, con
     const std::size_t n = columns.size();
     const int* col = columns.data();
     for (std::int64_t j = rows.first; j <= rows.last; ++j) {
-        const int sy = static_cast<int>(sourceIndex(j, sy0, sh, dh)) - srcTop;
+        const int sy = static_cast<int>(stretchSourceIndex(j, sy0, sh, dh)) - srcTop;
         const std::uint32_t* s = src.row(sy);
         std::uint32_t* d = dst.row(static_cast<int>(dy0 + j)) + dxFirst;
         for (std::size_t k = 0; k < n; ++k)
@@ -111,7 +104,8 @@ void stretchBlit(const RasterView& dst, const RectF& dstRect, const ConstRasterV
 
     std::vector<int> columns(static_cast<std::size_t>(cols.last - cols.first + 1));
     for (std::int64_t i = cols.first; i <= cols.last; ++i)
-        columns[static_cast<std::size_t>(i - cols.first)] = static_cast<int>(sourceIndex(i, sx, sw, dw));
+        columns[static_cast<std::size_t>(i - cols.first)] =
+            static_cast<int>(stretchSourceIndex(i, sx, sw, dw));
     const int dxFirst = static_cast<int>(dx + cols.first);
 
     // A source sharing memory with the destination (a canvas painted onto itself) is read from
@@ -120,8 +114,8 @@ void stretchBlit(const RasterView& dst, const RectF& dstRect, const ConstRasterV
     int srcTop = 0;
     std::vector<std::uint32_t> aside;
     if (sharesMemory(dst, src)) {
-        srcTop = static_cast<int>(sourceIndex(rows.first, sy, sh, dh));
-        const int srcBottom = static_cast<int>(sourceIndex(rows.last, sy, sh, dh));
+        srcTop = static_cast<int>(stretchSourceIndex(rows.first, sy, sh, dh));
+        const int srcBottom = static_cast<int>(stretchSourceIndex(rows.last, sy, sh, dh));
         const int left = columns.front(), right = columns.back();
         const int w = right - left + 1, h = srcBottom - srcTop + 1;
         aside.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));

@@ -22,6 +22,15 @@
 
 namespace tesmaro {
 
+// The limit each rectangle value is taken to, and the mapping itself: for destination step i
+// of dn steps, the source index of sn source steps starting at s0 (dn > 0, sn > 0, so the index
+// never decreases with i). Kernels that stretch in other ways share these, so every stretch of
+// the program lands the same pixels.
+constexpr std::int64_t kStretchLimit = std::int64_t{1} << 30;
+inline std::int64_t stretchSourceIndex(std::int64_t i, std::int64_t s0, std::int64_t sn, std::int64_t dn) {
+    return s0 + ((2 * i + 1) * sn) / (2 * dn);
+}
+
 struct RectF {
     double x = 0;
     double y = 0;

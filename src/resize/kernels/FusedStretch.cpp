@@ -1,6 +1,7 @@
 #include "resize/kernels/FusedStretch.h"
 
 #include "core/RasterOp.h"
+#include "core/Stretch.h"
 #include "resize/kernels/ParallelRows.h"
 
 #include <algorithm>
@@ -10,16 +11,11 @@ namespace {
 
 // As in stretchInBands: thinner bands cost more in start-up than they save.
 constexpr int kMinBandRows = 64;
-// stretchBlit limits every rectangle value to this, so the mapping must too.
-constexpr std::int64_t kLimit = std::int64_t{1} << 30;
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
+// stretchBlit limits every rectangle value, so the mapping must too.
 std::int64_t limited(int v) {
-    return std::clamp<std::int64_t>(v, -kLimit, kLimit);
-}
-
-std::int64_t sourceIndex(std::int64_t i, std::int64_t s0, std::int64_t sn, std::int64_t dn) {
-    return s0 + ((2 * i + 1) * sn) / (2 * dn);
+    return std::clamp<std::int64_t>(v, -kStretchLimit, kStretchLimit);
 }
 
 // One pass with its column table: destination columns dxFirst.. take source columns columns[k].
@@ -122,7 +118,7 @@ void stretchPassesInBands(const RasterView& dst, const ConstRasterView& src, con
         const std::int64_t first = std::max<std::int64_t>(0, -dx);
         const std::int64_t last = std::min<std::int64_t>(dw - 1, dst.width - 1 - dx);
         for (std::int64_t i = first; i <= last; ++i) {
-            const std::int64_t s = sourceIndex(i, sx, sw, dw);
+            const std::int64_t s = stretchSourceIndex(i, sx, sw, dw);
             if (s < 0)
                 continue;
             if (s >= src.width)
@@ -161,7 +157,7 @@ void stretchPassesInBands(const RasterView& dst, const ConstRasterView& src, con
                     for (std::size_t i = 0; i < prepared.size(); ++i) {
                         const PreparedPass& p = prepared[i];
                         const std::int64_t j = y - p.dy;
-                        const std::int64_t s = j < 0 || j >= p.dh ? -1 : sourceIndex(j, sy, sh, p.dh);
+                        const std::int64_t s = j < 0 || j >= p.dh ? -1 : stretchSourceIndex(j, sy, sh, p.dh);
                         if (s < 0 || s >= src.height) {
                             flush();
                             continue;
