@@ -77,23 +77,15 @@ TEST(DibResampler, MatchesTheDefinitionOnRandomPictures) {
                             {103, 6, 310, 5}};
     const ReferenceSettings colour[] = {sized(0, 0), sized(0, 0, 5), sized(0, 0, 0, 50, 200, 0),
                                         sized(0, 0, 5, 73, 100, 150), sized(0, 0, 40, 30000, 100, 1)};
-    unsigned seed = 100;
-    for (const auto& sz : sizes)
-        for (ReferenceSettings s : colour) {
-            s.width = sz[2];
-            s.height = sz[3];
-            const Picture src = testing::randomPicture(sz[0], sz[1], seed++);
-            SCOPED_TRACE(::testing::Message()
-                         << sz[0] << "x" << sz[1] << " -> " << s.width << "x" << s.height << " r " << s.r
-                         << " percents " << s.red << "/" << s.green << "/" << s.blue);
-            const Outcome expected = runReference(src, s);
-            const Outcome actual = runKernel(src, s, 1);
-            ASSERT_TRUE(expected.ok);
-            EXPECT_TRUE(actual.ok);
-            EXPECT_TRUE(samePicture(expected.picture, actual.picture));
-            EXPECT_EQ(expected.randomState, actual.randomState);
-            EXPECT_EQ(expected.titles, actual.titles);
-        }
+    testing::forEachResizeCase(sizes, colour, 100, [](const Picture& src, const ReferenceSettings& s) {
+        const Outcome expected = runReference(src, s);
+        const Outcome actual = runKernel(src, s, 1);
+        ASSERT_TRUE(expected.ok);
+        EXPECT_TRUE(actual.ok);
+        EXPECT_TRUE(samePicture(expected.picture, actual.picture));
+        EXPECT_EQ(expected.randomState, actual.randomState);
+        EXPECT_EQ(expected.titles, actual.titles);
+    });
 }
 
 TEST(DibResampler, ThreadsGiveTheSameResultAndSequence) {

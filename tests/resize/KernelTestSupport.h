@@ -41,4 +41,22 @@ inline ::testing::AssertionResult samePicture(const Picture& expected, const Pic
     return ::testing::AssertionSuccess();
 }
 
+// Runs check(source, settings) for every size {source w, h, result w, h} with every colour
+// setting, each on its own random source picture (seeds counting up from firstSeed).
+template <std::size_t N, std::size_t M, typename Check>
+void forEachResizeCase(const int (&sizes)[N][4], const ReferenceSettings (&colours)[M], unsigned firstSeed,
+                       Check check) {
+    unsigned seed = firstSeed;
+    for (const auto& sz : sizes)
+        for (ReferenceSettings s : colours) {
+            s.width = sz[2];
+            s.height = sz[3];
+            const Picture src = randomPicture(sz[0], sz[1], seed++);
+            SCOPED_TRACE(::testing::Message()
+                         << sz[0] << "x" << sz[1] << " -> " << s.width << "x" << s.height << " r " << s.r
+                         << " percents " << s.red << "/" << s.green << "/" << s.blue);
+            check(src, s);
+        }
+}
+
 } // namespace tesmaro::testing

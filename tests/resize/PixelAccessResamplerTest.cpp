@@ -61,17 +61,9 @@ TEST(PixelAccessResampler, MatchesTheDefinitionOnRandomPictures) {
                                         sized(0, 0, 5, 73, 100, 150),
                                         sized(0, 0, 150, 100, 100, 100),
                                         sized(0, 0, 5, 100, -10, 100)};
-    unsigned seed = 1;
-    for (const auto& sz : sizes)
-        for (ReferenceSettings s : colour) {
-            s.width = sz[2];
-            s.height = sz[3];
-            const Picture src = testing::randomPicture(sz[0], sz[1], seed++);
-            SCOPED_TRACE(::testing::Message()
-                         << sz[0] << "x" << sz[1] << " -> " << s.width << "x" << s.height << " r " << s.r
-                         << " percents " << s.red << "/" << s.green << "/" << s.blue);
-            expectSame(runReference(src, s), runKernel(src, s, 1));
-        }
+    testing::forEachResizeCase(sizes, colour, 1, [](const Picture& src, const ReferenceSettings& s) {
+        expectSame(runReference(src, s), runKernel(src, s, 1));
+    });
 }
 
 TEST(PixelAccessResampler, ThreadsGiveTheSameResultAndSequence) {
