@@ -2,12 +2,15 @@
 // thread each, and prints one ratio line per comparison (ours / OpenCV, lower is better).
 //
 // Each comparison runs ours and OpenCV in turns and takes the median of each, so both see the
-// same machine load. The whole-command rows run the real Command13_Click on an offscreen main
-// window (Temp.bmp in, TempMC.bmp out) against cv::imread + cv::resize + cv::imwrite of the same
-// files; the two file-function rows before them show how much of that is reading and writing.
+// same machine load. The whole-command rows run the "MCopy" command through the command runner
+// on a document without the control panel (Temp.bmp in, TempMC.bmp out, one undo step recorded)
+// against cv::imread + cv::resize + cv::imwrite of the same files; the two file-function rows
+// before them show how much of that is reading and writing. After each command the cost of its
+// undo step is shown: the command run without recording, and the undo and redo of the step.
 
 #include "core/RandomSequence.h"
 #include "core/RasterOp.h"
+#include "document/PictureFiles.h"
 #include "resize/ResizeCommands.h"
 #include "resize/kernels/BandedStretch.h"
 #include "resize/kernels/DibResampler.h"
@@ -16,9 +19,8 @@
 #include "resize/kernels/ParallelRows.h"
 #include "resize/kernels/PixelAccessResampler.h"
 #include "resize/kernels/RowLoops.h"
-#include "shell/MainWindow.h"
 #include "support/PlatformDoubles.h"
-#include "transfer/PictureFiles.h"
+#include "support/StandaloneDocument.h"
 #include "windows/Windows.h"
 
 #include <QApplication>
@@ -196,14 +198,17 @@ void kernelRows(int sw, int sh, int dw, int dh) {
     report("Реверс", sizeText(sw, sh), mirror, "cv::flip", 1);
 }
 
+resize::MulticopyRequest multicopyRequest(int dw, int dh, resize::MulticopyMode mode) {
+    return resize::MulticopyRequest{
+        dh, dw, 0.0f, std::int16_t{100}, std::int16_t{100}, std::int16_t{100}, SRCAND, mode, true};
+}
+
 void commandRows(int sw, int sh, int dw, int dh) {
     const std::string sizes = sizeText(sw, sh) + " -> " + sizeText(dw, dh);
     testing::FakePlatform fake;
-    auto w = std::make_unique<MainWindow>();
+    testing::StandaloneDocument doc;
     const QString temp = fake.filePath("Temp.bmp");
     saveBmpFile(testPicture(sw, sh), temp);
-    w->Text17->setText(QString::number(dh));
-    w->Text18->setText(QString::number(dw));
     const std::string tempPath = temp.toStdString(), cvOut = fake.filePath("TempCV.bmp").toStdString();
 
     const QImage result = testPicture(dw, dh);
@@ -220,17 +225,19 @@ void commandRows(int sw, int sh, int dw, int dh) {
 
     struct Mode {
         const char* name;
-        QRadioButton* option;
+        resize::MulticopyMode mode;
         int interpolation;
         const char* theirs;
-    } modes[] = {
-        {"MCopy All (command)", w->Option9, cv::INTER_NEAREST, "imread+resize NEAREST+imwrite"},
-        {"MCopy XY VB r=0 (command)", w->Option10, cv::INTER_LINEAR, "imread+resize LINEAR+imwrite"},
-        {"MCopy XY API r=0 (command)", w->Option28, cv::INTER_LINEAR, "imread+resize LINEAR+imwrite"}};
+    } modes[] = {{"MCopy All (command)", resize::MulticopyMode::All, cv::INTER_NEAREST,
+                  "imread+resize NEAREST+imwrite"},
+                 {"MCopy XY VB r=0 (command)", resize::MulticopyMode::PixelAccess, cv::INTER_LINEAR,
+                  "imread+resize LINEAR+imwrite"},
+                 {"MCopy XY API r=0 (command)", resize::MulticopyMode::Dib, cv::INTER_LINEAR,
+                  "imread+resize LINEAR+imwrite"}};
     for (const Mode& m : modes) {
-        m.option->setChecked(true);
+        const Command command = resize::multicopyCommand(multicopyRequest(dw, dh, m.mode));
         const Timing t = compare(
-            kCommandRuns, [&] { resize::Command13_Click(*w); },
+            kCommandRuns, [&] { doc.runner->run(command); },
             [&] {
                 const cv::Mat in = cv::imread(tempPath, cv::IMREAD_COLOR);
                 cv::Mat out;
@@ -242,8 +249,27 @@ void commandRows(int sw, int sh, int dw, int dh) {
             break;
         }
         report(m.name, sizes, t, m.theirs, 1.5);
+
+        // The undo step: the same command body without the runner (no step recorded), then the
+        // step's undo and redo.
+        std::vector<double> bare, undo, redo;
+        for (int i = 0; i < kCommandRuns; ++i) {
+            bare.push_back(elapsedMs([&] {
+                CommandContext context(*doc.document);
+                command.body(context);
+            }));
+            doc.runner->run(command);
+            undo.push_back(elapsedMs([&] { doc.runner->undo(); }));
+            redo.push_back(elapsedMs([&] { doc.runner->redo(); }));
+        }
+        const double recorded = t.ours, plain = median(bare);
+        std::printf(
+            "%s %s with undo step %8.2f ms   without %8.2f ms   step %+6.2f ms (%4.1f %%)   undo %6.2f ms "
+            "(%4.1f %%)   redo %6.2f ms\n",
+            padded("  undo step", 30).c_str(), padded(sizes, 22).c_str(), recorded, plain, recorded - plain,
+            100 * (recorded - plain) / plain, median(undo), 100 * median(undo) / plain, median(redo));
     }
-    w.reset();
+    doc.history->clear();
     for (auto id : {windows::Id::Temp, windows::Id::MCopy1, windows::Id::MCopy2})
         windows::unload(id);
 }

@@ -1,10 +1,10 @@
-// Editor mode "On" / "Off": with the editor on the main window sits at the screen's left edge and
-// Timer2 keeps it above whatever window the user turns to, without taking the focus.
+// Editor mode "On" / "Off": with the editor on the panel sits at the screen's left edge and its
+// timer keeps it above whatever window the user turns to, without taking the focus.
 #include "editor/EditorCommands.h"
 #include "platform/Platform.h"
-#include "shell/MainWindow.h"
 
 #include <QApplication>
+#include <QWidget>
 
 namespace tesmaro::editor {
 namespace {
@@ -12,30 +12,28 @@ namespace {
 constexpr int kOffLeft = 433;
 } // namespace
 
-void Option20_Click(MainWindow& w) {
-    w.Timer2->start();
-    // The window in front now is the main window itself, whose option was just clicked.
-    w.state.OnTopWindow = platform().stacking->foregroundWindow();
-    // move() places the outer (frame) left edge; pos().y() is the frame's top, kept as it is.
-    w.move(0, w.pos().y());
+void setEditorMode(Document& doc, QWidget& panel, bool on) {
+    if (on) {
+        // The window in front now is the panel itself, whose option was just clicked.
+        doc.state.OnTopWindow = platform().stacking->foregroundWindow();
+        // move() places the outer (frame) left edge; pos().y() is the frame's top, kept as it is.
+        panel.move(0, panel.pos().y());
+    } else {
+        // The always-on-top state stays: nothing takes it away.
+        panel.move(kOffLeft, panel.pos().y());
+    }
 }
 
-void Option21_Click(MainWindow& w) {
-    w.Timer2->stop();
-    // The always-on-top state stays: nothing takes it away.
-    w.move(kOffLeft, w.pos().y());
-}
-
-void Timer2_Timer(MainWindow& w) {
-    AppState& s = w.state;
+void keepPanelOnTop(Document& doc, QWidget& panel) {
+    AppState& s = doc.state;
     s.ForegroundNow = platform().stacking->foregroundWindow();
     if (s.ForegroundNow == s.OnTopWindow)
         return;
     // A modal dialog of the program (a message box over a picture window, the colour or font
-    // dialog) must stay in front of the main window, or the user could not answer it; the main
-    // window is kept above the rest again once the dialog is gone.
+    // dialog) must stay in front of the panel, or the user could not answer it; the panel is
+    // kept above the rest again once the dialog is gone.
     QWidget* modal = QApplication::activeModalWidget();
-    platform().stacking->keepOnTop(modal && modal->isVisible() ? modal->window() : &w);
+    platform().stacking->keepOnTop(modal && modal->isVisible() ? modal->window() : &panel);
 }
 
 } // namespace tesmaro::editor

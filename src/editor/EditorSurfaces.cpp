@@ -1,9 +1,10 @@
 #include "editor/EditorSurfaces.h"
 
 #include "core/PackedColour.h"
-#include "shell/MainWindow.h"
+#include "editor/EditorCommands.h"
 #include "windows/Windows.h"
 
+#include <QLineEdit>
 #include <QPalette>
 
 namespace tesmaro::editor {
@@ -18,10 +19,11 @@ std::int32_t textColour(const QLineEdit& field) {
     return packedFromPixel(field.palette().color(QPalette::Text).rgb());
 }
 
-void applyChosenColour(MainWindow& w, std::int32_t colour) {
-    w.Picture3->setBackColour(colour);
-    w.picMain->setForeColour(colour);
-    setTextColour(*w.Text16, colour);
+void applyChosenColour(Document& doc, std::int32_t colour) {
+    const EditorSurfaces& e = doc.surfaces();
+    e.swatch->setBackColour(colour);
+    e.pad->setForeColour(colour);
+    setTextColour(*e.labelField, colour);
     windows::frmPicture1()->picMain->setForeColour(colour);
     windows::frmPicture2()->picMain->setForeColour(colour);
 }

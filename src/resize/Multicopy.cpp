@@ -1,18 +1,14 @@
+// "MCopy": Temp.bmp into the hidden frmMCopy1, then the result of the chosen mode in frmMCopy2
+// and TempMC.bmp.
 #include "core/FieldNumber.h"
 #include "core/RandomSequence.h"
 #include "core/RasterOp.h"
-#include "platform/Platform.h"
+#include "document/Fragment.h"
+#include "document/PictureFiles.h"
 #include "resize/MulticopyProcedures.h"
 #include "resize/ResizeCommands.h"
-#include "resize/kernels/BandedStretch.h"
 #include "resize/kernels/FusedStretch.h"
 #include "resize/kernels/ParallelRows.h"
-#include "shell/CommandFailure.h"
-#include "shell/FieldReader.h"
-#include "shell/MainWindow.h"
-#include "shell/Messages.h"
-#include "transfer/PictureFiles.h"
-#include "transfer/SharedProcedures.h"
 #include "windows/Windows.h"
 
 #include <cmath>
@@ -21,8 +17,6 @@
 
 namespace tesmaro::resize {
 namespace {
-
-const QString kFailureMessage = QStringLiteral("Ошибка в режиме мультикопирования");
 
 QString titlePrefix(const MulticopySettings& s, const QString& done) {
     return QStringLiteral("Мультикопирование  ") + QString::number(s.MCopyWidth) + QStringLiteral(" * ") +
@@ -47,8 +41,7 @@ std::optional<int> wholePixels(float size) {
 
 // The draws and sizes of one overlay, without drawing it; nothing when a size is beyond the
 // 32-bit range (the overlay then fails the run).
-std::optional<PixelRect> overlayRect(MainWindow& w, const MulticopySettings& s, float& first, float& second) {
-    AppState& st = w.state;
+std::optional<PixelRect> overlayRect(AppState& st, const MulticopySettings& s, float& first, float& second) {
     const float r = s.RandomPercent;
     float u = platformRandom(first);
     st.OverlayHeight = (1 + (r - 2 * r * u) / 50000) * st.MCopyHeightF;
@@ -61,24 +54,19 @@ std::optional<PixelRect> overlayRect(MainWindow& w, const MulticopySettings& s, 
     return PixelRect{0, 0, *width, *height};
 }
 
-bool checked(const QCheckBox* box) {
-    return box->checkState() != Qt::Unchecked;
-}
-
 // Mode "All  ": one stretched copy, then three overlays of slightly random sizes. All six
 // numbers are drawn first, in the order of the overlays, and the four stretches then run in
 // one pass over the result. An overlay that fails leaves what the stretches before it drew.
-void multicopyAll(MainWindow& w, const MulticopySettings& s, ProgressTitle& title) {
-    AppState& st = w.state;
+void multicopyAll(AppState& st, const MulticopySettings& s, bool clearResult, ProgressTitle& title) {
     Canvas* result = windows::frmMCopy2()->picMain;
-    const std::int32_t code = checked(w.Check5) ? std::int32_t{SRCCOPY} : st.RasterCode;
+    const std::int32_t code = clearResult ? std::int32_t{SRCCOPY} : st.RasterCode;
     std::vector<StretchPass> passes{{PixelRect{0, 0, s.MCopyWidth, s.MCopyHeight}, code}};
     float* const arguments[3][2] = {{&st.MCopyWidthF, &st.MCopyHeightF},
                                     {&st.MCopyHeightF, &st.MCopyWidthF},
                                     {&st.OverlayHeight, &st.OverlayWidth}};
     bool failed = false;
     for (const auto& pair : arguments) {
-        const std::optional<PixelRect> rect = overlayRect(w, s, *pair[0], *pair[1]);
+        const std::optional<PixelRect> rect = overlayRect(st, s, *pair[0], *pair[1]);
         if (!rect) {
             failed = true;
             break;
@@ -93,17 +81,17 @@ void multicopyAll(MainWindow& w, const MulticopySettings& s, ProgressTitle& titl
     title.show(100);
 }
 
-void runMulticopy(MainWindow& w) {
+void runMulticopy(Document& doc, const MulticopyRequest& r) {
     MulticopySettings s;
-    s.MCopyHeight = FieldReader::int32(w.Text17);
-    s.MCopyWidth = FieldReader::int32(w.Text18);
-    s.RandomPercent = FieldReader::single(w.Text10);
-    s.RedPercent = FieldReader::int16(w.Text21);
-    s.GreenPercent = FieldReader::int16(w.Text22);
-    s.BluePercent = FieldReader::int16(w.Text23);
-    ReadRasterMode(w);
+    s.MCopyHeight = r.height.get();
+    s.MCopyWidth = r.width.get();
+    s.RandomPercent = r.randomPercent.get();
+    s.RedPercent = r.redPercent.get();
+    s.GreenPercent = r.greenPercent.get();
+    s.BluePercent = r.bluePercent.get();
+    AppState& st = doc.state;
+    ReadRasterMode(st, r.rasterCode);
 
-    AppState& st = w.state;
     Canvas* source = windows::frmMCopy1()->picMain;
     const QImage temp = loadPictureFile(appFilePath(QStringLiteral("Temp.bmp")));
     if (temp.isNull() || !source->setPicture(temp))
@@ -111,8 +99,7 @@ void runMulticopy(MainWindow& w) {
     st.PicHeight = source->canvasHeight();
     st.PicWidth = source->canvasWidth();
     source->refresh();
-    w.Text7->setText(QString::number(st.PicHeight));
-    w.Text8->setText(QString::number(st.PicWidth));
+    doc.front().showSourceSize(st.PicHeight, st.PicWidth);
 
     st.MCopyHeightF = static_cast<float>(s.MCopyHeight);
     st.MCopyWidthF = static_cast<float>(s.MCopyWidth);
@@ -129,17 +116,22 @@ void runMulticopy(MainWindow& w) {
     resultWindow->show();
     // Clearing drops the picture and fills the raster with the back colour, as Cls does; "XY API"
     // does it itself, where it can fold the fill into its rows.
-    const bool clearResult = checked(w.Check5);
-    if (clearResult && !w.Option28->isChecked())
+    const bool clearResult = r.clearResult;
+    if (clearResult && r.mode != MulticopyMode::Dib)
         result->clearPicture();
-    w.show();
+    doc.front().showControls();
 
-    if (w.Option28->isChecked())
-        ResampleByDib(w, source->picture(), s, clearResult);
-    else if (w.Option10->isChecked())
-        ResampleByPixelAccess(w, s, title);
-    else
-        multicopyAll(w, s, title);
+    switch (r.mode) {
+    case MulticopyMode::Dib:
+        ResampleByDib(st, source->picture(), s, clearResult);
+        break;
+    case MulticopyMode::PixelAccess:
+        ResampleByPixelAccess(s, title);
+        break;
+    case MulticopyMode::All:
+        multicopyAll(st, s, clearResult, title);
+        break;
+    }
 
     if (!saveBmpFile(result->image(), appFilePath(QStringLiteral("TempMC.bmp"))))
         throw CommandFailure("TempMC.bmp cannot be written");
@@ -166,29 +158,9 @@ ProgressTitle dibProgress(const MulticopySettings& s) {
     return ProgressTitle(windows::frmMCopy2(), titlePrefix(s, QStringLiteral(" выполненоно ")));
 }
 
-void RandomOverlay(MainWindow& w, const MulticopySettings& s, float& first, float& second) {
-    AppState& st = w.state;
-    const std::optional<PixelRect> rect = overlayRect(w, s, first, second);
-    if (!rect)
-        throw CommandFailure("overlay size beyond the 32-bit range");
-    Canvas* result = windows::frmMCopy2()->picMain;
-    stretchInBands(result->view(), *rect, windows::frmMCopy1()->picMain->constView(),
-                   PixelRect{0, 0, st.PicWidth, st.PicHeight}, st.RasterCode, resizeThreadCount());
-    result->refresh();
-}
-
-void Command13_Click(MainWindow& w) {
-    w.hide();
-    platform().busy->setBusy(true);
-    try {
-        runMulticopy(w);
-        platform().busy->setBusy(false);
-        return;
-    } catch (...) {
-    }
-    showMessage(kFailureMessage);
-    platform().busy->setBusy(false);
-    w.show();
+Command multicopyCommand(MulticopyRequest request) {
+    return Command{{kMulticopyFailed, true, CommandPolicy::Panel::HiddenUntilShown},
+                   [r = std::move(request)](CommandContext& c) { runMulticopy(c.document, r); }};
 }
 
 } // namespace tesmaro::resize

@@ -1,16 +1,18 @@
 #include "core/PackedColour.h"
 #include "core/RandomSequence.h"
+#include "document/AppState.h"
+#include "document/CommandFailure.h"
 #include "resize/MulticopyProcedures.h"
 #include "resize/kernels/BandedStretch.h"
 #include "resize/kernels/DibResampler.h"
 #include "resize/kernels/ParallelRows.h"
-#include "shell/CommandFailure.h"
-#include "shell/MainWindow.h"
+#include "windows/RasterImage.h"
 #include "windows/Windows.h"
 
 namespace tesmaro::resize {
 
-void ResampleByDib(MainWindow& w, const QImage& picture, const MulticopySettings& s, bool clearResult) {
+void ResampleByDib(const AppState& state, const QImage& picture, const MulticopySettings& s,
+                   bool clearResult) {
     Canvas* work = windows::frmTemp()->picMain; // WorkCanvas
     Canvas* result = windows::frmMCopy2()->picMain;
     const ResampleSettings k = kernelSettings(s);
@@ -41,13 +43,12 @@ void ResampleByDib(MainWindow& w, const QImage& picture, const MulticopySettings
     if (!work->picture().isNull())
         work->clearPicture();
 
-    const ConstRasterView source(reinterpret_cast<const std::uint32_t*>(picture.constBits()), picture.width(),
-                                 picture.height(), static_cast<int>(picture.bytesPerLine() / 4));
+    const ConstRasterView source = constRasterOf(picture);
     ProgressTitle title = dibProgress(s);
     const auto progress = [&](int percent) { title.show(percent); };
     bool done = false;
     if (combineEarly) {
-        DibCombine into{result->view(), w.state.RasterCode, std::nullopt};
+        DibCombine into{result->view(), state.RasterCode, std::nullopt};
         if (clearLater)
             into.cleared = pixelFromPacked(result->backColour());
         try {
@@ -67,7 +68,7 @@ void ResampleByDib(MainWindow& w, const QImage& picture, const MulticopySettings
     work->refresh();
     if (!combineEarly) {
         const PixelRect whole{0, 0, s.MCopyWidth, s.MCopyHeight};
-        stretchInBands(result->view(), whole, work->constView(), whole, w.state.RasterCode,
+        stretchInBands(result->view(), whole, work->constView(), whole, state.RasterCode,
                        resizeThreadCount());
     }
     result->refresh();

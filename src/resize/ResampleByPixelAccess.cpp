@@ -1,14 +1,13 @@
 #include "core/RandomSequence.h"
+#include "document/CommandFailure.h"
 #include "resize/MulticopyProcedures.h"
 #include "resize/kernels/ParallelRows.h"
 #include "resize/kernels/PixelAccessResampler.h"
-#include "shell/CommandFailure.h"
-#include "shell/MainWindow.h"
 #include "windows/Windows.h"
 
 namespace tesmaro::resize {
 
-void ResampleByPixelAccess(MainWindow&, const MulticopySettings& s, ProgressTitle& title) {
+void ResampleByPixelAccess(const MulticopySettings& s, ProgressTitle& title) {
     Canvas* source = windows::frmMCopy1()->picMain;
     Canvas* result = windows::frmMCopy2()->picMain;
     const ResampleSettings k = kernelSettings(s);

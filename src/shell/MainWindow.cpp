@@ -1,9 +1,9 @@
 #include "shell/MainWindow.h"
 
-#include "editor/EditorCommands.h"
-#include "resize/ResizeCommands.h"
+#include "help/AboutWindow.h"
+#include "shell/ControlRequests.h"
 #include "shell/ShellCommands.h"
-#include "transfer/TransferCommands.h"
+#include "shell/UndoKeys.h"
 
 #include <QCloseEvent>
 #include <QHideEvent>
@@ -41,11 +41,19 @@ MainWindow::MainWindow() : QWidget(nullptr) {
     setWindowIcon(QIcon(":/tesmaro5.png"));
     resize(px(11880), px(3390));
     buildControls();
+    m_document =
+        std::make_unique<Document>(EditorSurfaces{picMain, VScroll2, HScroll2, Picture3, Picture4, Text16});
+    m_document->setFrontEnd(this);
+    m_history = std::make_unique<History>(*m_document);
+    m_runner = std::make_unique<CommandRunner>(*m_document, *m_history);
+    m_undoKeys = std::make_unique<UndoKeys>(*m_runner, this);
     wireCommands();
     shell::Form_Load(*this);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    m_document->setFrontEnd(nullptr);
+}
 
 void MainWindow::bringToFront() {
     hide();
@@ -238,34 +246,184 @@ void MainWindow::buildControls() {
 }
 
 void MainWindow::wireCommands() {
-    auto on = [this](QPushButton* b, void (*handler)(MainWindow&)) {
-        connect(b, &QPushButton::clicked, this, [this, handler] { handler(*this); });
+    auto on = [this](QPushButton* b, void (MainWindow::*handler)()) {
+        connect(b, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
     };
-    on(Command1, transfer::Command1_Click);
-    on(Command3, transfer::Command3_Click);
-    on(Command2, transfer::Command2_Click);
-    on(Command6, shell::Command6_Click);
-    on(Command4, shell::Command4_Click);
-    on(Command13, resize::Command13_Click);
-    on(Command5, resize::Command5_Click);
-    on(Command7, editor::Command7_Click);
-    on(Command11, editor::Command11_Click);
-    on(Command8, editor::Command8_Click);
-    on(Command10, editor::Command10_Click);
-    on(Command9, editor::Command9_Click);
-    on(Command15, editor::Command15_Click);
-    on(Command12, editor::Command12_Click);
+    on(Command1, &MainWindow::Command1_Click);
+    on(Command3, &MainWindow::Command3_Click);
+    on(Command2, &MainWindow::Command2_Click);
+    on(Command6, &MainWindow::Command6_Click);
+    on(Command4, &MainWindow::Command4_Click);
+    on(Command13, &MainWindow::Command13_Click);
+    on(Command5, &MainWindow::Command5_Click);
+    on(Command7, &MainWindow::Command7_Click);
+    on(Command11, &MainWindow::Command11_Click);
+    on(Command8, &MainWindow::Command8_Click);
+    on(Command10, &MainWindow::Command10_Click);
+    on(Command9, &MainWindow::Command9_Click);
+    on(Command15, &MainWindow::Command15_Click);
+    on(Command12, &MainWindow::Command12_Click);
 
-    connect(Timer1, &QTimer::timeout, this, [this] { transfer::Timer1_Timer(*this); });
-    connect(Timer2, &QTimer::timeout, this, [this] { editor::Timer2_Timer(*this); });
+    connect(Timer1, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
+    connect(Timer2, &QTimer::timeout, this, &MainWindow::Timer2_Timer);
     // Click handlers run only when the user selects the option, as a click would.
-    connect(Option20, &QRadioButton::clicked, this, [this] { editor::Option20_Click(*this); });
-    connect(Option21, &QRadioButton::clicked, this, [this] { editor::Option21_Click(*this); });
-    connect(HScroll1, &QScrollBar::valueChanged, this, [this] { editor::HScroll1_Change(*this); });
+    connect(Option20, &QRadioButton::clicked, this, &MainWindow::Option20_Click);
+    connect(Option21, &QRadioButton::clicked, this, &MainWindow::Option21_Click);
+    connect(HScroll1, &QScrollBar::valueChanged, this, &MainWindow::HScroll1_Change);
     // The draft pad follows its bars as the picture windows do.
     connect(VScroll2, &QScrollBar::valueChanged, this, [this](int v) { picMain->move(picMain->x(), -v); });
     connect(HScroll2, &QScrollBar::valueChanged, this, [this](int v) { picMain->move(-v, picMain->y()); });
-    editor::attachTools(*this, picMain, false);
+
+    // The mouse tools: the draft pad once, the picture canvases whenever their window is created
+    // (again after each close), and now if they already exist.
+    attachTools(picMain, editor::CanvasKind::DraftPad);
+    m_toolsForNewCanvases = windows::CreationListener([this](windows::Id id, QWidget* window) {
+        if (id == windows::Id::Picture1 || id == windows::Id::Picture2)
+            attachTools(static_cast<PictureWindow*>(window)->picMain, editor::CanvasKind::PictureWindow);
+    });
+    for (windows::Id id : {windows::Id::Picture1, windows::Id::Picture2})
+        if (Canvas* canvas = windows::existingCanvas(id))
+            attachTools(canvas, editor::CanvasKind::PictureWindow);
+}
+
+void MainWindow::attachTools(Canvas* canvas, editor::CanvasKind kind) {
+    // The panel is the context: its tools die with it.
+    connect(canvas, &Canvas::mouseDown, this, [this, canvas, kind](int button, double x, double y) {
+        picMain_MouseDown(*canvas, kind, button, x, y);
+    });
+    connect(canvas, &Canvas::mouseMove, this, [this, canvas, kind](int buttons, double x, double y) {
+        picMain_MouseMove(*canvas, kind, buttons, x, y);
+    });
+    connect(canvas, &Canvas::mouseUp, this, [this, canvas, kind](int button, double x, double y) {
+        picMain_MouseUp(*canvas, kind, button, x, y);
+    });
+}
+
+void MainWindow::Command1_Click() {
+    m_runner->run(transfer::loadCommand(requests::load(*this)));
+}
+
+void MainWindow::Timer1_Timer() {
+    Timer1->stop();
+    m_runner->resume(transfer::takeScreenShot());
+}
+
+void MainWindow::Command3_Click() {
+    m_runner->run(transfer::copyCommand(requests::copy(*this)));
+}
+
+void MainWindow::Command2_Click() {
+    m_runner->run(transfer::saveCommand(requests::save(*this)));
+}
+
+void MainWindow::Command6_Click() {
+    shell::Command6_Click(*this);
+}
+
+void MainWindow::Command4_Click() {
+    shell::Command4_Click(*this);
+}
+
+void MainWindow::Command13_Click() {
+    m_runner->run(resize::multicopyCommand(requests::multicopy(*this)));
+}
+
+void MainWindow::Command5_Click() {
+    m_runner->run(resize::reverseCommand(requests::reverse(*this)));
+}
+
+void MainWindow::Command7_Click() {
+    m_runner->run(editor::colourCommand());
+}
+
+void MainWindow::Command11_Click() {
+    m_runner->run(editor::fontCommand());
+}
+
+void MainWindow::HScroll1_Change() {
+    m_runner->run(editor::lineWidthCommand(HScroll1->value()));
+}
+
+void MainWindow::Command8_Click() {
+    m_runner->run(editor::clearPadCommand());
+}
+
+void MainWindow::Command10_Click() {
+    m_runner->run(editor::fromPictureCommand(requests::transfer(*this)));
+}
+
+void MainWindow::Command9_Click() {
+    m_runner->run(editor::toPictureCommand(requests::transfer(*this)));
+}
+
+void MainWindow::Command15_Click() {
+    m_runner->run(editor::returnCommand(requests::secondPicture(*this)));
+}
+
+void MainWindow::Command12_Click() {
+    m_runner->run(editor::pixelCommand(requests::pixel(*this)));
+}
+
+void MainWindow::Option20_Click() {
+    Timer2->start();
+    editor::setEditorMode(*m_document, *this, true);
+}
+
+void MainWindow::Option21_Click() {
+    Timer2->stop();
+    editor::setEditorMode(*m_document, *this, false);
+}
+
+void MainWindow::Timer2_Timer() {
+    editor::keepPanelOnTop(*m_document, *this);
+}
+
+void MainWindow::picMain_MouseDown(Canvas& canvas, editor::CanvasKind kind, int button, double x, double y) {
+    // Press to release is one drawing action, one undo step.
+    m_runner->beginAction();
+    if (!m_runner->run(editor::pressCommand(requests::toolPress(*this), canvas, kind, button, x, y))) {
+        // The message box took the release that ends this gesture, so the canvas never sees it;
+        // the tool is reset here as that release would have done.
+        Option22->setChecked(true);
+        m_runner->endAction();
+    }
+}
+
+void MainWindow::picMain_MouseMove(Canvas& canvas, editor::CanvasKind kind, int buttons, double x, double y) {
+    editor::toolMove(*m_document, requests::tool(*this), canvas, kind, buttons, x, y);
+}
+
+void MainWindow::picMain_MouseUp(Canvas& canvas, editor::CanvasKind, int button, double x, double y) {
+    editor::toolRelease(*m_document, requests::tool(*this), canvas, button, x, y);
+    // One selection serves one gesture.
+    Option22->setChecked(true);
+    m_runner->endAction();
+}
+
+void MainWindow::hideControls() {
+    hide();
+}
+
+void MainWindow::showControls() {
+    show();
+}
+
+void MainWindow::bringControlsToFront() {
+    bringToFront();
+}
+
+void MainWindow::showSourceSize(int height, int width) {
+    Text7->setText(QString::number(height));
+    Text8->setText(QString::number(width));
+}
+
+void MainWindow::showDestinationSize(int height, int width) {
+    Text17->setText(QString::number(height));
+    Text18->setText(QString::number(width));
+}
+
+void MainWindow::startSnapshotTimer(int milliseconds) {
+    Timer1->start(milliseconds);
 }
 
 } // namespace tesmaro

@@ -1,13 +1,17 @@
 #pragma once
 // frmMain: the control panel. It builds every control with its name, caption, geometry and
-// initial value, and wires each event to the command of its subsystem; it does no work itself.
+// initial value; each event turns the controls into a request (shell/ControlRequests.h) and hands
+// the feature's command to the one command runner. It does no work itself.
 //
 // Closing it (close box or "Выход") hides it and stops its timers; the object stays, so a
 // picture window still on the screen keeps working with the settings shown here. The
 // application ends when no window of it is visible: windows that are loaded but hidden, as
 // frmMCopy1 always is, never keep it running.
 
-#include "shell/AppState.h"
+#include "document/CommandRunner.h"
+#include "document/Document.h"
+#include "document/History.h"
+#include "editor/EditorCommands.h"
 #include "windows/Canvas.h"
 #include "windows/PictureWindow.h"
 
@@ -21,9 +25,13 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <memory>
+
 namespace tesmaro {
 
-class MainWindow : public QWidget {
+class UndoKeys;
+
+class MainWindow : public QWidget, private FrontEnd {
     Q_OBJECT
 public:
     static const QString kCaption;
@@ -31,7 +39,10 @@ public:
     MainWindow();
     ~MainWindow() override;
 
-    AppState state;
+    Document& document() { return *m_document; }
+    const Document& document() const { return *m_document; }
+    CommandRunner& runner() { return *m_runner; }
+    History& history() { return *m_history; }
 
     // Commands and selection of source and destination.
     QPushButton *Command1, *Command3, *Command2, *Command6, *Command13, *Command5, *Command4;
@@ -73,6 +84,32 @@ public:
     QTimer* Timer1;
     QTimer* Timer2;
 
+    // The panel's events, each named after its control.
+    void Command1_Click();  // "Загрузить "
+    void Timer1_Timer();    // the screen snapshot, 300 ms after the load asked for it
+    void Command3_Click();  // "Копировать из "
+    void Command2_Click();  // "Сохранить из"
+    void Command6_Click();  // "About"
+    void Command4_Click();  // "Выход"
+    void Command13_Click(); // "MCopy"
+    void Command5_Click();  // "Реверс Picture №"
+    void Command7_Click();  // "Цвет"
+    void Command11_Click(); // "Шрифт"
+    void HScroll1_Change(); // line width
+    void Command8_Click();  // "Очистить"
+    void Command10_Click(); // "Из Picture"
+    void Command9_Click();  // "в Picture"
+    void Command15_Click(); // "Вернуть"
+    void Command12_Click(); // "Pixel"
+    void Option20_Click();  // editor "On"
+    void Option21_Click();  // editor "Off"
+    void Timer2_Timer();    // keeps the panel on top while the editor is on
+
+    // The mouse on the draft pad or a picture canvas.
+    void picMain_MouseDown(Canvas& canvas, editor::CanvasKind kind, int button, double x, double y);
+    void picMain_MouseMove(Canvas& canvas, editor::CanvasKind kind, int buttons, double x, double y);
+    void picMain_MouseUp(Canvas& canvas, editor::CanvasKind kind, int button, double x, double y);
+
     // The main window itself as a window: hide and show again, which brings it in front.
     void bringToFront();
 
@@ -83,6 +120,21 @@ protected:
 private:
     void buildControls();
     void wireCommands();
+    void attachTools(Canvas* canvas, editor::CanvasKind kind);
+
+    // What the commands may ask of the panel.
+    void hideControls() override;
+    void showControls() override;
+    void bringControlsToFront() override;
+    void showSourceSize(int height, int width) override;
+    void showDestinationSize(int height, int width) override;
+    void startSnapshotTimer(int milliseconds) override;
+
+    std::unique_ptr<Document> m_document;
+    std::unique_ptr<History> m_history;
+    std::unique_ptr<CommandRunner> m_runner;
+    std::unique_ptr<UndoKeys> m_undoKeys;
+    windows::CreationListener m_toolsForNewCanvases;
 };
 
 } // namespace tesmaro

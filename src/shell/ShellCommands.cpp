@@ -8,10 +8,11 @@
 namespace tesmaro::shell {
 
 void Form_Load(MainWindow& w) {
-    AppState& s = w.state;
+    AppState& s = w.document().state;
     // 1. The desktop's size; an unreadable screen leaves it all zero.
     const QSize screen = platform().screen ? platform().screen->size() : QSize();
-    s.rcDesktop = DesktopRect{0, 0, screen.isValid() ? screen.width() : 0, screen.isValid() ? screen.height() : 0};
+    s.rcDesktop =
+        DesktopRect{0, 0, screen.isValid() ? screen.width() : 0, screen.isValid() ? screen.height() : 0};
     const QString height = QString::number(s.rcDesktop.bottom);
     const QString width = QString::number(s.rcDesktop.right);
     // 2. Fragment sizes and picture sizes start as the whole screen.

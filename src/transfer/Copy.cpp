@@ -4,54 +4,58 @@
 //
 // Every field is read and every refusal decided before the destination is cleared or resized,
 // so a copy that cannot be done leaves the destination as it was.
-#include "platform/Platform.h"
-#include "shell/CommandFailure.h"
-#include "shell/MainWindow.h"
-#include "shell/Messages.h"
-#include "transfer/SharedProcedures.h"
+#include "transfer/SourcePicture.h"
 #include "transfer/TransferCommands.h"
+#include "windows/RasterImage.h"
 #include "windows/Windows.h"
-
-#include <optional>
 
 namespace tesmaro::transfer {
 namespace {
 
-const QString kNoFragmentIntoImage = QStringLiteral("в Image нельзя скопировать выборочно ");
-const QString kCopyFailed = QStringLiteral("ошибка при копировании ");
+// Finishes a copy into frmPicture2: sizes into PicHeight/PicWidth, scroll range, shown, sizes
+// reported. Throws when the size exceeds the scroll range.
+void ShowPicture2Result(Document& doc) {
+    PictureWindow* win = windows::frmPicture2();
+    AppState& s = doc.state;
+    s.PicHeight = win->picMain->canvasHeight();
+    s.PicWidth = win->picMain->canvasWidth();
+    if (!win->setScrollMax(s.PicHeight, s.PicWidth))
+        throw CommandFailure("size beyond the scroll range");
+    win->picMain->refresh();
+    win->show();
+    doc.front().showDestinationSize(s.PicHeight, s.PicWidth);
+}
 
-void copyIntoPicture(MainWindow& w, const QImage& source, bool fragment,
+void copyIntoPicture(Document& doc, const CopyRequest& r, const QImage& source,
                      const std::optional<QSize>& imposed) {
     Canvas* canvas = windows::frmPicture2()->picMain;
-    ApplyAutoSize(w, *canvas);
+    ApplyAutoSize(r.fit, *canvas);
     // With AutoSize a whole picture gives the canvas its own size, so a set size has no lasting
     // effect: not applied, or a huge one would be allocated (and could fail) for nothing.
-    const bool sourceGivesSize = !fragment && canvas->autoSize() && !source.isNull();
+    const bool sourceGivesSize = !r.fragment && canvas->autoSize() && !source.isNull();
     // Sized before clearing: a refused size changes nothing, and a cleared canvas looks the
     // same whether it was resized before or after.
     if (imposed && !sourceGivesSize && !canvas->setCanvasSize(imposed->width(), imposed->height()))
         throw CommandFailure("canvas size refused");
-    if (w.Check5->isChecked()) {
+    if (r.clearTarget) {
         canvas->cls();
         canvas->clearPicture();
     }
-    if (fragment)
-        PaintFragment(w, *canvas, pictureRaster(source));
+    if (r.fragment)
+        PaintFragment(doc.state, *canvas, constRasterOf(source));
     else if (!canvas->setPicture(source))
         throw CommandFailure("picture refused");
-    ShowPicture2Result(w);
+    ShowPicture2Result(doc);
 }
 
-void copyIntoImage(MainWindow& w, const QImage& source, const std::optional<QSize>& imposed) {
+void copyIntoImage(const CopyRequest& r, const QImage& source, const std::optional<QSize>& imposed) {
     ImageWindow* win = windows::frmImage2();
     ImageView* view = win->Image1;
-    if (w.Option5->isChecked())
-        view->setStretch(false);
-    if (w.Option6->isChecked())
-        view->setStretch(true);
+    if (r.fit)
+        view->setStretch(*r.fit);
     if (imposed && !view->setViewSize(imposed->width(), imposed->height()))
         throw CommandFailure("view size refused");
-    if (w.Check5->isChecked()) {
+    if (r.clearTarget) {
         win->cls();
         view->setPicture(QImage());
     }
@@ -60,40 +64,28 @@ void copyIntoImage(MainWindow& w, const QImage& source, const std::optional<QSiz
     win->show();
 }
 
-void copy(MainWindow& w) {
-    ReadFragmentFields(w);
-    ReadRasterMode(w);
-    const bool fragment = w.Option11->isChecked();
-    const bool intoPicture = w.Option4->isChecked();
+void copy(Document& doc, const CopyRequest& r) {
+    ReadFragmentFields(doc.state, r.fields);
+    ReadRasterMode(doc.state, r.rasterCode);
     std::optional<QSize> imposed;
-    if (w.Check4->isChecked())
-        imposed = ReadSizeFields(w.Text17, w.Text18);
-    if (fragment && !intoPicture) {
-        showMessage(kNoFragmentIntoImage);
-        return;
-    }
-    const QImage source = SourceFramePicture(w);
+    if (r.imposedSize)
+        imposed = r.imposedSize->get();
+    const CopyTarget target = r.target.get();
+    const QImage source = sourcePicture(r.source);
     // A fragment of nothing (an Image source never given a picture) is refused as a failure.
-    if (fragment && source.isNull())
+    if (r.fragment && source.isNull())
         throw CommandFailure("no source picture");
-    if (intoPicture)
-        copyIntoPicture(w, source, fragment, imposed);
+    if (target == CopyTarget::Picture)
+        copyIntoPicture(doc, r, source, imposed);
     else
-        copyIntoImage(w, source, imposed);
+        copyIntoImage(r, source, imposed);
 }
 
 } // namespace
 
-void Command3_Click(MainWindow& w) {
-    platform().busy->setBusy(true);
-    w.hide();
-    try {
-        copy(w);
-    } catch (...) {
-        showMessage(kCopyFailed);
-    }
-    platform().busy->setBusy(false);
-    w.bringToFront();
+Command copyCommand(CopyRequest request) {
+    return Command{{kCopyFailed, true, CommandPolicy::Panel::HiddenThenFront},
+                   [r = std::move(request)](CommandContext& c) { copy(c.document, r); }};
 }
 
 } // namespace tesmaro::transfer

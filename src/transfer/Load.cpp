@@ -1,29 +1,21 @@
 // "Загрузить ": a picture from a file or the clipboard into a source window, or a snapshot of
 // the whole screen into frmTemp. Every successful load leaves the picture in Temp.bmp and its
-// size in Text7/Text8.
+// size in the source column's Height and Width.
 //
 // A load that fails must not cost the user the picture already shown: the fields are read and
 // the new picture decoded before any window is cleared, resized or assigned.
 #include "core/RasterOp.h"
+#include "document/PictureFiles.h"
 #include "platform/Platform.h"
-#include "shell/CommandFailure.h"
-#include "shell/MainWindow.h"
-#include "shell/Messages.h"
-#include "transfer/PictureFiles.h"
-#include "transfer/SharedProcedures.h"
 #include "transfer/TransferCommands.h"
+#include "windows/RasterImage.h"
 #include "windows/Windows.h"
 
 #include <QRect>
 
-#include <optional>
-
 namespace tesmaro::transfer {
 namespace {
 
-const QString kScreenFromClipboard = QStringLiteral("Загрузка Screen не производится из Clipboard");
-const QString kNoLoadIntoMCopy = QStringLiteral("Загрузка в MCopy не производится ");
-const QString kLoadFailed = QStringLiteral("ошибка при загрузке рисунка");
 const QString kOpenFilter =
     QStringLiteral("All Files (*.*)|*.*|BMP Files (*.bmp)|*.bmp|GIF Files (*.gif)|*.gif|"
                    "ICO Files (*.ico)|*.ico|JPG Files (*.jpg)|*.jpg|");
@@ -33,21 +25,13 @@ constexpr int kOfnHideReadOnly = 0x4;
 constexpr int kOfnFileMustExist = 0x1000;
 constexpr int kSnapshotDelayMs = 300;
 
-// The closing steps: the main window comes back in front of the window just shown.
-void finish(MainWindow& w) {
-    w.bringToFront();
-    platform().busy->setBusy(false);
-}
-
-void showLoadedSize(MainWindow& w) {
-    w.Text7->setText(QString::number(w.state.PicHeight));
-    w.Text8->setText(QString::number(w.state.PicWidth));
+void showLoadedSize(Document& doc) {
+    doc.front().showSourceSize(doc.state.PicHeight, doc.state.PicWidth);
 }
 
 // CD1 set up afresh for every file load. false when the user cancelled; throws when the
 // dialog failed.
-bool choosePictureFile(MainWindow& w) {
-    AppState& s = w.state;
+bool choosePictureFile(AppState& s) {
     s.CD1.CancelError = true;
     s.strWork = kOpenFilter;
     s.CD1.Flags = kOfnHideReadOnly | kOfnFileMustExist;
@@ -67,25 +51,26 @@ bool choosePictureFile(MainWindow& w) {
 }
 
 // The new picture, decoded in full before anything on the screen changes.
-QImage decodePicture(MainWindow& w, bool fromClipboard) {
+QImage decodePicture(const AppState& s, bool fromClipboard) {
     QImage picture;
     if (fromClipboard) {
         allowLargePictures();
         // No picture on the clipboard is a failed load, not an empty picture.
         picture = opaquePicture(platform().clipboard->image());
     } else {
-        picture = loadPictureFile(w.state.PicFileName);
+        picture = loadPictureFile(s.PicFileName);
     }
     if (picture.isNull())
         throw CommandFailure("no picture");
     return picture;
 }
 
-void loadIntoPicture(MainWindow& w, const QImage& picture, const std::optional<QSize>& imposed) {
-    AppState& s = w.state;
+void loadIntoPicture(Document& doc, const LoadRequest& r, const QImage& picture,
+                     const std::optional<QSize>& imposed) {
+    AppState& s = doc.state;
     PictureWindow* win = windows::frmPicture1();
     Canvas* canvas = win->picMain;
-    ApplyAutoSize(w, *canvas);
+    ApplyAutoSize(r.fit, *canvas);
     // With AutoSize on the picture decides the size, so an imposed size has no lasting effect.
     // Sized first: a refused size changes nothing, and a white canvas resized is still white.
     if (imposed && !canvas->autoSize() && !canvas->setCanvasSize(imposed->width(), imposed->height()))
@@ -102,17 +87,16 @@ void loadIntoPicture(MainWindow& w, const QImage& picture, const std::optional<Q
     win->show();
     if (!saveBmpFile(canvas->image(), appFilePath(kTempFile)))
         throw CommandFailure("Temp.bmp not written");
-    showLoadedSize(w);
+    showLoadedSize(doc);
 }
 
-void loadIntoImage(MainWindow& w, const QImage& picture, const std::optional<QSize>& imposed) {
-    AppState& s = w.state;
+void loadIntoImage(Document& doc, const LoadRequest& r, const QImage& picture,
+                   const std::optional<QSize>& imposed) {
+    AppState& s = doc.state;
     ImageWindow* win = windows::frmImage1();
     ImageView* view = win->Image1;
-    if (w.Option5->isChecked())
-        view->setStretch(false);
-    if (w.Option6->isChecked())
-        view->setStretch(true);
+    if (r.fit)
+        view->setStretch(*r.fit);
     win->cls();
     if (imposed && !view->setViewSize(imposed->width(), imposed->height()))
         throw CommandFailure("view size refused");
@@ -124,31 +108,30 @@ void loadIntoImage(MainWindow& w, const QImage& picture, const std::optional<QSi
         throw CommandFailure("Temp.bmp not written");
     s.PicHeight = view->viewHeight();
     s.PicWidth = view->viewWidth();
-    showLoadedSize(w);
+    showLoadedSize(doc);
 }
 
 // The file and clipboard loads; a cancelled dialog ends the load silently.
-void loadPicture(MainWindow& w) {
-    const bool fromClipboard = w.Check6->isChecked();
-    if (!fromClipboard && !choosePictureFile(w))
+void loadPicture(Document& doc, const LoadRequest& r, LoadTarget target) {
+    if (!r.fromClipboard && !choosePictureFile(doc.state))
         return;
-    const bool intoPicture = w.Option2->isChecked();
+    const bool intoPicture = target == LoadTarget::Picture;
     std::optional<QSize> imposed;
-    if (w.Check4->isChecked()) {
-        imposed = ReadSizeFields(w.Text7, w.Text8);
+    if (r.imposedSize) {
+        imposed = r.imposedSize->get();
         // An empty canvas has no picture to keep in Temp.bmp: refuse before clearing it.
-        if (intoPicture && w.Option5->isChecked() && imposed->isEmpty())
+        if (intoPicture && r.fit == false && imposed->isEmpty())
             throw CommandFailure("empty canvas");
     }
-    const QImage picture = decodePicture(w, fromClipboard);
+    const QImage picture = decodePicture(doc.state, r.fromClipboard);
     if (intoPicture)
-        loadIntoPicture(w, picture, imposed);
+        loadIntoPicture(doc, r, picture, imposed);
     else
-        loadIntoImage(w, picture, imposed);
+        loadIntoImage(doc, r, picture, imposed);
 }
 
-void takeSnapshot(MainWindow& w) {
-    AppState& s = w.state;
+void takeSnapshot(Document& doc) {
+    AppState& s = doc.state;
     const DesktopRect& desk = s.rcDesktop;
     const QRect whole(0, 0, desk.right, desk.bottom);
     if (whole.isEmpty())
@@ -169,57 +152,36 @@ void takeSnapshot(MainWindow& w) {
     if (!win->setScrollMax(canvas->canvasHeight(), canvas->canvasWidth()))
         throw CommandFailure("size beyond the scroll range");
     const RectF rect{0, 0, double(desk.right), double(desk.bottom)};
-    canvas->paintPicture(pictureRaster(shot), rect, rect, SRCCOPY);
+    canvas->paintPicture(constRasterOf(shot), rect, rect, SRCCOPY);
     if (!saveBmpFile(canvas->image(), appFilePath(kTempFile)))
         throw CommandFailure("Temp.bmp not written");
     s.PicHeight = canvas->canvasHeight();
     s.PicWidth = canvas->canvasWidth();
-    showLoadedSize(w);
+    showLoadedSize(doc);
     win->show();
 }
 
 } // namespace
 
-void Command1_Click(MainWindow& w) {
-    platform().busy->setBusy(true);
-    if (w.Option7->isChecked()) {
-        if (w.Check6->isChecked()) {
-            showMessage(kScreenFromClipboard);
-            finish(w);
-            return;
-        }
-        // The snapshot must show neither the previous snapshot nor the main window; both stay
-        // away, with the hourglass, until Timer1 has taken it.
-        windows::unload(windows::Id::Temp);
-        w.hide();
-        w.Timer1->start(kSnapshotDelayMs);
-        return;
-    }
-    if (w.Option19->isChecked()) {
-        showMessage(kNoLoadIntoMCopy);
-        finish(w);
-        return;
-    }
-    try {
-        loadPicture(w);
-    } catch (...) {
-        showMessage(kLoadFailed);
-    }
-    finish(w);
+Command loadCommand(LoadRequest request) {
+    return Command{{kLoadFailed, true, CommandPolicy::Panel::FrontAtEnd},
+                   [r = std::move(request)](CommandContext& c) {
+                       const LoadTarget target = r.target.get();
+                       if (target != LoadTarget::Screen) {
+                           loadPicture(c.document, r, target);
+                           return;
+                       }
+                       // The snapshot must show neither the previous snapshot nor the panel; both
+                       // stay away, with the hourglass, until the timer has taken it.
+                       windows::unload(windows::Id::Temp);
+                       c.document.front().hideControls();
+                       c.document.front().startSnapshotTimer(kSnapshotDelayMs);
+                       c.keepOpen();
+                   }};
 }
 
-void Timer1_Timer(MainWindow& w) {
-    w.Timer1->stop();
-    TakeScreenShot(w);
-}
-
-void TakeScreenShot(MainWindow& w) {
-    try {
-        takeSnapshot(w);
-    } catch (...) {
-        showMessage(kLoadFailed);
-    }
-    finish(w);
+CommandBody takeScreenShot() {
+    return [](CommandContext& c) { takeSnapshot(c.document); };
 }
 
 } // namespace tesmaro::transfer

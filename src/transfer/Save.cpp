@@ -1,21 +1,13 @@
 // "Сохранить из": the picture of one window as a BMP file in the program's folder, named from
-// Text5, or onto the clipboard.
+// the name field, or onto the clipboard.
+#include "document/PictureFiles.h"
 #include "platform/Platform.h"
-#include "shell/CommandFailure.h"
-#include "shell/MainWindow.h"
-#include "shell/Messages.h"
-#include "transfer/PictureFiles.h"
-#include "transfer/SharedProcedures.h"
+#include "transfer/SourcePicture.h"
 #include "transfer/TransferCommands.h"
 #include "windows/Windows.h"
 
-#include <optional>
-
 namespace tesmaro::transfer {
 namespace {
-
-const QString kNoFileName = QStringLiteral("Нет имени файла");
-const QString kSaveFailed = QStringLiteral("Ошибка при записи файла");
 
 // The file name rule: a name ending in a dot and three characters loses those four (pic.jpg,
 // pic.bmp -> pic; a.b.c -> a), any other name stays whole. nullopt for a name that would put
@@ -36,33 +28,32 @@ std::optional<QString> baseFileName(const QString& text) {
     return name;
 }
 
-// Number 2 is tested alone; within a number the rows are tested top-down. For number 2 the
-// Picture/Image choice is read from the source frame.
-QImage chosenPicture(MainWindow& w) {
-    if (w.Option30->isChecked()) {
-        if (w.Option2->isChecked())
+// Number 2 takes the destination window of the source frame's kind (Picture, else Image).
+QImage chosenPicture(const SaveRequest& r) {
+    if (r.second) {
+        if (r.source == SourceWindow::Picture)
             return windows::frmPicture2()->picMain->image();
         return windows::frmImage2()->Image1->picture();
     }
-    return SourceFramePicture(w);
+    return sourcePicture(r.source);
 }
 
-void save(MainWindow& w) {
-    AppState& s = w.state;
-    const bool toFile = !w.Check6->isChecked();
+void save(AppState& s, const SaveRequest& r) {
+    s.PicFileName = r.name.ok() ? r.name.get() : QString();
+    const QString& text = r.name.get();
     // Only a file uses the name; the clipboard needs no more than a name that is not empty.
     std::optional<QString> name;
-    if (toFile) {
-        name = baseFileName(s.PicFileName);
+    if (!r.toClipboard) {
+        name = baseFileName(text);
         if (!name)
             throw CommandFailure("file name refused");
         s.PicFileName = *name;
     }
-    const QImage picture = chosenPicture(w);
+    const QImage picture = chosenPicture(r);
     // A window with no picture fails before the clipboard is emptied or a file replaced.
     if (picture.isNull())
         throw CommandFailure("no picture");
-    if (toFile) {
+    if (!r.toClipboard) {
         if (!saveBmpFile(picture, appFilePath(*name + ".bmp")))
             throw CommandFailure("file not written");
         return;
@@ -74,19 +65,9 @@ void save(MainWindow& w) {
 
 } // namespace
 
-void Command2_Click(MainWindow& w) {
-    w.state.PicFileName = w.Text5->text();
-    platform().busy->setBusy(true);
-    if (w.state.PicFileName.isEmpty()) {
-        showMessage(kNoFileName);
-    } else {
-        try {
-            save(w);
-        } catch (...) {
-            showMessage(kSaveFailed);
-        }
-    }
-    platform().busy->setBusy(false);
+Command saveCommand(SaveRequest request) {
+    return Command{{kSaveFailed, true, CommandPolicy::Panel::Untouched},
+                   [r = std::move(request)](CommandContext& c) { save(c.document.state, r); }};
 }
 
 } // namespace tesmaro::transfer

@@ -7,6 +7,7 @@
 // Colours are packed (R + 256*G + 65536*B). Coordinates are canvas pixels; fractional values
 // are taken to the nearest integer, halves to even. Drawing is aliased and pixel-exact.
 
+#include "core/PictureLimits.h"
 #include "core/Raster.h"
 #include "core/Stretch.h"
 
@@ -15,21 +16,60 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 
 namespace tesmaro {
+
+class Canvas;
+
+// Told before a canvas's raster changes, so that an undo history can keep what is about to go.
+// Both calls come before the change, on the canvas's thread.
+class CanvasWatcher {
+public:
+    virtual ~CanvasWatcher() = default;
+    // The pixels inside rect (raster pixels, inside the raster, not empty) are about to be drawn
+    // over in place.
+    virtual void beforeDraw(Canvas& canvas, const QRect& rect) = 0;
+    // The raster as a whole is about to be replaced, repainted or resized, or the canvas to go.
+    virtual void beforeRepaint(Canvas& canvas) = 0;
+};
+
+// Everything that makes up what a canvas shows, held by reference (implicitly shared pictures).
+struct CanvasPixels {
+    QImage raster;  // null while a side is 0
+    QImage picture; // the background picture
+    int width = 0;
+    int height = 0;
+    bool autoSize = true;
+};
 
 class Canvas : public QWidget {
     Q_OBJECT
 public:
-    // The largest width or height a canvas accepts (the 16-bit scroll range).
-    static constexpr int kMaxSide = 32767;
-
     Canvas(QWidget* parent, int width, int height, std::int32_t backColour);
+    ~Canvas() override;
+
+    // The watcher told of every change to the raster (null: none).
+    void setWatcher(CanvasWatcher* watcher) { m_watcher = watcher; }
+    CanvasWatcher* watcher() const { return m_watcher; }
+
+    // Raster, picture, size and AutoSize, taken and put back as a whole (undo and redo); putting
+    // back tells no watcher.
+    CanvasPixels pixels() const;
+    void restorePixels(const CanvasPixels& pixels);
+    // Exchanges the raster's pixels inside rect with those of patch (rect's size, Format_RGB32);
+    // the part of rect outside the raster is left alone. Tells no watcher.
+    void swapPixels(const QRect& rect, QImage& patch);
+    // Rewrites every pixel from what the raster held: kernel(from, to) must write every pixel of
+    // to, and must work both when from and to are the same raster (in place) and when they are
+    // two. When the raster is shared (with a picture or an undo record) it writes into a fresh
+    // raster, so nothing is copied first.
+    void rewrite(const std::function<void(const ConstRasterView& from, const RasterView& to)>& kernel);
 
     // Image: the background picture plus everything drawn, at the canvas size (Format_RGB32);
     // a null image while the canvas is 0 wide or high.
     const QImage& image() const { return m_raster; }
-    // Writable view of the raster for pixel kernels; call refresh() afterwards.
+    // Writable view of the raster for pixel kernels that draw on it; call refresh() afterwards.
     RasterView view();
     ConstRasterView constView() const;
 
@@ -48,7 +88,7 @@ public:
     int canvasWidth() const { return m_width; }
     int canvasHeight() const { return m_height; }
     // Width/Height set: the raster keeps its content at the top-left, new area in back colour.
-    // Returns false, changing nothing, for a negative size, a side above kMaxSide, or no memory.
+    // Returns false, changing nothing, for a negative size, a side above kMaxPictureSide, or no memory.
     bool setCanvasSize(int width, int height);
     bool setCanvasWidth(int width) { return setCanvasSize(width, canvasHeight()); }
     bool setCanvasHeight(int height) { return setCanvasSize(canvasWidth(), height); }
@@ -106,6 +146,10 @@ protected:
 private:
     bool reallocate(int width, int height, bool keepContent);
     void drawBackground();
+    // Tells the watcher that the pixels in rect (clipped to the raster) are about to change;
+    // false when none of them lies inside the raster.
+    bool aboutToDraw(const QRect& rect);
+    void aboutToRepaint();
 
     QImage m_raster; // null while a side is 0
     QImage m_picture;
@@ -118,6 +162,7 @@ private:
     QFont m_font;
     double m_currentX = 0;
     double m_currentY = 0;
+    CanvasWatcher* m_watcher = nullptr;
 };
 
 } // namespace tesmaro

@@ -1,12 +1,10 @@
 #include "windows/ImageView.h"
 
+#include "core/PictureLimits.h"
+
 #include <QPainter>
 
 namespace tesmaro {
-
-namespace {
-constexpr int kMaxSide = 32767;
-}
 
 ImageView::ImageView(QWidget* parent, int width, int height) : QWidget(parent) {
     setObjectName("Image1");
@@ -15,7 +13,7 @@ ImageView::ImageView(QWidget* parent, int width, int height) : QWidget(parent) {
 
 bool ImageView::setPicture(const QImage& picture) {
     if (!m_stretch && !picture.isNull()) {
-        if (picture.width() > kMaxSide || picture.height() > kMaxSide)
+        if (picture.width() > kMaxPictureSide || picture.height() > kMaxPictureSide)
             return false;
         resize(picture.width(), picture.height());
     }
@@ -32,11 +30,18 @@ void ImageView::setStretch(bool on) {
 }
 
 bool ImageView::setViewSize(int width, int height) {
-    if (width < 0 || height < 0 || width > kMaxSide || height > kMaxSide)
+    if (width < 0 || height < 0 || width > kMaxPictureSide || height > kMaxPictureSide)
         return false;
     resize(width, height);
     update();
     return true;
+}
+
+void ImageView::restorePixels(const ViewPixels& pixels) {
+    m_picture = pixels.picture;
+    m_stretch = pixels.stretch;
+    resize(pixels.size);
+    update();
 }
 
 void ImageView::paintEvent(QPaintEvent*) {

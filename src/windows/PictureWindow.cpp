@@ -1,6 +1,7 @@
 #include "windows/PictureWindow.h"
 
 #include "core/PackedColour.h"
+#include "core/PictureLimits.h"
 
 #include <QCloseEvent>
 #include <QPalette>
@@ -13,7 +14,6 @@ namespace tesmaro {
 namespace {
 constexpr int kBorder = 2; // the viewport's sunken single border
 constexpr int kScrollStep = 100;
-constexpr int kMaxScroll = 32767; // scroll values are 16-bit
 constexpr int kDesignVbarFromRight = 32;
 constexpr int kDesignVbarLength = 201;
 constexpr int kDesignHbarFromBottom = 30;
@@ -108,7 +108,7 @@ void PictureWindow::layoutControls() {
 
 bool PictureWindow::setScrollMax(int height, int width) {
     // A negative maximum would drag the minimum below 0 with it.
-    if (height < 0 || height > kMaxScroll || width < 0 || width > kMaxScroll)
+    if (height < 0 || height > kMaxPictureSide || width < 0 || width > kMaxPictureSide)
         return false;
     // QScrollBar lowers the value to a smaller maximum itself, emitting valueChanged.
     vsbScroll->setMaximum(height);

@@ -61,7 +61,7 @@ public:
     QScrollBar* hsbScroll;
 
     // Sets both scroll maxima (the picture's height and width); the minimum stays 0. A value
-    // outside 0..32767 is refused (returns false, nothing changed). A value above a smaller new
+    // outside 0..kMaxPictureSide is refused (returns false, nothing changed). A value above a smaller new
     // maximum drops to it, and the canvas moves with it.
     bool setScrollMax(int height, int width);
     const PictureWindowDesign& design() const { return m_design; }

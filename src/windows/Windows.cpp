@@ -3,6 +3,8 @@
 #include <QPointer>
 
 #include <array>
+#include <map>
+#include <utility>
 
 namespace tesmaro::windows {
 namespace {
@@ -12,7 +14,8 @@ constexpr std::int32_t kWhite = 0xFFFFFF;
 constexpr std::int32_t kHighlightText = 0xFFFFFF;
 
 std::array<QPointer<QWidget>, 7> g_windows;
-std::function<void(Id, QWidget*)> g_hook;
+std::map<int, std::function<void(Id, QWidget*)>> g_listeners;
+int g_lastListener = 0;
 
 bool alive(const QPointer<QWidget>& w) {
     return w && !w->property("unloaded").toBool();
@@ -22,8 +25,10 @@ template <typename W, typename Design> W* get(Id id, Design (*design)(Id)) {
     auto& slot = g_windows[static_cast<std::size_t>(id)];
     if (!alive(slot)) {
         slot = new W(design(id));
-        if (g_hook)
-            g_hook(id, slot.data());
+        // A listener may add or remove listeners: call a copy.
+        const auto listeners = g_listeners;
+        for (const auto& [key, onCreated] : listeners)
+            onCreated(id, slot.data());
     }
     return static_cast<W*>(slot.data());
 }
@@ -80,8 +85,30 @@ PictureWindow* frmMCopy2() {
     return get<PictureWindow>(Id::MCopy2, pictureDesign);
 }
 
-void setCreationHook(std::function<void(Id, QWidget*)> hook) {
-    g_hook = std::move(hook);
+CreationListener::CreationListener(std::function<void(Id, QWidget*)> onCreated) : m_id(++g_lastListener) {
+    g_listeners.emplace(m_id, std::move(onCreated));
+}
+
+CreationListener::~CreationListener() {
+    if (m_id)
+        g_listeners.erase(m_id);
+}
+
+CreationListener::CreationListener(CreationListener&& other) noexcept : m_id(std::exchange(other.m_id, 0)) {}
+
+CreationListener& CreationListener::operator=(CreationListener&& other) noexcept {
+    if (this != &other) {
+        if (m_id)
+            g_listeners.erase(m_id);
+        m_id = std::exchange(other.m_id, 0);
+    }
+    return *this;
+}
+
+Canvas* existingCanvas(Id id) {
+    if (id == Id::Image1 || id == Id::Image2 || !exists(id))
+        return nullptr;
+    return static_cast<PictureWindow*>(g_windows[static_cast<std::size_t>(id)].data())->picMain;
 }
 
 bool exists(Id id) {

@@ -24,9 +24,25 @@ bool exists(Id id);
 // Discards the window with its picture (nothing is asked); does nothing if it does not exist.
 void unload(Id id);
 
-// Called with every window the registry creates, before anyone else sees it (the editor
-// attaches its mouse tools to the picture canvases this way).
-void setCreationHook(std::function<void(Id, QWidget*)> hook);
+// Calls a function with every window the registry creates, before anyone else sees it, for as
+// long as the listener lives (the mouse tools and the undo history attach to new canvases so).
+class CreationListener {
+public:
+    CreationListener() = default;
+    explicit CreationListener(std::function<void(Id, QWidget*)> onCreated);
+    ~CreationListener();
+    CreationListener(CreationListener&& other) noexcept;
+    CreationListener& operator=(CreationListener&& other) noexcept;
+    CreationListener(const CreationListener&) = delete;
+    CreationListener& operator=(const CreationListener&) = delete;
+
+private:
+    int m_id = 0;
+};
+
+// The canvas of a picture window (Picture1, Picture2, Temp, MCopy1, MCopy2), or null for an
+// image window or a window that does not exist.
+Canvas* existingCanvas(Id id);
 
 // Design values, for creation and for tests.
 PictureWindowDesign pictureDesign(Id id);

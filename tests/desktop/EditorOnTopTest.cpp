@@ -162,7 +162,7 @@ TEST_F(EditorOnTop, KeptAboveTheWindowInFrontWhichKeepsTheFocus) {
     ASSERT_TRUE(wm.above(mainId, otherId));
     main->Option20->click();
     EXPECT_TRUE(main->Timer2->isActive());
-    EXPECT_EQ(main->state.OnTopWindow, mainId);
+    EXPECT_EQ(main->document().state.OnTopWindow, mainId);
     ASSERT_TRUE(QTest::qWaitFor([&] { return main->frameGeometry().x() == 0; }, 5000))
         << "main->frameGeometry().x() never became 0";
     EXPECT_EQ(main->frameGeometry().y(), before.y());
@@ -192,7 +192,7 @@ TEST_F(EditorOnTop, KeptAboveTheWindowInFrontWhichKeepsTheFocus) {
     QElapsedTimer clock;
     clock.start();
     for (int i = 0; i < 200; ++i)
-        editor::Timer2_Timer(*main);
+        main->Timer2_Timer();
     std::printf("one tick with another window in front: %.1f us\n", clock.nsecsElapsed() / 200 / 1000.0);
 
     // Off: back to 433 pixels, and still above when the other window is activated again.

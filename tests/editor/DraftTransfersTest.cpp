@@ -53,13 +53,13 @@ protected:
 TEST_F(DraftTransfers, WholePictureIntoTheDraftPad) {
     const QImage source = pattern(200, 100);
     picture1()->setPicture(source);
-    editor::Command10_Click(*main);
+    main->Command10_Click();
     EXPECT_TRUE(fake->messages.shown.empty());
     EXPECT_TRUE(samePixels(source, pad()->image()));
     EXPECT_EQ(main->Text7->text(), QString("100"));
     EXPECT_EQ(main->Text8->text(), QString("200"));
-    EXPECT_EQ(main->state.PicHeight, 100);
-    EXPECT_EQ(main->state.PicWidth, 200);
+    EXPECT_EQ(main->document().state.PicHeight, 100);
+    EXPECT_EQ(main->document().state.PicWidth, 200);
     EXPECT_EQ(main->VScroll2->minimum(), 0);
     EXPECT_EQ(main->VScroll2->maximum(), 100);
     EXPECT_EQ(main->HScroll2->maximum(), 200);
@@ -78,19 +78,19 @@ TEST_F(DraftTransfers, EnlargedFragmentRetouchedAndReturned) {
     picture1()->setPicture(source);
     main->Option12->setChecked(true); // "Copy"
     fourTimesFragment();
-    editor::Command10_Click(*main);
+    main->Command10_Click();
     ASSERT_TRUE(fake->messages.shown.empty());
     ASSERT_TRUE(samePixels(enlarged(source), pad()->image()));
     EXPECT_EQ(main->Text7->text(), QString("150"));
     EXPECT_EQ(main->Text8->text(), QString("300"));
 
     // Without retouching, the return restores the fragment exactly.
-    editor::Command15_Click(*main);
+    main->Command15_Click();
     EXPECT_TRUE(samePixels(source, picture1()->image()));
 
     // A stroke that blackens rows 16..19 of the pad, i.e. the fifth row of 4 x 4 blocks.
     freehand(pad(), {{0, 16}, {159, 16}, {159, 17}, {0, 17}, {0, 18}, {159, 18}, {159, 19}, {0, 19}});
-    editor::Command15_Click(*main);
+    main->Command15_Click();
     QImage expected = source;
     for (int x = 20; x < 60; ++x)
         expected.setPixel(x, 14, kBlack);
@@ -104,20 +104,20 @@ TEST_F(DraftTransfers, WithAndPlusWhiteStrokesChangeNothing) {
     picture1()->setPicture(source);
     ASSERT_TRUE(main->Option13->isChecked()); // "And+", the start-up mode
     fourTimesFragment();
-    editor::Command10_Click(*main);
+    main->Command10_Click();
     ASSERT_TRUE(samePixels(enlarged(source), pad()->image())) << "AND onto the cleared pad";
 
     freehand(pad(), {{5, 5}, {150, 100}, {30, 110}, {100, 3}}, 25);
     main->HScroll1->setValue(9);
     freehand(pad(), {{80, 20}, {20, 80}}, 25);
     ASSERT_NE(pixelsNot(pad()->image(), kWhite).size(), pixelsNot(enlarged(source), kWhite).size());
-    editor::Command15_Click(*main);
+    main->Command15_Click();
     EXPECT_TRUE(samePixels(source, picture1()->image()));
 
     // A black stroke does darken the picture: the return really combines.
     main->HScroll1->setValue(1);
     freehand(pad(), {{0, 16}, {159, 16}, {159, 17}, {0, 17}, {0, 18}, {159, 18}, {159, 19}, {0, 19}});
-    editor::Command15_Click(*main);
+    main->Command15_Click();
     EXPECT_EQ(rgbAt(picture1()->image(), 30, 14), kBlack);
 }
 
@@ -126,31 +126,31 @@ TEST_F(DraftTransfers, PixelSetsExactlyOnePixelAndMovesTheReturn) {
     picture1()->setPicture(source);
     main->Option12->setChecked(true);
     fourTimesFragment();
-    editor::Command10_Click(*main);
+    main->Command10_Click();
     ASSERT_TRUE(fake->messages.shown.empty());
 
     // Before any colour was chosen: the colour the swatch shows.
     main->HScroll1->setValue(15);
     setFields({{main->Text11, "7"}, {main->Text12, "5"}});
     QImage expected = pad()->image().copy();
-    editor::Command12_Click(*main);
+    main->Command12_Click();
     expected.setPixel(5, 7, 0xF0F0F0);
     EXPECT_TRUE(samePixels(expected, pad()->image()));
 
     fake->colours.answer = QColor(255, 0, 0);
-    editor::Command7_Click(*main);
+    main->Command7_Click();
     setFields({{main->Text11, "8"}, {main->Text12, "4.5"}});
-    editor::Command12_Click(*main);
+    main->Command12_Click();
     expected.setPixel(4, 8, 0xFF0000); // 4.5 goes to 4, halves to even
     EXPECT_TRUE(samePixels(expected, pad()->image()));
-    EXPECT_FLOAT_EQ(main->state.DstY0, 8);
-    EXPECT_FLOAT_EQ(main->state.DstX0, 4.5f);
+    EXPECT_FLOAT_EQ(main->document().state.DstY0, 8);
+    EXPECT_FLOAT_EQ(main->document().state.DstX0, 4.5f);
 
     // Outside the pad nothing changes.
     setFields({{main->Text11, "150"}, {main->Text12, "3"}});
-    editor::Command12_Click(*main);
+    main->Command12_Click();
     setFields({{main->Text11, "-1"}, {main->Text12, "100000000000000000000000000000"}});
-    editor::Command12_Click(*main);
+    main->Command12_Click();
     EXPECT_TRUE(samePixels(expected, pad()->image()));
     EXPECT_TRUE(fake->messages.shown.empty());
 
@@ -158,8 +158,8 @@ TEST_F(DraftTransfers, PixelSetsExactlyOnePixelAndMovesTheReturn) {
     // each picture pixel of the fragment becomes its neighbour one right and two down, and the
     // part that reaches past the enlarged area brings back the pad's white.
     setFields({{main->Text11, "8"}, {main->Text12, "4"}});
-    editor::Command12_Click(*main);
-    editor::Command15_Click(*main);
+    main->Command12_Click();
+    main->Command15_Click();
     const QImage back = picture1()->image();
     for (int y = 0; y < 500; ++y)
         for (int x = 0; x < 300; ++x) {
@@ -176,7 +176,7 @@ TEST_F(DraftTransfers, DraftPadIntoTheSecondPictureWindow) {
     wipe(pad());
     freehand(pad(), {{10, 10}, {60, 10}});
     main->Option30->setChecked(true);
-    editor::Command9_Click(*main);
+    main->Command9_Click();
     PictureWindow* win = windows::frmPicture2();
     EXPECT_TRUE(win->isVisible());
     EXPECT_TRUE(samePixels(pad()->image(), win->picMain->image()));
@@ -198,7 +198,7 @@ TEST_F(DraftTransfers, DraftPadIntoTheSecondPictureWindow) {
                {main->Text12, "5"},
                {main->Text13, "20"},
                {main->Text14, "70"}});
-    editor::Command9_Click(*main);
+    main->Command9_Click();
     QImage expected = uniform(90, 80, kWhite);
     for (int y = 0; y < 20; ++y)
         for (int x = 0; x < 70; ++x)
@@ -215,7 +215,7 @@ TEST_F(DraftTransfers, BadFieldsAbandonBeforeAnyChange) {
     main->Option11->setChecked(true);
     main->Check4->setChecked(true);
     const QImage padBefore = pad()->image().copy();
-    const AppState stateBefore = main->state;
+    const AppState stateBefore = main->document().state;
     struct Bad {
         QLineEdit* field;
         const char* text;
@@ -226,11 +226,11 @@ TEST_F(DraftTransfers, BadFieldsAbandonBeforeAnyChange) {
     };
     int messages = 0;
     for (const Bad& bad : cases) {
-        for (void (*command)(MainWindow&) : {editor::Command10_Click, editor::Command9_Click}) {
+        for (void (MainWindow::*command)() : {&MainWindow::Command10_Click, &MainWindow::Command9_Click}) {
             fourTimesFragment();
             setFields({{main->Text17, "100"}, {main->Text18, "100"}});
             bad.field->setText(bad.text);
-            command(*main);
+            (main.get()->*command)();
             ++messages;
             ASSERT_EQ(int(fake->messages.shown.size()), messages) << bad.text;
             EXPECT_EQ(fake->messages.shown.back().text, kCopyFailed);
@@ -238,10 +238,10 @@ TEST_F(DraftTransfers, BadFieldsAbandonBeforeAnyChange) {
             EXPECT_TRUE(samePixels(padBefore, pad()->image())) << "field text '" << bad.text << "'";
             EXPECT_TRUE(samePixels(source, picture1()->image())) << "field text '" << bad.text << "'";
             EXPECT_FALSE(windows::frmPicture1()->isVisible());
-            EXPECT_EQ(main->state.SrcY0, stateBefore.SrcY0);
-            EXPECT_EQ(main->state.SrcX0, stateBefore.SrcX0);
-            EXPECT_EQ(main->state.DstXmax, stateBefore.DstXmax);
-            EXPECT_EQ(main->state.RasterCode, stateBefore.RasterCode);
+            EXPECT_EQ(main->document().state.SrcY0, stateBefore.SrcY0);
+            EXPECT_EQ(main->document().state.SrcX0, stateBefore.SrcX0);
+            EXPECT_EQ(main->document().state.DstXmax, stateBefore.DstXmax);
+            EXPECT_EQ(main->document().state.RasterCode, stateBefore.RasterCode);
             EXPECT_EQ(main->Text7->text(), QString("768"));
             EXPECT_EQ(main->VScroll2->maximum(), 32767);
             EXPECT_FALSE(fake->busy.busy);
@@ -250,18 +250,18 @@ TEST_F(DraftTransfers, BadFieldsAbandonBeforeAnyChange) {
 
     // "Pixel" with a field that is not a number: the message, nothing stored, nothing set.
     setFields({{main->Text11, "3"}, {main->Text12, "zwei"}});
-    editor::Command12_Click(*main);
+    main->Command12_Click();
     EXPECT_EQ(fake->messages.texts().back(), kCopyFailed);
-    EXPECT_EQ(main->state.DstY0, stateBefore.DstY0);
+    EXPECT_EQ(main->document().state.DstY0, stateBefore.DstY0);
     EXPECT_TRUE(samePixels(padBefore, pad()->image()));
 
     // "Вернуть" before any transfer (all zero): nothing to draw. With absurd values: no crash.
-    editor::Command15_Click(*main);
+    main->Command15_Click();
     EXPECT_TRUE(samePixels(source, picture1()->image()));
-    main->state.SrcX0 = main->state.DstX0 = -1e30f;
-    main->state.SrcXmax = main->state.DstXmax = 3e38f;
-    main->state.SrcYmax = main->state.DstYmax = 3e38f;
-    editor::Command15_Click(*main);
+    main->document().state.SrcX0 = main->document().state.DstX0 = -1e30f;
+    main->document().state.SrcXmax = main->document().state.DstXmax = 3e38f;
+    main->document().state.SrcYmax = main->document().state.DstYmax = 3e38f;
+    main->Command15_Click();
     EXPECT_EQ(int(fake->messages.shown.size()), messages + 1);
 }
 

@@ -1,6 +1,6 @@
 // The mouse tools on the draft pad and the picture canvases: what each gesture draws, where,
 // in which colour, and that every release selects "нет" again.
-#include "editor/DrawingTools.h"
+#include "editor/EditorCommands.h"
 #include "editor/EditorSurfaces.h"
 #include "editor/EditorTestSupport.h"
 
@@ -161,7 +161,7 @@ TEST_P(DrawingTools, CircleAndSquareTakeTheirSizeFromD) {
     for (const Pixel p : {Pixel{105, 50}, Pixel{95, 50}, Pixel{100, 45}, Pixel{100, 55}})
         EXPECT_EQ(rgbAt(c->image(), p.x, p.y), green) << "(" << p.x << ", " << p.y << ")";
     EXPECT_EQ(rgbAt(c->image(), 100, 50), kWhite);
-    EXPECT_EQ(main->state.DotDiameter, 10);
+    EXPECT_EQ(main->document().state.DotDiameter, 10);
 
     // D 5: radius 2.5, symmetric about the press point.
     const std::vector<Pixel> odd = circleAt("5", 100, 50);
@@ -208,7 +208,7 @@ TEST_P(DrawingTools, CircleAndSquareTakeTheirSizeFromD) {
         release(c, kLeftButton, 100, 50);
         EXPECT_TRUE(samePixels(squareOutline(k.left, k.top, k.right, k.bottom), c->image())) << "D " << k.d;
     }
-    EXPECT_EQ(main->state.DotDiameter, 0);
+    EXPECT_EQ(main->document().state.DotDiameter, 0);
 }
 
 TEST_P(DrawingTools, LabelIsPrintedAtThePressPointInTheDrawingColour) {
@@ -283,7 +283,7 @@ TEST_P(DrawingTools, InvalidDiameterShowsTheMessageAtEveryPress) {
     const QImage blank = white(c);
     press(c, kLeftButton, 3, 4);
     release(c, kLeftButton, 3, 4);
-    ASSERT_EQ(main->state.DotDiameter, 5);
+    ASSERT_EQ(main->document().state.DotDiameter, 5);
     ASSERT_TRUE(fake->messages.shown.empty());
 
     int expectedMessages = 0;
@@ -297,9 +297,9 @@ TEST_P(DrawingTools, InvalidDiameterShowsTheMessageAtEveryPress) {
                 ASSERT_EQ(int(fake->messages.shown.size()), expectedMessages) << "D '" << bad << "'";
                 EXPECT_EQ(fake->messages.shown.back().text, QString(" Задайте диаметр точки "));
                 EXPECT_EQ(fake->messages.shown.back().title, QString("Tesmaro5"));
-                EXPECT_EQ(main->state.DotDiameter, 5) << "D keeps its last good value";
-                EXPECT_EQ(main->state.PenX, 33);
-                EXPECT_EQ(main->state.PenY, 44);
+                EXPECT_EQ(main->document().state.DotDiameter, 5) << "D keeps its last good value";
+                EXPECT_EQ(main->document().state.PenX, 33);
+                EXPECT_EQ(main->document().state.PenY, 44);
                 moveTo(c, button, 60, 60);
                 release(c, button, 60, 60);
                 EXPECT_TRUE(main->Option22->isChecked());
@@ -313,11 +313,11 @@ TEST_P(DrawingTools, PenPointIsRoundedHalvesToEven) {
     Canvas* c = clean();
     main->Option23->setChecked(true);
     press(c, kLeftButton, 10.5, 11.5);
-    EXPECT_EQ(main->state.PenX, 10);
-    EXPECT_EQ(main->state.PenY, 12);
+    EXPECT_EQ(main->document().state.PenX, 10);
+    EXPECT_EQ(main->document().state.PenY, 12);
     moveTo(c, kLeftButton, 12.5, 12.5);
-    EXPECT_EQ(main->state.PenX, 12);
-    EXPECT_EQ(main->state.PenY, 12);
+    EXPECT_EQ(main->document().state.PenX, 12);
+    EXPECT_EQ(main->document().state.PenY, 12);
     release(c, kLeftButton, 12.5, 12.5);
 }
 

@@ -21,7 +21,7 @@ TEST_F(EditorMode, OnKeepsTheMainWindowAboveOtherForegroundWindows) {
     EXPECT_TRUE(main->Option20->isChecked());
     EXPECT_TRUE(main->Timer2->isActive());
     EXPECT_EQ(main->Timer2->interval(), 10);
-    EXPECT_EQ(main->state.OnTopWindow, self);
+    EXPECT_EQ(main->document().state.OnTopWindow, self);
     EXPECT_EQ(main->pos(), QPoint(0, 120));
     EXPECT_EQ(main->size(), size);
 
@@ -29,7 +29,7 @@ TEST_F(EditorMode, OnKeepsTheMainWindowAboveOtherForegroundWindows) {
     QSignalSpy ticks(main->Timer2, &QTimer::timeout);
     ASSERT_TRUE(QTest::qWaitFor([&] { return ticks.count() >= 3; }, 5000)) << "timed out: ticks.count() >= 3";
     EXPECT_TRUE(fake->stacking.raised.empty());
-    EXPECT_EQ(main->state.ForegroundNow, self);
+    EXPECT_EQ(main->document().state.ForegroundNow, self);
 
     // Another window in front: every tick keeps the main window on top.
     fake->stacking.foreground = 0x4400017;
@@ -37,7 +37,7 @@ TEST_F(EditorMode, OnKeepsTheMainWindowAboveOtherForegroundWindows) {
         << "timed out: fake->stacking.raised.size() >= 3";
     for (QWidget* w : fake->stacking.raised)
         EXPECT_EQ(w, main.get());
-    EXPECT_EQ(main->state.ForegroundNow, quintptr(0x4400017));
+    EXPECT_EQ(main->document().state.ForegroundNow, quintptr(0x4400017));
     EXPECT_EQ(main->pos(), QPoint(0, 120));
 
     // Off: the timer stops and the window goes to 6500 twips, 433 pixels; top and size stay.
@@ -46,24 +46,24 @@ TEST_F(EditorMode, OnKeepsTheMainWindowAboveOtherForegroundWindows) {
     EXPECT_EQ(main->pos(), QPoint(433, 120));
     EXPECT_EQ(main->size(), size);
     const std::size_t raisedAtOff = fake->stacking.raised.size();
-    editor::Option21_Click(*main);
+    main->Option21_Click();
     EXPECT_EQ(fake->stacking.raised.size(), raisedAtOff);
 }
 
 TEST_F(EditorMode, TickComparesWithTheWindowFoundAtSwitchOn) {
     fake->stacking.foreground = 7;
-    editor::Option20_Click(*main);
-    EXPECT_EQ(main->state.OnTopWindow, quintptr(7));
-    editor::Timer2_Timer(*main);
+    main->Option20_Click();
+    EXPECT_EQ(main->document().state.OnTopWindow, quintptr(7));
+    main->Timer2_Timer();
     EXPECT_TRUE(fake->stacking.raised.empty());
     fake->stacking.foreground = 8;
-    editor::Timer2_Timer(*main);
-    editor::Timer2_Timer(*main);
+    main->Timer2_Timer();
+    main->Timer2_Timer();
     EXPECT_EQ(fake->stacking.raised.size(), 2u);
     fake->stacking.foreground = 7;
-    editor::Timer2_Timer(*main);
+    main->Timer2_Timer();
     EXPECT_EQ(fake->stacking.raised.size(), 2u);
-    EXPECT_EQ(main->state.ForegroundNow, quintptr(7));
+    EXPECT_EQ(main->document().state.ForegroundNow, quintptr(7));
 }
 
 } // namespace

@@ -34,10 +34,10 @@ protected:
 
 TEST_F(PenSettings, ChosenColourReachesEveryTarget) {
     fake->colours.answer = QColor(255, 0, 0);
-    editor::Command7_Click(*main);
+    main->Command7_Click();
     ASSERT_EQ(fake->colours.shownWith.size(), 1u);
     EXPECT_EQ(fake->colours.shownWith[0], QColor(0, 0, 0)) << "the dialog starts on black";
-    EXPECT_EQ(main->state.CD1.Color, 0x0000FF);
+    EXPECT_EQ(main->document().state.CD1.Color, 0x0000FF);
     EXPECT_EQ(main->Picture3->backColour(), 0x0000FF);
     expectDrawingColour(0x0000FF);
     EXPECT_FALSE(windows::frmPicture1()->isVisible());
@@ -50,21 +50,21 @@ TEST_F(PenSettings, ChosenColourReachesEveryTarget) {
 
     // The next dialog opens on the last choice.
     fake->colours.answer = QColor(0, 0, 255);
-    editor::Command7_Click(*main);
+    main->Command7_Click();
     EXPECT_EQ(fake->colours.shownWith[1], QColor(255, 0, 0));
     expectDrawingColour(0xFF0000);
 }
 
 TEST_F(PenSettings, FontResetsTheDrawingColourButNotTheSwatch) {
     fake->colours.answer = QColor(0, 0, 255);
-    editor::Command7_Click(*main);
+    main->Command7_Click();
     // Pick a green from the draft pad.
     main->picMain->setPicture(uniform(300, 150, 0x00FF00));
     pickAt(main->picMain, 100, 50);
     ASSERT_EQ(main->Picture3->backColour(), 0x00FF00);
     expectDrawingColour(0x00FF00);
 
-    main->state.CD1.CancelError = false;
+    main->document().state.CD1.CancelError = false;
     QFont chosen("DejaVu Serif");
     chosen.setPointSizeF(14.5);
     chosen.setBold(true);
@@ -72,9 +72,9 @@ TEST_F(PenSettings, FontResetsTheDrawingColourButNotTheSwatch) {
     chosen.setUnderline(true);
     chosen.setStrikeOut(true);
     fake->fonts.answer = chosen;
-    editor::Command11_Click(*main);
-    EXPECT_TRUE(main->state.CD1.CancelError);
-    EXPECT_EQ(main->state.CD1.Flags, 3);
+    main->Command11_Click();
+    EXPECT_TRUE(main->document().state.CD1.CancelError);
+    EXPECT_EQ(main->document().state.CD1.Flags, 3);
 
     expectDrawingColour(0xFF0000); // the colour last chosen in the dialog, blue
     EXPECT_EQ(main->Picture3->backColour(), 0x00FF00) << "the swatch keeps the picked colour";
@@ -93,7 +93,7 @@ TEST_F(PenSettings, FontResetsTheDrawingColourButNotTheSwatch) {
 
     // The next font dialog opens on the font chosen.
     fake->fonts.answer.reset();
-    editor::Command11_Click(*main);
+    main->Command11_Click();
     ASSERT_EQ(fake->fonts.shownWith.size(), 2u);
     EXPECT_EQ(fake->fonts.shownWith[1].family(), QString("DejaVu Serif"));
 }
@@ -102,7 +102,7 @@ TEST_F(PenSettings, FontBeforeAnyColourResetsToBlack) {
     main->picMain->setPicture(uniform(300, 150, 0x0000FF));
     pickAt(main->picMain, 50, 50);
     fake->fonts.answer = QFont("DejaVu Sans", 12);
-    editor::Command11_Click(*main);
+    main->Command11_Click();
     expectDrawingColour(0);
     EXPECT_EQ(main->Picture3->backColour(), 0xFF0000);
 }
@@ -112,8 +112,8 @@ TEST_F(PenSettings, CancelChangesNothing) {
     const QFont textFont = main->Text16->font();
     fake->colours.answer.reset();
     fake->fonts.answer.reset();
-    ASSERT_TRUE(main->state.CD1.CancelError);
-    editor::Command7_Click(*main);
+    ASSERT_TRUE(main->document().state.CD1.CancelError);
+    main->Command7_Click();
     EXPECT_EQ(fake->colours.shownWith.size(), 1u);
     EXPECT_EQ(main->Picture3->backColour(), 0xF0F0F0);
     expectDrawingColour(0);
@@ -122,18 +122,18 @@ TEST_F(PenSettings, CancelChangesNothing) {
     main->picMain->setPicture(uniform(300, 150, 0x123456));
     pickAt(main->picMain, 50, 50);
     const std::int32_t picked = packed(0x123456);
-    editor::Command7_Click(*main);
-    editor::Command11_Click(*main);
+    main->Command7_Click();
+    main->Command11_Click();
     EXPECT_EQ(main->Picture3->backColour(), picked);
     expectDrawingColour(picked);
     EXPECT_EQ(main->picMain->drawFont(), padFont);
     EXPECT_EQ(main->Text16->font(), textFont);
-    EXPECT_EQ(main->state.CD1.Color, 0);
+    EXPECT_EQ(main->document().state.CD1.Color, 0);
 
     // Without CancelError a cancelled colour dialog applies the colour CD1 holds.
-    main->state.CD1.CancelError = false;
-    main->state.CD1.Color = 0x00FF00;
-    editor::Command7_Click(*main);
+    main->document().state.CD1.CancelError = false;
+    main->document().state.CD1.Color = 0x00FF00;
+    main->Command7_Click();
     EXPECT_EQ(main->Picture3->backColour(), 0x00FF00);
     expectDrawingColour(0x00FF00);
 }
@@ -188,12 +188,12 @@ TEST_F(PenSettings, ClearKeepsSizeColourWidthAndFont) {
     ASSERT_FALSE(pixelsNot(pad->image(), kWhite).empty()) << "the start-up hint is on the pad";
     pad->setCanvasSize(200, 120);
     fake->colours.answer = QColor(0, 128, 0);
-    editor::Command7_Click(*main);
+    main->Command7_Click();
     main->HScroll1->setValue(3);
     pad->setPicture(pattern(200, 120));
     drawLine(pad, 10, 10, 100, 90);
 
-    editor::Command8_Click(*main);
+    main->Command8_Click();
     EXPECT_TRUE(samePixels(uniform(200, 120, kWhite), pad->image()));
     EXPECT_EQ(pad->foreColour(), 0x008000);
     EXPECT_EQ(pad->drawWidth(), 3);

@@ -4,9 +4,9 @@
 
 #include "KernelTestSupport.h"
 #include "core/RandomSequence.h"
+#include "document/PictureFiles.h"
 #include "resize/kernels/ParallelRows.h"
 #include "support/AppFixture.h"
-#include "transfer/PictureFiles.h"
 
 #include <QImage>
 #include <QObject>

@@ -51,8 +51,8 @@ TEST_F(Multicopy, AllWithoutRandomnessIsOnePlainStretchedCopy) {
     EXPECT_TRUE(main->isVisible());
     EXPECT_EQ("23", main->Text7->text());
     EXPECT_EQ("37", main->Text8->text());
-    EXPECT_EQ(23, main->state.PicHeight);
-    EXPECT_EQ(37, main->state.PicWidth);
+    EXPECT_EQ(23, main->document().state.PicHeight);
+    EXPECT_EQ(37, main->document().state.PicWidth);
     EXPECT_EQ((std::vector<bool>{true, false}), fake->busy.history);
     RandomSequence after;
     after.skip(6);
@@ -80,8 +80,8 @@ TEST_F(Multicopy, OverlaysAreSizedFromTheFixedSizeAndCombinedWithTheRasterMode) 
         expected = testing::stretchOnto(expected, src, static_cast<int>(std::nearbyint(w)),
                                         static_cast<int>(std::nearbyint(h)), andOp);
     }
-    EXPECT_EQ(h, main->state.OverlayHeight);
-    EXPECT_EQ(w, main->state.OverlayWidth);
+    EXPECT_EQ(h, main->document().state.OverlayHeight);
+    EXPECT_EQ(w, main->document().state.OverlayWidth);
     EXPECT_TRUE(samePicture(expected, result()));
     EXPECT_TRUE(samePicture(expected, readTempMC()));
 }
@@ -178,7 +178,7 @@ TEST_F(Multicopy, AnOverlayBeyondThe32BitRangeFailsAfterTheMainCopyAndItsDraws) 
     EXPECT_EQ(after.state(), programRandom().state()) << "only the failing overlay's two draws";
     RandomSequence rnd;
     const float r = 1e30f, u = rnd.next();
-    EXPECT_EQ((1 + (r - 2 * r * u) / 50000) * 33.0f, main->state.OverlayHeight);
+    EXPECT_EQ((1 + (r - 2 * r * u) / 50000) * 33.0f, main->document().state.OverlayHeight);
     EXPECT_FALSE(QFile::exists(fake->filePath("TempMC.bmp")));
 }
 

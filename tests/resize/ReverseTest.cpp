@@ -40,8 +40,8 @@ TEST_F(Reverse, MirrorsTheFirstPictureWithItsTitles) {
     expected << "Picture1 - источник";
     EXPECT_EQ(expected, *titles);
     EXPECT_EQ("Picture2 - приемник", windows::frmPicture2()->windowTitle());
-    EXPECT_EQ(4, main->state.PicHeight);
-    EXPECT_EQ(3, main->state.PicWidth);
+    EXPECT_EQ(4, main->document().state.PicHeight);
+    EXPECT_EQ(3, main->document().state.PicWidth);
     EXPECT_FALSE(window->isVisible()) << "Reverse does not show the window";
     EXPECT_TRUE(fake->messages.shown.empty());
     EXPECT_EQ((std::vector<bool>{true, false}), fake->busy.history);
@@ -58,8 +58,8 @@ TEST_F(Reverse, SecondPictureTwiceIsRestored) {
         for (int x = 0; x < 33; ++x)
             mirrored.at(x, y) = p.at(32 - x, y);
     EXPECT_TRUE(samePicture(mirrored, content(window)));
-    EXPECT_EQ(17, main->state.PicHeight);
-    EXPECT_EQ(33, main->state.PicWidth);
+    EXPECT_EQ(17, main->document().state.PicHeight);
+    EXPECT_EQ(33, main->document().state.PicWidth);
     main->Command5->click();
     EXPECT_TRUE(samePicture(p, content(window)));
     EXPECT_EQ("Picture1 - источник", windows::frmPicture1()->windowTitle());
@@ -75,15 +75,15 @@ TEST_F(Reverse, OnePixelStaysAndStillShowsBothHalves) {
     EXPECT_EQ((QStringList{"Реверс   выполнено 50 процентов ", "Реверс   выполнено 100 процентов ",
                            "Picture1 - источник"}),
               *titles);
-    EXPECT_EQ(1, main->state.PicWidth);
-    EXPECT_EQ(1, main->state.PicHeight);
+    EXPECT_EQ(1, main->document().state.PicWidth);
+    EXPECT_EQ(1, main->document().state.PicHeight);
 }
 
 TEST_F(Reverse, ANeverLoadedWindowMirrorsItsEmptyBox) {
     main->Command5->click();
     EXPECT_TRUE(fake->messages.shown.empty());
     EXPECT_FALSE(windows::frmPicture1()->isVisible());
-    EXPECT_EQ(windows::frmPicture1()->picMain->canvasWidth(), main->state.PicWidth);
+    EXPECT_EQ(windows::frmPicture1()->picMain->canvasWidth(), main->document().state.PicWidth);
     EXPECT_EQ("Picture1 - источник", windows::frmPicture1()->windowTitle());
 }
 

@@ -1,6 +1,7 @@
-// FieldReader: how every command reads its numeric fields, and how it fails.
+// FieldReader: how every command reads its numeric fields, and how it fails (when the command
+// takes the value).
 #include "shell/FieldReader.h"
-#include "shell/CommandFailure.h"
+#include "document/CommandFailure.h"
 
 #include <QLineEdit>
 #include <gtest/gtest.h>
@@ -13,15 +14,15 @@ namespace {
 // The field's text goes through a real line edit, as the commands read it.
 float single(const QString& text) {
     QLineEdit field(text);
-    return FieldReader::single(&field);
+    return FieldReader::single(&field).get();
 }
 std::int16_t int16(const QString& text) {
     QLineEdit field(text);
-    return FieldReader::int16(&field);
+    return FieldReader::int16(&field).get();
 }
 std::int32_t int32(const QString& text) {
     QLineEdit field(text);
-    return FieldReader::int32(&field);
+    return FieldReader::int32(&field).get();
 }
 
 TEST(FieldReader, SingleTakesBothSeparatorsSignsAndBlanks) {

@@ -138,7 +138,7 @@ TEST_F(Robustness, RandomCommandsWithRandomFieldsNeverLeaveTheProgramBroken) {
             QPushButton* b = buttons[rng() % buttons.size()];
             b->click();
             if (main->Timer1->isActive()) // a screen load waits for its snapshot
-                transfer::Timer1_Timer(*main);
+                main->Timer1_Timer();
         }
         QCoreApplication::processEvents();
 
@@ -153,8 +153,8 @@ TEST_F(Robustness, RandomCommandsWithRandomFieldsNeverLeaveTheProgramBroken) {
         }
         fake->messages.shown.clear();
         for (PictureWindow* w : {windows::frmPicture1(), windows::frmPicture2(), windows::frmMCopy2()}) {
-            ASSERT_LE(w->picMain->canvasWidth(), Canvas::kMaxSide);
-            ASSERT_LE(w->picMain->canvasHeight(), Canvas::kMaxSide);
+            ASSERT_LE(w->picMain->canvasWidth(), kMaxPictureSide);
+            ASSERT_LE(w->picMain->canvasHeight(), kMaxPictureSide);
             ASSERT_GE(w->vsbScroll->value(), 0);
             ASSERT_LE(w->vsbScroll->value(), w->vsbScroll->maximum());
         }

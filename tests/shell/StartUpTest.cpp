@@ -30,11 +30,11 @@ TEST_F(StartUp, FieldsOfA1024By768Screen) {
     EXPECT_EQ(w.Text16->text(), "    текст надписи");
     // Height first.
     EXPECT_EQ(w.Text15->text(), "768 * 1024");
-    EXPECT_EQ(w.state.strWork, "768 * 1024");
-    EXPECT_EQ(w.state.rcDesktop.left, 0);
-    EXPECT_EQ(w.state.rcDesktop.top, 0);
-    EXPECT_EQ(w.state.rcDesktop.right, 1024);
-    EXPECT_EQ(w.state.rcDesktop.bottom, 768);
+    EXPECT_EQ(w.document().state.strWork, "768 * 1024");
+    EXPECT_EQ(w.document().state.rcDesktop.left, 0);
+    EXPECT_EQ(w.document().state.rcDesktop.top, 0);
+    EXPECT_EQ(w.document().state.rcDesktop.right, 1024);
+    EXPECT_EQ(w.document().state.rcDesktop.bottom, 768);
 }
 
 TEST_F(StartUp, InitialSelectionsChecksTimersAndLineWidth) {
@@ -120,7 +120,7 @@ void expectScreenFields(const MainWindow& w, const char* height, const char* wid
     for (const QLineEdit* e : {w.Text4, w.Text14, w.Text8, w.Text18})
         EXPECT_EQ(e->text(), width) << e->objectName().toStdString();
     EXPECT_EQ(w.Text15->text(), both);
-    EXPECT_EQ(w.state.strWork, both);
+    EXPECT_EQ(w.document().state.strWork, both);
 }
 
 TEST_F(StartUpOnEmptyScreen, SizeFieldsReadZero) {
@@ -130,8 +130,8 @@ TEST_F(StartUpOnEmptyScreen, SizeFieldsReadZero) {
 
 TEST_F(StartUpOnUnreadableScreen, DesktopRectangleStaysZero) {
     expectScreenFields(*main, "0", "0", "0 * 0");
-    EXPECT_EQ(main->state.rcDesktop.right, 0);
-    EXPECT_EQ(main->state.rcDesktop.bottom, 0);
+    EXPECT_EQ(main->document().state.rcDesktop.right, 0);
+    EXPECT_EQ(main->document().state.rcDesktop.bottom, 0);
     EXPECT_TRUE(fake->messages.shown.empty());
 }
 

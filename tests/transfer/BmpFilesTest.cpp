@@ -4,7 +4,7 @@
 // read back identically in Qt and ImageMagick, and a replaced file is swapped whole or not at all.
 #include "TransferFixture.h"
 
-#include "transfer/PictureFiles.h"
+#include "document/PictureFiles.h"
 
 #include <QDir>
 #include <QFile>

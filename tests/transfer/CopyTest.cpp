@@ -84,9 +84,9 @@ TEST_F(CopyTest, StartUpSettingsCopyTheScreenSnapshotWhole) {
     EXPECT_TRUE(windows::frmPicture2()->isVisible());
     EXPECT_EQ(main->Text17->text(), "768");
     EXPECT_EQ(main->Text18->text(), "1024");
-    EXPECT_EQ(main->state.PicHeight, 768);
-    EXPECT_EQ(main->state.PicWidth, 1024);
-    EXPECT_EQ(main->state.RasterCode, 0x8800C6); // And+, read for "All" too
+    EXPECT_EQ(main->document().state.PicHeight, 768);
+    EXPECT_EQ(main->document().state.PicWidth, 1024);
+    EXPECT_EQ(main->document().state.RasterCode, 0x8800C6); // And+, read for "All" too
     EXPECT_TRUE(main->isVisible());
     EXPECT_TRUE(hourglassOnThenOff());
 }
@@ -107,7 +107,7 @@ TEST_F(CopyTest, FragmentIsDrawnAtDoubleSize) {
     EXPECT_TRUE(samePixels(expected, result));
     EXPECT_EQ(main->Text17->text(), "500");
     EXPECT_EQ(main->Text18->text(), "300");
-    const AppState& s = main->state;
+    const AppState& s = main->document().state;
     EXPECT_EQ(s.RasterCode, 0xCC0020);
     EXPECT_EQ(
         (std::vector<float>{s.SrcY0, s.SrcX0, s.SrcYmax, s.SrcXmax, s.DstY0, s.DstX0, s.DstYmax, s.DstXmax}),
@@ -134,7 +134,7 @@ TEST_F(CopyTest, RasterModesOnWhite) {
         SCOPED_TRACE(m.option->text().toStdString());
         select(m.option);
         copy();
-        EXPECT_EQ(main->state.RasterCode, m.code);
+        EXPECT_EQ(main->document().state.RasterCode, m.code);
         const QImage expected =
             expectedFragment(filled(300, 500, kWhite), source, 3, 5, 30, 20, 9, 7, 30, 20, m.op);
         EXPECT_TRUE(samePixels(expected, destination()->image()));
@@ -278,7 +278,7 @@ TEST_F(CopyTest, BadFieldsFailBeforeTheDestinationIsTouched) {
     main->Text1->setText("12");
     main->Text2->setText("a");
     copy();
-    EXPECT_EQ(main->state.SrcY0, 12.0f);
+    EXPECT_EQ(main->document().state.SrcY0, 12.0f);
 }
 
 TEST_F(CopyTest, WholeImageIntoPictureFalseWithSetSize) {

@@ -2,7 +2,7 @@
 // snapshot, and loads that fail without costing the picture already shown.
 #include "TransferFixture.h"
 
-#include "transfer/PictureFiles.h"
+#include "document/PictureFiles.h"
 
 #include <QElapsedTimer>
 
@@ -53,8 +53,8 @@ TEST_F(LoadTest, OpenDialogIsAskedExactlyAndCancelIsSilent) {
     EXPECT_EQ(r.filterIndex, 1);
     EXPECT_EQ(r.initialDir, fake->folder.path());
     EXPECT_TRUE(r.fileMustExist);
-    EXPECT_TRUE(main->state.CD1.CancelError);
-    EXPECT_EQ(main->state.CD1.Flags, 0x1004);
+    EXPECT_TRUE(main->document().state.CD1.CancelError);
+    EXPECT_EQ(main->document().state.CD1.Flags, 0x1004);
     EXPECT_TRUE(fake->messages.shown.empty());
     EXPECT_FALSE(windows::exists(Id::Picture1));
     EXPECT_FALSE(QFile::exists(tempBmp()));
@@ -108,9 +108,9 @@ TEST_F(LoadTest, PictureTrueTakesThePicturesOwnSizeWhateverIsSet) {
         EXPECT_TRUE(samePixels(picture, readTempBmp()));
         EXPECT_EQ(main->Text7->text(), "21");
         EXPECT_EQ(main->Text8->text(), "37");
-        EXPECT_EQ(main->state.PicHeight, 21);
-        EXPECT_EQ(main->state.PicWidth, 37);
-        EXPECT_EQ(main->state.PicFileName, fake->files.answer.path);
+        EXPECT_EQ(main->document().state.PicHeight, 21);
+        EXPECT_EQ(main->document().state.PicWidth, 37);
+        EXPECT_EQ(main->document().state.PicFileName, fake->files.answer.path);
     }
     EXPECT_TRUE(fake->messages.shown.empty());
 }

@@ -4,7 +4,7 @@
 // leaves the previous file whole.
 #include "TransferFixture.h"
 
-#include "transfer/PictureFiles.h"
+#include "document/PictureFiles.h"
 
 #include <QBuffer>
 #include <QDataStream>

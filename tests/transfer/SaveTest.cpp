@@ -73,7 +73,7 @@ TEST_F(SaveTest, PictureCanvasIsSavedWithItsDrawings) {
     save("Tes");
     EXPECT_TRUE(fake->messages.shown.empty());
     EXPECT_TRUE(samePixels(canvas->image(), savedFile("Tes.bmp")));
-    EXPECT_EQ(main->state.PicFileName, "Tes");
+    EXPECT_EQ(main->document().state.PicFileName, "Tes");
     EXPECT_FALSE(main->isVisible()); // save neither hides nor shows a window
     EXPECT_FALSE(windows::frmPicture1()->isVisible());
     EXPECT_TRUE(hourglassOnThenOff());

@@ -6,6 +6,8 @@
 #include <QStyleOptionSlider>
 #include <QTest>
 
+#include <optional>
+
 namespace tesmaro {
 namespace {
 
@@ -320,9 +322,10 @@ TEST_F(PictureWindows, ClosedImageWindowComesBackEmpty) {
     EXPECT_EQ(again->geometry(), QRect(404, 23, 392, 536));
 }
 
-TEST_F(PictureWindows, UnloadDiscardsAndCreationHookSeesNewWindows) {
+TEST_F(PictureWindows, UnloadDiscardsAndCreationListenersSeeNewWindows) {
     std::vector<std::pair<Id, QWidget*>> created;
-    windows::setCreationHook([&](Id id, QWidget* w) { created.emplace_back(id, w); });
+    std::optional<windows::CreationListener> listener;
+    listener.emplace([&](Id id, QWidget* w) { created.emplace_back(id, w); });
     QPointer<PictureWindow> first = windows::frmTemp();
     windows::frmTemp();
     windows::unload(Id::Temp);
@@ -331,7 +334,8 @@ TEST_F(PictureWindows, UnloadDiscardsAndCreationHookSeesNewWindows) {
     EXPECT_TRUE(first.isNull());
     PictureWindow* again = windows::frmTemp();
     windows::unload(Id::Image1); // never created: nothing happens
-    windows::setCreationHook(nullptr);
+    listener.reset();
+    windows::frmImage2(); // no listener any more
     ASSERT_EQ(created.size(), 2u);
     EXPECT_EQ(created[0].first, Id::Temp);
     EXPECT_EQ(created[1].second, again);

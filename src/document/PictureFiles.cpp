@@ -1,7 +1,8 @@
-#include "transfer/PictureFiles.h"
+#include "document/PictureFiles.h"
 
 #include "core/BmpCodec.h"
 #include "platform/Platform.h"
+#include "windows/RasterImage.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -21,16 +22,6 @@ namespace {
 
 bool sideAllowed(const QSize& size) {
     return size.width() <= kMaxPictureSide && size.height() <= kMaxPictureSide;
-}
-
-RasterView viewOf(QImage& rgb32) {
-    return {reinterpret_cast<std::uint32_t*>(rgb32.bits()), rgb32.width(), rgb32.height(),
-            static_cast<int>(rgb32.bytesPerLine() / 4)};
-}
-
-ConstRasterView constViewOf(const QImage& rgb32) {
-    return {reinterpret_cast<const std::uint32_t*>(rgb32.constBits()), rgb32.width(), rgb32.height(),
-            static_cast<int>(rgb32.bytesPerLine() / 4)};
 }
 
 enum class FastLoad { Loaded, Refused, NotPlain };
@@ -63,7 +54,7 @@ FastLoad loadPlainBmp(const QString& path, QImage& picture) {
     const auto read = [&file](std::uint8_t* buffer, std::int64_t bytes) -> std::int64_t {
         return file.read(reinterpret_cast<char*>(buffer), bytes);
     };
-    if (!decodeBmpPixels(layout, read, viewOf(decoded)))
+    if (!decodeBmpPixels(layout, read, rasterOf(decoded)))
         return FastLoad::Refused;
     picture = decoded;
     return FastLoad::Loaded;
@@ -182,7 +173,7 @@ bool saveBmpFile(const QImage& picture, const QString& path) {
                                : picture.convertToFormat(QImage::Format_RGB32);
         if (rgb.isNull())
             return false;
-        const ConstRasterView pixels = constViewOf(rgb);
+        const ConstRasterView pixels = constRasterOf(rgb);
         return replaceFile(path, [&pixels](const BmpByteSink& sink) { return encodeBmp24(pixels, sink); });
     } catch (const std::bad_alloc&) {
         return false;

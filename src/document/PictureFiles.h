@@ -2,14 +2,13 @@
 // Picture files: decoding any picture file the program offers, and writing BMP files
 // safely (to a temporary file renamed into place, so a failed write leaves the old file whole).
 
+#include "core/PictureLimits.h"
+
 #include <QImage>
 #include <QSize>
 #include <QString>
 
 namespace tesmaro {
-
-// The largest width or height of a picture the program takes in (the 16-bit scroll range).
-constexpr int kMaxPictureSide = 32767;
 
 // The picture of a BMP, GIF, ICO, JPG or PNG file (any format Qt's image readers know, found
 // by content when the name's suffix does not match) as Format_RGB32, transparent parts on

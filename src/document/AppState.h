@@ -1,5 +1,5 @@
 #pragma once
-// The values the commands share for the whole run, owned by the main window.
+// The values the commands share for the whole run (held by the document).
 
 #include <QString>
 #include <QtGlobal>
