@@ -21,26 +21,30 @@
 //   lies past the palette are black.
 // - Channel masks must each be one run of bits inside the pixel; otherwise the file is refused.
 //   A mask of 0 gives a channel of 0; masks may overlap.
-// - Alpha (from bit fields with an alpha mask, the alpha mask of a 56-, 108- or 124-byte header
-//   of a 32-bit file, or the fourth byte of a 32-bit icon entry): the program's pictures are
-//   opaque, so each pixel is put on white, channel c becoming (c * a + 255 * (255 - a)) / 255
-//   rounded to nearest. When every alpha value of the picture is 0, the file means no alpha and
+// - Alpha (bit fields with an alpha mask; a 32-bit file without bit fields whose 56-, 108- or
+//   124-byte header gives the alpha mask 0xFF000000; the fourth byte of a 32-bit icon entry,
+//   as icons have it): the program's pictures are opaque, so each pixel is put on white,
+//   channel c becoming (c * a + 255 * (255 - a)) / 255 rounded to nearest. When every alpha value of the picture is 0, the file means no alpha and
 //   its colours load as they are. A 32-bit file with a 40-byte header and no bit fields has no
 //   alpha: its fourth byte is ignored.
-// - Run lengths: pixels that no run reaches (skipped by a delta, an early end of line or end of
-//   bitmap) are black, as a fresh Windows bitmap leaves them. A run past the end of a row is
-//   clipped to the row, never wraps; a delta or an end of line past the last row ends the
-//   picture. Data that ends without an end-of-bitmap marker before the last pixel of the last
-//   row is cut off, and the file is refused like a cut-off uncompressed one.
+// - Run lengths: the data runs from the pixel offset to the end of the file (or of the DIB);
+//   the header's image size is not used. Pixels that no run reaches (skipped by a delta, an
+//   early end of line or end of bitmap) are black, as a fresh Windows bitmap leaves them. A run
+//   past the end of a row is clipped to the row, never wraps; a delta or an end of line past
+//   the last row ends the picture. Data that ends without an end-of-bitmap marker before the
+//   last pixel of the last row is cut off, and the file is refused like a cut-off uncompressed
+//   one. Top-down run lengths are read top row first.
 // - Uncompressed pixels that the file cuts off: refused. The last row's padding may be missing.
 // - Icon entries: the header's height counts the colour rows and the 1-bit AND mask rows after
 //   them. Where no alpha is in use, a masked pixel shows what the icon draws on white: white
-//   XOR its colour (white for the usual black). Mask rows that the entry cuts off count as
+//   XOR its colour (white for the usual black). Mask bytes that the entry cuts off count as
 //   unmasked. Run lengths are refused in icons.
-// - Refused: a width or height of 0 or less (beyond a top-down height), planes other than 1,
-//   bit counts other than 1, 2, 4, 8, 16, 24, 32, compressions that do not fit the bit count,
-//   embedded JPEG or PNG, CMYK, OS/2 Huffman and 24-bit run lengths, pixels that start inside
-//   the headers.
+// - OS/2 headers: 1.x sizes are unsigned 16-bit (rows always bottom-up); the fields that a
+//   2.x header shorter than 64 bytes leaves out count as 0.
+// - Refused: a width of 0 or less, a height of 0 (an icon's of 1 or less, or negative), planes
+//   other than 1, bit counts other than 1, 2, 4, 8, 16, 24, 32, compressions that do not fit
+//   the bit count, embedded JPEG or PNG, CMYK, OS/2 Huffman and 24-bit run lengths, pixels that
+//   start inside the headers.
 
 #include "core/ByteSource.h"
 #include "core/PictureLimits.h"
