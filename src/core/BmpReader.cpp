@@ -275,23 +275,9 @@ std::uint32_t onWhite(std::uint32_t c, std::uint32_t a) {
 class RowUnpacker {
 public:
     explicit RowUnpacker(const BmpHeader& h) : m_h(h) {
-        if (h.pixels != BmpPixels::Masked)
-            return;
-        const Channel red(h.redMask), green(h.greenMask), blue(h.blueMask), alpha(h.alphaMask);
-        const auto pixelOf = [&](std::uint32_t p) {
-            const std::uint32_t a = h.alphaMask != 0 ? alpha(p) : 0xFF;
-            return a << 24 | red(p) << 16 | green(p) << 8 | blue(p);
-        };
-        if (h.bitsPerPixel == 16) {
-            m_lut.resize(65536);
-            for (std::uint32_t p = 0; p < 65536; ++p)
-                m_lut[p] = pixelOf(p);
-        } else {
-            m_channels.emplace_back(h.redMask);
-            m_channels.emplace_back(h.greenMask);
-            m_channels.emplace_back(h.blueMask);
-            m_channels.emplace_back(h.alphaMask);
-        }
+        if (h.pixels == BmpPixels::Masked)
+            for (std::uint32_t mask : {h.redMask, h.greenMask, h.blueMask, h.alphaMask})
+                m_channels.emplace_back(mask);
     }
 
     void row(const std::uint8_t* src, std::uint32_t* dest) {
@@ -354,25 +340,19 @@ private:
     }
 
     void masked(const std::uint8_t* src, std::uint32_t* dest) {
-        const int width = m_h.width;
-        if (m_h.bitsPerPixel == 16) {
-            for (int x = 0; x < width; ++x)
-                dest[x] = m_lut[le16(src + 2 * x)];
-        } else {
-            const Channel &r = m_channels[0], &g = m_channels[1], &b = m_channels[2], &a = m_channels[3];
-            const bool alpha = m_h.alphaMask != 0;
-            for (int x = 0; x < width; ++x) {
-                const std::uint32_t p = le32(src + 4 * x);
-                dest[x] = (alpha ? a(p) : 0xFF) << 24 | r(p) << 16 | g(p) << 8 | b(p);
-            }
+        const Channel &r = m_channels[0], &g = m_channels[1], &b = m_channels[2], &a = m_channels[3];
+        const bool alpha = m_h.alphaMask != 0;
+        const int bytes = m_h.bitsPerPixel / 8;
+        for (int x = 0; x < m_h.width; ++x) {
+            const std::uint32_t p = bytes == 2 ? le16(src + 2 * x) : le32(src + 4 * x);
+            dest[x] = (alpha ? a(p) : 0xFF) << 24 | r(p) << 16 | g(p) << 8 | b(p);
         }
-        if (m_h.alphaMask != 0)
+        if (alpha)
             collectAlpha(dest);
     }
 
     const BmpHeader& m_h;
-    std::vector<std::uint32_t> m_lut; // 16-bit pixel to raster pixel
-    std::vector<Channel> m_channels;  // red, green, blue, alpha of 32-bit masked pixels
+    std::vector<Channel> m_channels; // red, green, blue, alpha of masked pixels
     std::uint32_t m_alphaSeen = 0;
 };
 
@@ -383,7 +363,7 @@ std::int64_t rowsPerChunk(std::int64_t rowBytes) {
 BmpStatus decodeRows(ByteSource& source, const BmpHeader& h, const RasterView& dest, RowUnpacker& unpacker) {
     const std::int64_t lastRow = (std::int64_t(h.width) * h.bitsPerPixel + 7) / 8;
     std::int64_t remaining = h.rowBytes * (h.height - 1) + lastRow;
-    const std::int64_t chunkRows = rowsPerChunk(h.rowBytes);
+    const std::int64_t chunkRows = std::min<std::int64_t>(rowsPerChunk(h.rowBytes), h.height);
     std::vector<std::uint8_t> buffer(static_cast<std::size_t>(chunkRows * h.rowBytes));
     std::int64_t offset = h.pixelOffset;
     for (int fileRow = 0; fileRow < h.height;) {
