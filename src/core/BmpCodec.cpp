@@ -1,5 +1,8 @@
 #include "core/BmpCodec.h"
 
+#include "core/BmpRows.h"
+#include "core/PictureLimits.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -21,7 +24,6 @@ static_assert(std::endian::native == std::endian::little, "pixel words are read 
 // system call per few hundred KiB, small enough to stay in the processor's cache.
 constexpr std::int64_t kChunkBytes = 256 * 1024;
 constexpr int kInfoHeaderBytes = 40;
-constexpr int kLargestSide = 32767;
 
 std::uint32_t le16(const std::uint8_t* p) {
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8;
@@ -38,27 +40,8 @@ void putLe32(std::uint8_t* p, std::uint32_t v) {
     putLe16(p + 2, v >> 16);
 }
 
-std::uint32_t loadWord(const std::uint8_t* p) {
-    std::uint32_t w;
-    std::memcpy(&w, p, 4);
-    return w;
-}
 void storeWord(std::uint8_t* p, std::uint32_t w) {
     std::memcpy(p, &w, 4);
-}
-
-// Blue, green, red triples to opaque pixels; four pixels from three words where it can.
-void unpack24Words(const std::uint8_t* src, int width, std::uint32_t* dest) {
-    int x = 0;
-    for (; x + 4 <= width; x += 4, src += 12) {
-        const std::uint32_t a = loadWord(src), b = loadWord(src + 4), c = loadWord(src + 8);
-        dest[x] = kOpaque | (a & 0xFFFFFF);
-        dest[x + 1] = kOpaque | (a >> 24) | ((b & 0xFFFF) << 8);
-        dest[x + 2] = kOpaque | (b >> 16) | ((c & 0xFF) << 16);
-        dest[x + 3] = kOpaque | (c >> 8);
-    }
-    for (; x < width; ++x, src += 3)
-        dest[x] = kOpaque | src[0] | std::uint32_t(src[1]) << 8 | std::uint32_t(src[2]) << 16;
 }
 
 // Pixels to blue, green, red triples; four pixels into three words where it can.
@@ -78,28 +61,6 @@ void pack24Words(const std::uint32_t* src, int width, std::uint8_t* dest) {
 }
 
 #if TESMARO_SSSE3_DISPATCH
-// Sixteen pixels per step with byte shuffles. The decoded raster is far larger than the cache
-// and is read next by another pass, so its rows are streamed past the cache.
-SSSE3 void unpack24Shuffled(const std::uint8_t* src, int width, std::uint32_t* dest) {
-    int x = 0;
-    for (; x < width && (reinterpret_cast<std::uintptr_t>(dest + x) & 15) != 0; ++x, src += 3)
-        dest[x] = kOpaque | src[0] | std::uint32_t(src[1]) << 8 | std::uint32_t(src[2]) << 16;
-    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
-    const __m128i opaque = _mm_set1_epi32(static_cast<int>(kOpaque));
-    for (; x + 16 <= width; x += 16, src += 48) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 16));
-        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 32));
-        auto* out = reinterpret_cast<__m128i*>(dest + x);
-        _mm_stream_si128(out, _mm_or_si128(_mm_shuffle_epi8(a, spread), opaque));
-        _mm_stream_si128(out + 1, _mm_or_si128(_mm_shuffle_epi8(_mm_alignr_epi8(b, a, 12), spread), opaque));
-        _mm_stream_si128(out + 2, _mm_or_si128(_mm_shuffle_epi8(_mm_alignr_epi8(c, b, 8), spread), opaque));
-        _mm_stream_si128(out + 3, _mm_or_si128(_mm_shuffle_epi8(_mm_srli_si128(c, 4), spread), opaque));
-    }
-    _mm_sfence();
-    unpack24Words(src, width - x, dest + x);
-}
-
 SSSE3 void pack24Shuffled(const std::uint32_t* src, int width, std::uint8_t* dest) {
     const __m128i squeeze = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
     int x = 0;
@@ -118,15 +79,6 @@ SSSE3 void pack24Shuffled(const std::uint32_t* src, int width, std::uint8_t* des
 }
 #endif
 
-void unpack24(const std::uint8_t* src, int width, std::uint32_t* dest) {
-#if TESMARO_SSSE3_DISPATCH
-    static const bool shuffles = __builtin_cpu_supports("ssse3");
-    if (shuffles)
-        return unpack24Shuffled(src, width, dest);
-#endif
-    unpack24Words(src, width, dest);
-}
-
 // Pixels to blue, green, red triples, zero padding to rowBytes.
 void pack24(const std::uint32_t* src, int width, std::uint8_t* dest, std::int64_t rowBytes) {
 #if TESMARO_SSSE3_DISPATCH
@@ -137,12 +89,6 @@ void pack24(const std::uint32_t* src, int width, std::uint8_t* dest, std::int64_
 #endif
         pack24Words(src, width, dest);
     std::fill(dest + 3 * std::int64_t(width), dest + rowBytes, std::uint8_t(0));
-}
-
-// Blue, green, red, unused quads: the fourth byte carries no alpha in this layout.
-void unpack32(const std::uint8_t* src, int width, std::uint32_t* dest) {
-    for (int x = 0; x < width; ++x)
-        dest[x] = kOpaque | loadWord(src + 4 * x);
 }
 
 // Whole rows per chunk, at least one.
@@ -178,7 +124,7 @@ BmpKind inspectBmp(const std::uint8_t* head, std::size_t headBytes, std::int64_t
         return BmpKind::Other;
 
     const std::int64_t rows = height < 0 ? -std::int64_t(height) : height;
-    if (width > maxSide || rows > maxSide)
+    if (width > maxSide || rows > maxSide || !pictureSizeAllowed(width, rows))
         return BmpKind::Oversized;
     BmpLayout l;
     l.width = width;
@@ -217,16 +163,16 @@ bool decodeBmpPixels(const BmpLayout& layout, const BmpByteSource& read, const R
             const std::uint8_t* src = buffer.data() + i * layout.rowBytes;
             std::uint32_t* row = dest.row(layout.topDown ? fileRow : layout.height - 1 - fileRow);
             if (layout.bitsPerPixel == 24)
-                unpack24(src, layout.width, row);
+                unpackBgr24Row(src, layout.width, row);
             else
-                unpack32(src, layout.width, row);
+                unpackBgrx32Row(src, layout.width, row);
         }
     }
     return true;
 }
 
 bool encodeBmp24(const ConstRasterView& picture, const BmpByteSink& write) {
-    if (picture.empty() || picture.width > kLargestSide || picture.height > kLargestSide)
+    if (picture.empty() || picture.width > kMaxPictureSide || picture.height > kMaxPictureSide)
         return false;
     const std::int64_t rowBytes = bmpRowBytes(picture.width, 24);
     const std::int64_t imageBytes = rowBytes * picture.height;

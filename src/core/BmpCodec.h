@@ -1,8 +1,8 @@
 #pragma once
 // Uncompressed BMP files as plain byte work: recognising the 24- and 32-bit layouts that can be
 // read straight into a raster, reading their pixels, and writing a picture as a 24-bit BMP.
-// Everything else a BMP can hold (palettes, run lengths, bit fields, colour masks) is left to a
-// general decoder: inspectBmp says so and nothing here touches it.
+// Everything else a BMP can hold (palettes, run lengths, bit fields, colour masks) is left to
+// the general reader of BmpReader.h: inspectBmp says so and nothing here touches it.
 //
 // Files are little-endian; rows are padded to 4 bytes. Pixels of the raster are 0xAARRGGBB words
 // (see Raster.h); decoded pixels are opaque, written files drop the alpha byte.
@@ -31,7 +31,8 @@ struct BmpLayout {
 
 enum class BmpKind {
     Plain,     // 24-bit or 32-bit uncompressed, layout filled in, every pixel inside the file
-    Oversized, // plain, but a side is above the limit: refuse without allocating
+    Oversized, // plain, but a side is above maxSide or the pixels above kMaxPicturePixels
+               // (PictureLimits.h): refuse without allocating
     Truncated, // plain, but the file ends before its pixels do (or they start past its end)
     Other,     // not a BMP this reader takes: leave it to a general decoder
 };

@@ -1,10 +1,23 @@
 #pragma once
-// The size limits every picture of the program keeps to.
+// The largest picture the program takes in, checked from a file's header before any pixel is
+// decoded, so a small file that claims a huge picture costs neither memory nor time.
+
+#include <cstdint>
 
 namespace tesmaro {
 
-// The largest width or height of any picture, canvas or image view, in pixels: scroll bars and
-// the picture fields count in 16 bits.
+// The largest width or height (the 16-bit scroll range of the picture windows).
 constexpr int kMaxPictureSide = 32767;
+
+// The most pixels of one decoded picture: 2^28, so its 32-bit raster stays within 1 GiB
+// (16384 x 16384 is the largest square).
+constexpr std::int64_t kMaxPicturePixels = std::int64_t{1} << 28;
+
+// True when a raster of width x height pixels is within both limits (sides of 0 or less are
+// not a picture and count as outside).
+constexpr bool pictureSizeAllowed(std::int64_t width, std::int64_t height) {
+    return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
+           width * height <= kMaxPicturePixels;
+}
 
 } // namespace tesmaro
