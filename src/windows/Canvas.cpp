@@ -3,6 +3,7 @@
 #include "core/Draw.h"
 #include "core/FieldNumber.h"
 #include "core/PackedColour.h"
+#include "windows/AccessibleSurfaces.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -64,6 +65,7 @@ void placeTopLeft(QImage& to, const QImage& from, std::uint32_t back) {
 Canvas::Canvas(QWidget* parent, int width, int height, std::int32_t backColour)
     : QWidget(parent), m_backColour(backColour) {
     setObjectName("picMain");
+    installAccessibleSurfaces();
     setAttribute(Qt::WA_OpaquePaintEvent);
     setDrawFont(QFont());
     reallocate(width, height, false);
@@ -126,6 +128,8 @@ bool Canvas::setPicture(const QImage& picture) {
         pic = picture.convertToFormat(QImage::Format_RGB32);
         if (pic.isNull())
             return false;
+        // One picture pixel per canvas pixel, whatever ratio the picture came with.
+        pic.setDevicePixelRatio(1);
     }
     if (m_autoSize && !pic.isNull()) {
         if (pic.width() > kMaxSide || pic.height() > kMaxSide)
@@ -240,16 +244,20 @@ void Canvas::paintEvent(QPaintEvent*) {
         p.drawImage(0, 0, m_raster);
 }
 
+// On a scaled screen the pointer moves in fractions of a canvas pixel; it is on the pixel it lies in.
 void Canvas::mousePressEvent(QMouseEvent* event) {
-    emit mouseDown(vbButton(event->button()), event->position().x(), event->position().y());
+    emit mouseDown(vbButton(event->button()), std::floor(event->position().x()),
+                   std::floor(event->position().y()));
 }
 
 void Canvas::mouseMoveEvent(QMouseEvent* event) {
-    emit mouseMove(vbButtons(event->buttons()), event->position().x(), event->position().y());
+    emit mouseMove(vbButtons(event->buttons()), std::floor(event->position().x()),
+                   std::floor(event->position().y()));
 }
 
 void Canvas::mouseReleaseEvent(QMouseEvent* event) {
-    emit mouseUp(vbButton(event->button()), event->position().x(), event->position().y());
+    emit mouseUp(vbButton(event->button()), std::floor(event->position().x()),
+                 std::floor(event->position().y()));
 }
 
 } // namespace tesmaro

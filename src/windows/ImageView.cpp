@@ -1,5 +1,7 @@
 #include "windows/ImageView.h"
 
+#include "windows/AccessibleSurfaces.h"
+
 #include <QPainter>
 
 namespace tesmaro {
@@ -10,6 +12,7 @@ constexpr int kMaxSide = 32767;
 
 ImageView::ImageView(QWidget* parent, int width, int height) : QWidget(parent) {
     setObjectName("Image1");
+    installAccessibleSurfaces();
     resize(width, height);
 }
 
@@ -20,6 +23,8 @@ bool ImageView::setPicture(const QImage& picture) {
         resize(picture.width(), picture.height());
     }
     m_picture = picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_RGB32);
+    // Shown at one picture pixel per view pixel, whatever ratio the picture came with.
+    m_picture.setDevicePixelRatio(1);
     update();
     return true;
 }
