@@ -14,7 +14,7 @@
 #include "transfer/TransferCommands.h"
 #include "windows/Windows.h"
 
-#include <QRect>
+#include <QPointer>
 
 #include <optional>
 
@@ -26,7 +26,7 @@ const QString kNoLoadIntoMCopy = QStringLiteral("Загрузка в MCopy не 
 const QString kLoadFailed = QStringLiteral("ошибка при загрузке рисунка");
 const QString kOpenFilter =
     QStringLiteral("All Files (*.*)|*.*|BMP Files (*.bmp)|*.bmp|GIF Files (*.gif)|*.gif|"
-                   "ICO Files (*.ico)|*.ico|JPG Files (*.jpg)|*.jpg|");
+                   "ICO Files (*.ico)|*.ico|JPG Files (*.jpg)|*.jpg|PNG Files (*.png)|*.png|");
 const QString kTempFile = QStringLiteral("Temp.bmp");
 
 constexpr int kOfnHideReadOnly = 0x4;
@@ -147,13 +147,10 @@ void loadPicture(MainWindow& w) {
         loadIntoImage(w, picture, imposed);
 }
 
-void takeSnapshot(MainWindow& w) {
+// The whole screen in its own pixels, from the screen's answer; the canvas takes its size, which is
+// rcDesktop's wherever the program reads the screen itself.
+void takeSnapshot(MainWindow& w, QImage shot) {
     AppState& s = w.state;
-    const DesktopRect& desk = s.rcDesktop;
-    const QRect whole(0, 0, desk.right, desk.bottom);
-    if (whole.isEmpty())
-        throw CommandFailure("screen size unknown");
-    QImage shot = platform().screen->capture(whole);
     if (shot.isNull())
         throw CommandFailure("screen not captured");
     shot = shot.convertToFormat(QImage::Format_RGB32);
@@ -164,11 +161,11 @@ void takeSnapshot(MainWindow& w) {
     windows::unload(windows::Id::Temp);
     PictureWindow* win = windows::frmTemp();
     Canvas* canvas = win->picMain;
-    if (!canvas->setCanvasWidth(desk.right) || !canvas->setCanvasHeight(desk.bottom))
+    if (!canvas->setCanvasWidth(shot.width()) || !canvas->setCanvasHeight(shot.height()))
         throw CommandFailure("canvas size refused");
     if (!win->setScrollMax(canvas->canvasHeight(), canvas->canvasWidth()))
         throw CommandFailure("size beyond the scroll range");
-    const RectF rect{0, 0, double(desk.right), double(desk.bottom)};
+    const RectF rect{0, 0, double(shot.width()), double(shot.height())};
     canvas->paintPicture(pictureRaster(shot), rect, rect, SRCCOPY);
     if (!saveBmpFile(canvas->image(), appFilePath(kTempFile)))
         throw CommandFailure("Temp.bmp not written");
@@ -214,12 +211,18 @@ void Timer1_Timer(MainWindow& w) {
 }
 
 void TakeScreenShot(MainWindow& w) {
-    try {
-        takeSnapshot(w);
-    } catch (...) {
-        showMessage(kLoadFailed);
-    }
-    finish(w);
+    // The screen may answer later (a Wayland desktop is asked through its portal): the main
+    // window stays hidden and the pointer busy until it does.
+    platform().screen->grabScreen([main = QPointer<MainWindow>(&w)](QImage shot) {
+        if (!main)
+            return;
+        try {
+            takeSnapshot(*main, std::move(shot));
+        } catch (...) {
+            showMessage(kLoadFailed);
+        }
+        finish(*main);
+    });
 }
 
 } // namespace tesmaro::transfer
