@@ -2,6 +2,7 @@
 
 #include "editor/EditorCommands.h"
 #include "resize/ResizeCommands.h"
+#include "shell/Accessibility.h"
 #include "shell/ShellCommands.h"
 #include "transfer/TransferCommands.h"
 
@@ -41,6 +42,7 @@ MainWindow::MainWindow() : QWidget(nullptr) {
     setWindowIcon(QIcon(":/tesmaro5.png"));
     resize(px(11880), px(3390));
     buildControls();
+    nameMainWindowControls(*this);
     wireCommands();
     shell::Form_Load(*this);
 }
