@@ -13,7 +13,8 @@ QStringList sameKindExtensions(const QString& extension) {
     return {};
 }
 
-// "bmp" -> "[bB][mM][pP]": Qt's dialog matches names case-sensitively on Linux.
+// "bmp" -> "[bB][mM][pP]". Qt's dialog ignores case only while its model is not set to
+// QDir::CaseSensitive; spelled out, a type means the same whatever the dialog's settings.
 QString anyCase(const QString& text) {
     QString out;
     for (const QChar c : text) {

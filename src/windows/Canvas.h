@@ -13,9 +13,12 @@
 
 #include <QFont>
 #include <QImage>
+#include <QPointF>
 #include <QWidget>
 
 #include <cstdint>
+
+class QMouseEvent;
 
 namespace tesmaro {
 
@@ -107,6 +110,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // The whole canvas pixel under the pointer of a mouse event.
+    QPointF pointerPixel(const QMouseEvent& event) const;
     bool reallocate(int width, int height, bool keepContent);
     void drawBackground();
 

@@ -10,6 +10,11 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
 
 #include <memory>
 
@@ -52,6 +57,24 @@ QImage screenNow() {
         QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
     shot.setDevicePixelRatio(1);
     return shot;
+}
+
+// Where a widget's top-left pixel is on the screen, in device pixels. The window manager may put a
+// window at an odd device pixel, which Qt's logical window position cannot say.
+QPoint deviceOrigin(QWidget* widget) {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    if (!c)
+        return {};
+    QWidget* top = widget->window();
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    std::unique_ptr<xcb_translate_coordinates_reply_t, decltype(&std::free)> t(
+        xcb_translate_coordinates_reply(
+            c, xcb_translate_coordinates(c, static_cast<xcb_window_t>(top->winId()), root, 0, 0), nullptr),
+        &std::free);
+    if (!t)
+        return {};
+    return QPoint(t->dst_x, t->dst_y) + widget->mapTo(top, QPoint(0, 0)) * 2;
 }
 
 class ScaledScreen : public ::testing::Test {
@@ -115,6 +138,23 @@ TEST_F(ScaledScreen, SnapshotHoldsEveryPixelOfTheWholeScreen) {
     EXPECT_EQ(main->Text8->text(), "2560");
 }
 
+TEST_F(ScaledScreen, CanvasShowsEachPicturePixelAsTwoByTwoScreenPixels) {
+    const QImage picture = devicePattern(60, 40);
+    PictureWindow* win = windows::frmPicture1();
+    ASSERT_TRUE(win->picMain->setPicture(picture));
+    win->move(100, 100);
+    win->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(win));
+    const QPoint origin = deviceOrigin(win->picMain);
+    QImage magnified(120, 80, QImage::Format_RGB32);
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 120; ++x)
+            magnified.setPixel(x, y, picture.pixel(x / 2, y / 2));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return samePixels(magnified, screenNow().copy(QRect(origin, QSize(120, 80)))); }, 5000));
+    EXPECT_TRUE(samePixels(magnified, screenNow().copy(QRect(origin, QSize(120, 80)))));
+}
+
 TEST_F(ScaledScreen, CanvasHearsThePointerOnWholePicturePixels) {
     const QString xdotool = QStandardPaths::findExecutable("xdotool");
     if (xdotool.isEmpty())
@@ -125,7 +165,7 @@ TEST_F(ScaledScreen, CanvasHearsThePointerOnWholePicturePixels) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(win));
     QSignalSpy down(win->picMain, &Canvas::mouseDown);
     // The device pixel right of and below the canvas pixel (10, 20)'s top-left: logical 10.5, 20.5.
-    const QPoint origin = win->picMain->mapToGlobal(QPoint(0, 0)) * 2;
+    const QPoint origin = deviceOrigin(win->picMain);
     const QPoint at = origin + QPoint(2 * 10 + 1, 2 * 20 + 1);
     ASSERT_EQ(QProcess::execute(xdotool, {"mousemove", "--sync", QString::number(at.x()),
                                           QString::number(at.y()), "click", "1"}),
@@ -144,7 +184,7 @@ TEST_F(ScaledScreen, WheelOverTheCanvasScrollsItsWindow) {
     win->move(100, 100);
     win->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(win));
-    const QPoint at = win->picMain->mapToGlobal(QPoint(50, 50)) * 2;
+    const QPoint at = deviceOrigin(win->picMain) + QPoint(100, 100);
     ASSERT_EQ(
         QProcess::execute(xdotool, {"mousemove", "--sync", QString::number(at.x()), QString::number(at.y()),
                                     "click", "5"}), // the wheel turned down one notch

@@ -53,10 +53,8 @@ TEST(DesktopSession, XWaylandIsPreferredUnlessThePlatformWasChosen) {
         SessionVariables session(c.wayland, c.display, c.platform);
         EXPECT_EQ(isWaylandSession(), c.wayland && *c.wayland);
         preferXWayland();
-        if (c.chosen)
-            EXPECT_EQ(qgetenv("QT_QPA_PLATFORM"), QByteArray(c.chosen));
-        else
-            EXPECT_EQ(qgetenv("QT_QPA_PLATFORM"), QByteArray(c.platform ? c.platform : ""));
+        const char* expected = c.chosen ? c.chosen : (c.platform ? c.platform : "");
+        EXPECT_EQ(qgetenv("QT_QPA_PLATFORM"), QByteArray(expected));
     }
 }
 

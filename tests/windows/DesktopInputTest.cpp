@@ -108,6 +108,29 @@ TEST(CanvasPointer, PositionsBetweenDevicePixelsAreOnThePixelTheyLieIn) {
     EXPECT_EQ(up.at(0).at(2).toDouble(), 29.0);
 }
 
+TEST(CanvasPointer, ThePixelComesFromTheExactPositionInTheWindow) {
+    // On a 2x screen Qt rounds the position of a pointer at 10.5 to 11 for a widget inside a
+    // window; the position in the window keeps the half.
+    QWidget window;
+    Canvas canvas(&window, 40, 30, 0xFFFFFF);
+    canvas.move(7, 9);
+    window.show();
+    QSignalSpy down(&canvas, &Canvas::mouseDown);
+    const QPointF inWindow = QPointF(7, 9) + QPointF(10.5, 20.5);
+    QMouseEvent rounded(QEvent::MouseButtonPress, QPointF(11, 21), inWindow, window.mapToGlobal(inWindow),
+                        Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&canvas, &rounded);
+    // A made-up event whose window position is elsewhere counts where it says it is.
+    QMouseEvent madeUp(QEvent::MouseButtonPress, QPointF(3, 4), QPointF(500, 500), QPointF(500, 500),
+                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&canvas, &madeUp);
+    ASSERT_EQ(down.count(), 2);
+    EXPECT_EQ(down.at(0).at(1).toDouble(), 10.0);
+    EXPECT_EQ(down.at(0).at(2).toDouble(), 20.0);
+    EXPECT_EQ(down.at(1).at(1).toDouble(), 3.0);
+    EXPECT_EQ(down.at(1).at(2).toDouble(), 4.0);
+}
+
 // What a widget shows, one screen pixel per widget pixel.
 QImage shown(QWidget& w) {
     return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
