@@ -59,8 +59,8 @@ protected:
             outcome->picture = picture;
         });
         EXPECT_EQ(outcome->calls, 0) << "answered before grab returned";
-        QTest::qWaitFor([&] { return outcome->calls > 0; }, limitMs);
-        QTest::qWait(100);
+        if (QTest::qWaitFor([&] { return outcome->calls > 0; }, limitMs))
+            QTest::qWait(100); // long enough for a second call, which must not come
         return *outcome;
     }
 
@@ -218,7 +218,7 @@ TEST_F(ScreenLoadThroughThePortal, RefusalGivesTheLoadMessageAndTheMainWindowBac
 
 TEST_F(ScreenLoadThroughThePortal, WhileThePortalIsSilentTheWindowStaysHiddenThenComesBack) {
     portal->answer = FakePortal::Answer::Silence;
-    portalScreenshot().setTimeoutMs(1500);
+    portalScreenshot().setTimeoutMs(3000);
     main->Command1->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return portal->calls == 1; }, 5000));
     // Asked, not answered: the event loop runs on, the main window stays away, the pointer busy.
