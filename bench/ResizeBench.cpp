@@ -255,7 +255,7 @@ void commandRows(int sw, int sh, int dw, int dh) {
         std::vector<double> bare, undo, redo;
         for (int i = 0; i < kCommandRuns; ++i) {
             bare.push_back(elapsedMs([&] {
-                CommandContext context(*doc.document);
+                CommandContext context(*doc.document, {});
                 command.body(context);
             }));
             doc.runner->run(command);

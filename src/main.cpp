@@ -1,4 +1,5 @@
 // Tesmaro5: copying, resizing and retouching raster pictures.
+#include "platform/DesktopSession.h"
 #include "platform/Platform.h"
 #include "shell/AppStyle.h"
 #include "shell/MainWindow.h"
@@ -8,6 +9,7 @@
 #include <QTranslator>
 
 int main(int argc, char** argv) {
+    tesmaro::preferXWayland();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tesmaro5");
     tesmaro::AppStyle::apply();

@@ -28,22 +28,31 @@ struct CommandPolicy {
     } panel = Panel::Untouched;
 };
 
+class CommandContext;
+using CommandBody = std::function<void(CommandContext&)>;
+// Runs the next part of a command left open; does nothing once the runner is gone.
+using CommandResume = std::function<void(const CommandBody&)>;
+
 class CommandContext {
 public:
-    explicit CommandContext(Document& document) : document(document) {}
+    CommandContext(Document& document, CommandResume resume)
+        : document(document), m_resume(std::move(resume)) {}
     Document& document;
 
     // The command goes on later (a snapshot waits for the screen): the runner leaves it open,
-    // pointer, panel and undo step included, until CommandRunner::resume runs a part that does
-    // not call this again.
-    void keepOpen() { m_keepOpen = true; }
+    // pointer, panel and undo step included, until the returned function (or
+    // CommandRunner::resume) runs a part that does not keep it open again. Calling it before
+    // this part has returned is fine: the runner goes on with it right after.
+    CommandResume keepOpen() {
+        m_keepOpen = true;
+        return m_resume;
+    }
     bool keptOpen() const { return m_keepOpen; }
 
 private:
+    CommandResume m_resume;
     bool m_keepOpen = false;
 };
-
-using CommandBody = std::function<void(CommandContext&)>;
 
 struct Command {
     CommandPolicy policy;

@@ -28,6 +28,10 @@ bool CommandRunner::run(const Command& command) {
 }
 
 void CommandRunner::resume(const CommandBody& next) {
+    if (m_inPart) {
+        m_answeredEarly = next;
+        return;
+    }
     if (!m_open)
         return;
     const CommandPolicy policy = *m_open;
@@ -36,18 +40,33 @@ void CommandRunner::resume(const CommandBody& next) {
 }
 
 bool CommandRunner::runPart(const CommandPolicy& policy, const CommandBody& body) {
-    CommandContext context(m_document);
+    const std::weak_ptr<CommandRunner*> self = m_self;
+    const CommandResume resumer = [self](const CommandBody& next) {
+        if (const auto runner = self.lock())
+            (*runner)->resume(next);
+    };
     std::optional<QString> message;
-    try {
-        body(context);
-        if (context.keptOpen()) {
+    CommandBody part = body;
+    for (;;) {
+        CommandContext context(m_document, resumer);
+        m_inPart = true;
+        m_answeredEarly.reset();
+        try {
+            part(context);
+        } catch (const CommandFailure& failure) {
+            message = failure.message() ? *failure.message() : policy.failureMessage;
+        } catch (...) {
+            message = policy.failureMessage;
+        }
+        m_inPart = false;
+        if (message || !context.keptOpen())
+            break;
+        if (!m_answeredEarly) {
             m_open = policy;
             return true;
         }
-    } catch (const CommandFailure& failure) {
-        message = failure.message() ? *failure.message() : policy.failureMessage;
-    } catch (...) {
-        message = policy.failureMessage;
+        part = std::move(*m_answeredEarly);
+        m_answeredEarly.reset();
     }
     finish(policy, message);
     return !message;

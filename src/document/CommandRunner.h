@@ -5,6 +5,7 @@
 
 #include "document/Command.h"
 
+#include <memory>
 #include <optional>
 
 namespace tesmaro {
@@ -40,6 +41,11 @@ private:
     History& m_history;
     std::optional<CommandPolicy> m_open;
     bool m_actionOpen = false;
+    // A part is running; a resume now is kept for right after it.
+    bool m_inPart = false;
+    std::optional<CommandBody> m_answeredEarly;
+    // Lets a late resume find out whether the runner still exists.
+    std::shared_ptr<CommandRunner*> m_self = std::make_shared<CommandRunner*>(this);
 };
 
 } // namespace tesmaro

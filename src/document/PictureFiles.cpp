@@ -133,7 +133,7 @@ QImage opaquePicture(const QImage& picture) {
             return {};
         opaque.fill(Qt::white);
         QPainter p(&opaque);
-        p.drawImage(0, 0, picture);
+        p.drawImage(opaque.rect(), picture); // pixel for pixel, whatever ratio a "@2x" name gave it
         p.end();
         return opaque;
     } catch (const std::bad_alloc&) {

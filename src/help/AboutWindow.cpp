@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QPointer>
+#include <QScrollBar>
 
 namespace tesmaro {
 
@@ -24,6 +25,10 @@ AboutWindow::AboutWindow() : QWidget(nullptr) {
     Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     // Tab leaves the box for "Закрыть", as in a classic multi-line text box.
     Text1->setTabChangesFocus(true);
+    Text1->setAccessibleName(QStringLiteral("текст справки"));
+    Text1->verticalScrollBar()->setAccessibleName(QStringLiteral("текст справки: вертикальная прокрутка"));
+    Text1->horizontalScrollBar()->setAccessibleName(
+        QStringLiteral("текст справки: горизонтальная прокрутка"));
     Command1 = new QPushButton("Закрыть", this);
     Command1->setObjectName("Command1");
     Command1->setGeometry(px(5040), px(3240), px(1215), px(255));

@@ -10,6 +10,7 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -31,7 +32,7 @@ public:
 };
 
 struct OpenFileRequest {
-    QString filter;    // "Description|pattern|Description|pattern|..."
+    QString filter;      // "Description|pattern|Description|pattern|..."
     int filterIndex = 1; // 1-based
     QString initialDir;
     bool fileMustExist = true;
@@ -73,13 +74,21 @@ public:
     virtual bool setImage(const QImage& image) = 0;
 };
 
+// The primary screen, always in device pixels: the window system's own pixels, whatever scale
+// factor the program's windows are drawn at (a 2560 x 1600 screen shown at 2x is 2560 x 1600).
 class Screen {
 public:
     virtual ~Screen() = default;
-    // Size of the primary screen in pixels; an empty size when it cannot be read.
+    // Size of the primary screen; an empty size when it cannot be read.
     virtual QSize size() = 0;
-    // The desktop's pixels in rect, as they are on the screen now; a null image on failure.
+    // The desktop's pixels in rect, as they are on the screen now; a null image on failure. A
+    // direct read of the screen, which a Wayland session does not allow: use grabScreen there.
     virtual QImage capture(const QRect& rect) = 0;
+    // The whole primary screen, every pixel as on the screen (Format_RGB32, device pixel ratio 1).
+    // Calls done exactly once, on the GUI thread, with the picture or a null image on any failure.
+    // A direct grab calls it before returning; a desktop that has to be asked (the screenshot
+    // portal of a Wayland session) answers later, while the event loop keeps running.
+    virtual void grabScreen(std::function<void(QImage)> done) = 0;
 };
 
 // Window stacking for the editor mode. Window ids are the window system's ids, 0 for none.

@@ -1,6 +1,10 @@
 // The real desktop behind the platform interfaces, on Qt (and the X11 window manager for
-// the stacking of the editor mode).
+// the stacking of the editor mode, the desktop portal for the screen of a Wayland session).
+#include "platform/DesktopSession.h"
+#include "platform/OpenDialogFilters.h"
 #include "platform/Platform.h"
+#include "platform/PortalScreenshot.h"
+#include "platform/X11Screen.h"
 #include "platform/X11Stacking.h"
 
 #include <QApplication>
@@ -15,6 +19,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QScreen>
+#include <QSizeF>
 #include <QStandardPaths>
 #include <QStringList>
 
@@ -49,33 +54,8 @@ private:
 class QtFileDialogs final : public FileDialogs {
 public:
     OpenFileResult openFile(const OpenFileRequest& request) override {
-        // "Desc|pattern|Desc|pattern|" -> Qt's "Desc (pattern)" filters; the descriptions
-        // already carry their patterns, as "All Files (*.*)" does.
-        const QStringList parts = request.filter.split('|');
-        QStringList filters;
-        for (int i = 0; i + 1 < parts.size(); i += 2) {
-            QString desc = parts[i];
-            const QString pattern = parts[i + 1];
-            if (!desc.contains('('))
-                desc += " (" + pattern + ")";
-            filters << desc;
-        }
         QFileDialog dialog(QApplication::activeWindow());
-        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-        // The program speaks Russian; so does its open dialog.
-        dialog.setWindowTitle(QStringLiteral("Открыть"));
-        dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
-        dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Имя файла:"));
-        dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Тип файлов:"));
-        dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Открыть"));
-        dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Отмена"));
-        dialog.setNameFilters(filters);
-        if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
-            dialog.selectNameFilter(filters[request.filterIndex - 1]);
-        if (QFileInfo(request.initialDir).isDir())
-            dialog.setDirectory(request.initialDir);
+        configureOpenDialog(dialog, request);
         if (dialog.exec() != QDialog::Accepted)
             return {OpenFileResult::Outcome::Cancelled, {}};
         const QStringList chosen = dialog.selectedFiles();
@@ -133,14 +113,46 @@ class QtScreen final : public Screen {
 public:
     QSize size() override {
         const QScreen* s = QGuiApplication::primaryScreen();
-        return s ? s->geometry().size() : QSize();
+        if (!s)
+            return {};
+        // Qt gives the size in scaled pixels only. One X11 screen is the whole root window,
+        // whose size the X server gives exactly; otherwise scale back, exact at whole factors.
+        if (QGuiApplication::screens().size() == 1 && s->geometry().topLeft().isNull()) {
+            const QSize root = x11RootSize();
+            if (!root.isEmpty())
+                return root;
+        }
+        return (QSizeF(s->geometry().size()) * s->devicePixelRatio()).toSize();
     }
     QImage capture(const QRect& rect) override {
         QScreen* s = QGuiApplication::primaryScreen();
         if (!s)
             return {};
-        const QPixmap shot = s->grabWindow(0, rect.x(), rect.y(), rect.width(), rect.height());
-        return shot.toImage();
+        // At scale 1 Qt's coordinates are the screen's own: grab just the rectangle.
+        if (s->devicePixelRatio() == 1.0)
+            return plainPixels(s->grabWindow(0, rect.x(), rect.y(), rect.width(), rect.height()).toImage());
+        const QImage whole = wholeScreen(*s);
+        return whole.isNull() ? QImage() : whole.copy(rect);
+    }
+    void grabScreen(std::function<void(QImage)> done) override {
+        if (isWaylandSession()) {
+            portalScreenshot().grab(std::move(done));
+            return;
+        }
+        QScreen* s = QGuiApplication::primaryScreen();
+        done(s ? wholeScreen(*s) : QImage());
+    }
+
+private:
+    // Without a rectangle Qt grabs the screen at its own resolution, whatever the scale factor.
+    static QImage wholeScreen(QScreen& s) { return plainPixels(s.grabWindow(0).toImage()); }
+    // Device pixels as a plain picture: one picture pixel per pixel wherever it is drawn.
+    static QImage plainPixels(QImage image) {
+        if (image.isNull())
+            return {};
+        image = image.convertToFormat(QImage::Format_RGB32);
+        image.setDevicePixelRatio(1);
+        return image;
     }
 };
 
@@ -160,9 +172,13 @@ public:
 
 } // namespace
 
-Platform& platform() { return g_platform; }
+Platform& platform() {
+    return g_platform;
+}
 
-void installPlatform(const Platform& p) { g_platform = p; }
+void installPlatform(const Platform& p) {
+    g_platform = p;
+}
 
 void installQtPlatform() {
     static QtMessageBoxes messages;
@@ -173,8 +189,8 @@ void installQtPlatform() {
     static QtClipboard clipboard;
     static QtScreen screen;
     static QtAppFolder folder;
-    installPlatform(Platform{&messages, &busy, &files, &colours, &fonts, &clipboard, &screen, &x11Stacking(),
-                             &folder});
+    installPlatform(
+        Platform{&messages, &busy, &files, &colours, &fonts, &clipboard, &screen, &x11Stacking(), &folder});
 }
 
 } // namespace tesmaro

@@ -1,5 +1,7 @@
 #include "shell/AppStyle.h"
 
+#include "shell/AppFonts.h"
+
 #include <QApplication>
 #include <QIcon>
 #include <QPainter>
@@ -20,7 +22,7 @@ AppStyle::AppStyle() : QProxyStyle(QStyleFactory::create("Fusion")) {}
 
 QFont AppStyle::controlFont() {
     QFont font;
-    // The first is installed by scripts/setup; the others are near fits for other machines.
+    // The first ships inside the program (AppFonts.h); the others are near fits should it fail.
     font.setFamilies({"PT Sans Narrow", "Liberation Sans Narrow", "DejaVu Sans Condensed"});
     font.setPixelSize(12);
     // Whole-pixel glyph advances: without them the aliased text the canvases print (the
@@ -31,6 +33,7 @@ QFont AppStyle::controlFont() {
 
 void AppStyle::apply() {
     QApplication::setStyle(new AppStyle);
+    registerShippedFonts();
     QApplication::setFont(controlFont());
     QApplication::setWindowIcon(QIcon(":/tesmaro5.png"));
 }

@@ -19,7 +19,8 @@ public:
     // The font every control uses: a narrow sans serif with Cyrillic, 12 pixels high,
     // whatever the screen's dots per inch (the geometry is in pixels too).
     static QFont controlFont();
-    // Sets the style, the font and the window icon for the whole application.
+    // Sets the style, the font (registering the one shipped inside the program) and the window
+    // icon for the whole application.
     static void apply();
 
     int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override;

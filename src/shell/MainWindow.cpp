@@ -1,6 +1,7 @@
 #include "shell/MainWindow.h"
 
 #include "help/AboutWindow.h"
+#include "shell/Accessibility.h"
 #include "shell/ControlRequests.h"
 #include "shell/ShellCommands.h"
 #include "shell/UndoKeys.h"
@@ -41,6 +42,7 @@ MainWindow::MainWindow() : QWidget(nullptr) {
     setWindowIcon(QIcon(":/tesmaro5.png"));
     resize(px(11880), px(3390));
     buildControls();
+    nameMainWindowControls(*this);
     m_document =
         std::make_unique<Document>(EditorSurfaces{picMain, VScroll2, HScroll2, Picture3, Picture4, Text16});
     m_document->setFrontEnd(this);

@@ -11,14 +11,12 @@
 #include "windows/RasterImage.h"
 #include "windows/Windows.h"
 
-#include <QRect>
-
 namespace tesmaro::transfer {
 namespace {
 
 const QString kOpenFilter =
     QStringLiteral("All Files (*.*)|*.*|BMP Files (*.bmp)|*.bmp|GIF Files (*.gif)|*.gif|"
-                   "ICO Files (*.ico)|*.ico|JPG Files (*.jpg)|*.jpg|");
+                   "ICO Files (*.ico)|*.ico|JPG Files (*.jpg)|*.jpg|PNG Files (*.png)|*.png|");
 const QString kTempFile = QStringLiteral("Temp.bmp");
 
 constexpr int kOfnHideReadOnly = 0x4;
@@ -130,13 +128,10 @@ void loadPicture(Document& doc, const LoadRequest& r, LoadTarget target) {
         loadIntoImage(doc, r, picture, imposed);
 }
 
-void takeSnapshot(Document& doc) {
+// The whole screen in its own pixels, from the screen's answer; the canvas takes its size, which is
+// rcDesktop's wherever the program reads the screen itself.
+void takeSnapshot(Document& doc, QImage shot) {
     AppState& s = doc.state;
-    const DesktopRect& desk = s.rcDesktop;
-    const QRect whole(0, 0, desk.right, desk.bottom);
-    if (whole.isEmpty())
-        throw CommandFailure("screen size unknown");
-    QImage shot = platform().screen->capture(whole);
     if (shot.isNull())
         throw CommandFailure("screen not captured");
     shot = shot.convertToFormat(QImage::Format_RGB32);
@@ -147,11 +142,11 @@ void takeSnapshot(Document& doc) {
     windows::unload(windows::Id::Temp);
     PictureWindow* win = windows::frmTemp();
     Canvas* canvas = win->picMain;
-    if (!canvas->setCanvasWidth(desk.right) || !canvas->setCanvasHeight(desk.bottom))
+    if (!canvas->setCanvasWidth(shot.width()) || !canvas->setCanvasHeight(shot.height()))
         throw CommandFailure("canvas size refused");
     if (!win->setScrollMax(canvas->canvasHeight(), canvas->canvasWidth()))
         throw CommandFailure("size beyond the scroll range");
-    const RectF rect{0, 0, double(desk.right), double(desk.bottom)};
+    const RectF rect{0, 0, double(shot.width()), double(shot.height())};
     canvas->paintPicture(constRasterOf(shot), rect, rect, SRCCOPY);
     if (!saveBmpFile(canvas->image(), appFilePath(kTempFile)))
         throw CommandFailure("Temp.bmp not written");
@@ -181,7 +176,14 @@ Command loadCommand(LoadRequest request) {
 }
 
 CommandBody takeScreenShot() {
-    return [](CommandContext& c) { takeSnapshot(c.document); };
+    return [](CommandContext& c) {
+        // The screen may answer later (a Wayland desktop is asked through its portal): the panel
+        // stays hidden and the pointer busy until it does.
+        const auto resume = c.keepOpen();
+        platform().screen->grabScreen([resume](QImage shot) {
+            resume([shot = std::move(shot)](CommandContext& next) { takeSnapshot(next.document, shot); });
+        });
+    };
 }
 
 } // namespace tesmaro::transfer

@@ -3,6 +3,7 @@
 #include "core/Draw.h"
 #include "core/FieldNumber.h"
 #include "core/PackedColour.h"
+#include "windows/AccessibleSurfaces.h"
 #include "windows/RasterImage.h"
 
 #include <QMouseEvent>
@@ -79,6 +80,7 @@ QRect penReach(int x1, int y1, int x2, int y2, int width) {
 Canvas::Canvas(QWidget* parent, int width, int height, std::int32_t backColour)
     : QWidget(parent), m_backColour(backColour) {
     setObjectName("picMain");
+    installAccessibleSurfaces();
     setAttribute(Qt::WA_OpaquePaintEvent);
     setDrawFont(QFont());
     reallocate(width, height, false);
@@ -201,6 +203,8 @@ bool Canvas::setPicture(const QImage& picture) {
         pic = picture.convertToFormat(QImage::Format_RGB32);
         if (pic.isNull())
             return false;
+        // One picture pixel per canvas pixel, whatever ratio the picture came with.
+        pic.setDevicePixelRatio(1);
     }
     if (m_autoSize && !pic.isNull()) {
         if (pic.width() > kMaxPictureSide || pic.height() > kMaxPictureSide)
@@ -345,16 +349,32 @@ void Canvas::paintEvent(QPaintEvent*) {
         p.drawImage(0, 0, m_raster);
 }
 
+// On a scaled screen the pointer moves in fractions of a canvas pixel; it is on the pixel it lies
+// in (10.5 is on pixel 10). Qt hands a widget inside a window its position rounded to whole
+// pixels (10.5 becomes 11) but keeps the exact one relative to the window; widgets sit at whole
+// pixels of it. An event whose window position is not the same point (one made up by a program)
+// is taken at its own position.
+QPointF Canvas::pointerPixel(const QMouseEvent& event) const {
+    QPointF at = event.position();
+    const QPointF exact = event.scenePosition() - QPointF(mapTo(window(), QPoint(0, 0)));
+    if (std::abs(exact.x() - at.x()) <= 0.5 && std::abs(exact.y() - at.y()) <= 0.5)
+        at = exact;
+    return QPointF(std::floor(at.x()), std::floor(at.y()));
+}
+
 void Canvas::mousePressEvent(QMouseEvent* event) {
-    emit mouseDown(vbButton(event->button()), event->position().x(), event->position().y());
+    const QPointF at = pointerPixel(*event);
+    emit mouseDown(vbButton(event->button()), at.x(), at.y());
 }
 
 void Canvas::mouseMoveEvent(QMouseEvent* event) {
-    emit mouseMove(vbButtons(event->buttons()), event->position().x(), event->position().y());
+    const QPointF at = pointerPixel(*event);
+    emit mouseMove(vbButtons(event->buttons()), at.x(), at.y());
 }
 
 void Canvas::mouseReleaseEvent(QMouseEvent* event) {
-    emit mouseUp(vbButton(event->button()), event->position().x(), event->position().y());
+    const QPointF at = pointerPixel(*event);
+    emit mouseUp(vbButton(event->button()), at.x(), at.y());
 }
 
 } // namespace tesmaro

@@ -2,7 +2,8 @@
 // A canvas (picMain of the picture windows, the draft pad, the swatches): a persistent raster
 // that keeps everything drawn on it, a background picture, an AutoSize flag and the drawing
 // state (colours, line width, font, text position). Pixel scale; the widget's size is the
-// raster's size, and its position inside the viewport is the scroll offset.
+// raster's size, and its position inside the viewport is the scroll offset. On a scaled screen a
+// canvas pixel is a logical pixel: the raster is drawn magnified, never resampled to fit.
 //
 // Colours are packed (R + 256*G + 65536*B). Coordinates are canvas pixels; fractional values
 // are taken to the nearest integer, halves to even. Drawing is aliased and pixel-exact.
@@ -13,10 +14,13 @@
 
 #include <QFont>
 #include <QImage>
+#include <QPointF>
 #include <QWidget>
 
 #include <cstdint>
 #include <functional>
+
+class QMouseEvent;
 
 namespace tesmaro {
 
@@ -132,7 +136,9 @@ public:
                       std::int32_t rasterCode);
 
 signals:
-    // Button: 1 left, 2 right, 4 middle; in mouseMove the sum of the buttons held.
+    // Button: 1 left, 2 right, 4 middle; in mouseMove the sum of the buttons held. The position
+    // is the whole canvas pixel under the pointer (the pointer may fall between device pixels of
+    // a scaled screen: 10.5 is on pixel 10).
     void mouseDown(int button, double x, double y);
     void mouseMove(int buttons, double x, double y);
     void mouseUp(int button, double x, double y);
@@ -144,6 +150,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // The whole canvas pixel under the pointer of a mouse event.
+    QPointF pointerPixel(const QMouseEvent& event) const;
     bool reallocate(int width, int height, bool keepContent);
     void drawBackground();
     // Tells the watcher that the pixels in rect (clipped to the raster) are about to change;

@@ -1,6 +1,7 @@
 #include "windows/ImageView.h"
 
 #include "core/PictureLimits.h"
+#include "windows/AccessibleSurfaces.h"
 
 #include <QPainter>
 
@@ -8,6 +9,7 @@ namespace tesmaro {
 
 ImageView::ImageView(QWidget* parent, int width, int height) : QWidget(parent) {
     setObjectName("Image1");
+    installAccessibleSurfaces();
     resize(width, height);
 }
 
@@ -18,6 +20,8 @@ bool ImageView::setPicture(const QImage& picture) {
         resize(picture.width(), picture.height());
     }
     m_picture = picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_RGB32);
+    // Shown at one picture pixel per view pixel, whatever ratio the picture came with.
+    m_picture.setDevicePixelRatio(1);
     update();
     return true;
 }

@@ -9,6 +9,7 @@ ImageWindow::ImageWindow(const ImageWindowDesign& design) : QWidget(nullptr) {
     setWindowTitle(design.caption);
     Image1 = new ImageView(this, design.viewWidth, design.viewHeight);
     Image1->move(0, 0);
+    Image1->setAccessibleName(design.caption.trimmed() + QStringLiteral(": рисунок"));
     setGeometry(design.client);
 }
 

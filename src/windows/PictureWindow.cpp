@@ -2,6 +2,7 @@
 
 #include "core/PackedColour.h"
 #include "core/PictureLimits.h"
+#include "windows/WheelScrolling.h"
 
 #include <QCloseEvent>
 #include <QPalette>
@@ -87,6 +88,13 @@ PictureWindow::PictureWindow(const PictureWindowDesign& design) : QWidget(nullpt
             [this](int v) { picMain->move(picMain->x(), -v); });
     connect(hsbScroll, &QScrollBar::valueChanged, picMain,
             [this](int v) { picMain->move(-v, picMain->y()); });
+    new WheelScrolling(this, vsbScroll, hsbScroll);
+
+    // Screen readers tell the windows' controls apart by the window's own caption.
+    const QString window = design.caption.trimmed();
+    picMain->setAccessibleName(window + QStringLiteral(": рисунок"));
+    vsbScroll->setAccessibleName(window + QStringLiteral(": вертикальная прокрутка"));
+    hsbScroll->setAccessibleName(window + QStringLiteral(": горизонтальная прокрутка"));
 
     setGeometry(design.client);
 }

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -99,9 +100,26 @@ public:
             return {};
         return desktop.copy(rect);
     }
+    // Answers at once with the whole desktop, as a direct grab does; with answerLater the
+    // request waits in pending until answerPending().
+    void grabScreen(std::function<void(QImage)> done) override {
+        captured.push_back(QRect(QPoint(0, 0), screenSize));
+        if (answerLater)
+            pending.push_back(std::move(done));
+        else
+            done(desktop);
+    }
+    void answerPending() {
+        auto waiting = std::move(pending);
+        pending.clear();
+        for (auto& done : waiting)
+            done(desktop);
+    }
     QSize screenSize{1024, 768};
-    QImage desktop; // what the screen shows
-    std::vector<QRect> captured;
+    QImage desktop;              // what the screen shows
+    std::vector<QRect> captured; // what was asked for: a rectangle, or the whole screen
+    bool answerLater = false;
+    std::vector<std::function<void(QImage)>> pending;
 };
 
 class FakeStacking : public WindowStacking {
@@ -124,7 +142,8 @@ public:
 class FakePlatform {
 public:
     FakePlatform() : m_previous(platform()) {
-        installPlatform(Platform{&messages, &busy, &files, &colours, &fonts, &clipboard, &screen, &stacking, &folder});
+        installPlatform(
+            Platform{&messages, &busy, &files, &colours, &fonts, &clipboard, &screen, &stacking, &folder});
     }
     ~FakePlatform() { installPlatform(m_previous); }
     FakePlatform(const FakePlatform&) = delete;

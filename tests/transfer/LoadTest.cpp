@@ -49,7 +49,7 @@ TEST_F(LoadTest, OpenDialogIsAskedExactlyAndCancelIsSilent) {
     ASSERT_EQ(fake->files.requests.size(), 1u);
     const OpenFileRequest& r = fake->files.requests[0];
     EXPECT_EQ(r.filter, "All Files (*.*)|*.*|BMP Files (*.bmp)|*.bmp|GIF Files (*.gif)|*.gif|"
-                        "ICO Files (*.ico)|*.ico|JPG Files (*.jpg)|*.jpg|");
+                        "ICO Files (*.ico)|*.ico|JPG Files (*.jpg)|*.jpg|PNG Files (*.png)|*.png|");
     EXPECT_EQ(r.filterIndex, 1);
     EXPECT_EQ(r.initialDir, fake->folder.path());
     EXPECT_TRUE(r.fileMustExist);
