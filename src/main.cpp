@@ -12,6 +12,8 @@ int main(int argc, char** argv) {
     tesmaro::preferXWayland();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tesmaro5");
+    // Wayland compositors find the menu entry, and so the icon, by this name.
+    QApplication::setDesktopFileName(TESMARO_APP_ID);
     tesmaro::AppStyle::apply();
     // The dialogs' own buttons and labels in Russian, like the rest of the program.
     QTranslator qtTexts;
