@@ -233,8 +233,10 @@ TEST_F(EditorOnTop, StateSurvivesTheProgramHidingAndShowingTheMainWindow) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
     ASSERT_NO_FATAL_FAILURE(activate(main.get()));
     ASSERT_NO_FATAL_FAILURE(activate(&other));
-    EXPECT_TRUE(wm.hasAboveState(mainId));
-    EXPECT_TRUE(wm.above(mainId, otherId));
+    // The window manager may take a moment to have the state again after the map.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return wm.hasAboveState(mainId) && wm.above(mainId, otherId); }, 5000))
+        << "above state " << wm.hasAboveState(mainId) << ", above the other window "
+        << wm.above(mainId, otherId);
 }
 
 // A message box or dialog of the program itself (parented to the main window, as the platform
