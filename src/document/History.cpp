@@ -135,10 +135,10 @@ void History::commit() {
         const SurfaceState now = captureSurface(m_document, w.surface);
         if (!w.patched) {
             if (!sameContent(w.surface, w.before, now))
-                step.changes.push_back(Change{w.surface, w.before, {}, {}, {}});
+                step.changes.push_back(Change{w.surface, w.before, false, {}, {}, {}});
             continue;
         }
-        Change change{w.surface, withoutPictures(w.before), {}, w.canvas, w.canvas->image().size()};
+        Change change{w.surface, withoutPictures(w.before), true, {}, w.canvas, w.canvas->image().size()};
         for (auto& [key, patch] : w.tiles)
             if (!sameRegion(w.canvas->image(), patch.rect, patch.pixels))
                 change.patches.push_back(std::move(patch));
@@ -155,15 +155,16 @@ void History::commit() {
 }
 
 bool History::exchange(Change& change) {
-    if (change.patches.empty()) {
+    if (!change.inPlace) {
         SurfaceState now = captureSurface(m_document, change.surface);
         restoreSurface(m_document, change.surface, change.state);
         change.state = std::move(now);
         return true;
     }
     Canvas* canvas = change.canvas;
-    if (!canvas || canvas->image().size() != change.rasterSize)
+    if (!canvas || canvas->image().size() != change.rasterSize) {
         return false;
+    }
     const SurfaceState now = withoutPictures(captureSurface(m_document, change.surface));
     for (Patch& patch : change.patches)
         canvas->swapPixels(patch.rect, patch.pixels);

@@ -87,6 +87,30 @@ TEST_F(HistoryBound, AnOpenCommandHoldsUndoBack) {
     EXPECT_EQ(shownColour(), qRgb(1, 1, 1));
 }
 
+// Drawn in place without changing a pixel, while a bar's range did change: the step puts back
+// the bar and leaves the picture whole (the history let go of the raster when the drawing began).
+TEST_F(HistoryBound, InPlaceDrawingThatChangedOnlyABar) {
+    QImage picture(400, 300, QImage::Format_RGB32);
+    picture.fill(0xFF204060);
+    doc.pad->setAutoSize(false);
+    doc.pad->setPicture(picture);
+    doc.pad->setPixel(0, 0, 0x604020); // the raster now has its own pixels
+    const QImage before = doc.pad->image().copy();
+    const int range = doc.padVertical->maximum();
+    const Command sameColour{{"failed", false, CommandPolicy::Panel::Untouched}, [&](CommandContext&) {
+                                 doc.pad->setPixel(5, 5, 0x604020); // the colour the pixel has
+                                 doc.padVertical->setRange(0, 77);
+                             }};
+    ASSERT_TRUE(doc.runner->run(sameColour));
+    ASSERT_EQ(doc.history->undoSteps(), 1);
+    ASSERT_TRUE(doc.runner->undo());
+    EXPECT_EQ(doc.padVertical->maximum(), range);
+    EXPECT_EQ(pixelDifference(before, doc.pad->image()), "");
+    ASSERT_TRUE(doc.runner->redo());
+    EXPECT_EQ(doc.padVertical->maximum(), 77);
+    EXPECT_EQ(pixelDifference(before, doc.pad->image()), "");
+}
+
 // A part that answers before it has returned (a screen that answers at once) goes on at once.
 TEST_F(HistoryBound, AnAnswerBeforeThePartReturnsContinuesTheCommand) {
     const Command answeredAtOnce{{"failed", true, CommandPolicy::Panel::Untouched}, [](CommandContext& c) {
