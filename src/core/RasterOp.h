@@ -15,20 +15,44 @@ enum RasterCode : std::int32_t {
     SRCPAINT = 0xEE0086,  // D OR S
 };
 
-// Any other code behaves as SRCCOPY. The result is always opaque.
-constexpr std::uint32_t applyRasterOp(std::int32_t code, std::uint32_t d, std::uint32_t s) {
+// The operations as function objects (D, S) -> new pixel, alpha byte not set.
+struct RasterCopy {
+    constexpr std::uint32_t operator()(std::uint32_t, std::uint32_t s) const { return s; }
+};
+struct RasterAnd {
+    constexpr std::uint32_t operator()(std::uint32_t d, std::uint32_t s) const { return d & s; }
+};
+struct RasterErase {
+    constexpr std::uint32_t operator()(std::uint32_t d, std::uint32_t s) const { return s & ~d; }
+};
+struct RasterInvert {
+    constexpr std::uint32_t operator()(std::uint32_t d, std::uint32_t s) const { return d ^ s; }
+};
+struct RasterPaint {
+    constexpr std::uint32_t operator()(std::uint32_t d, std::uint32_t s) const { return d | s; }
+};
+
+// The one place a code becomes its operation: calls body with the operation's function object,
+// chosen once, so a row loop over it runs with the operation inlined. Any other code behaves as
+// SRCCOPY.
+template <typename Body> constexpr decltype(auto) withRasterOp(std::int32_t code, Body&& body) {
     switch (code) {
     case SRCAND:
-        return (d & s) | 0xFF000000u;
+        return body(RasterAnd{});
     case SRCERASE:
-        return (s & ~d) | 0xFF000000u;
+        return body(RasterErase{});
     case SRCINVERT:
-        return (d ^ s) | 0xFF000000u;
+        return body(RasterInvert{});
     case SRCPAINT:
-        return (d | s) | 0xFF000000u;
+        return body(RasterPaint{});
     default:
-        return s | 0xFF000000u;
+        return body(RasterCopy{});
     }
+}
+
+// One pixel; the result is always opaque.
+constexpr std::uint32_t applyRasterOp(std::int32_t code, std::uint32_t d, std::uint32_t s) {
+    return withRasterOp(code, [&](auto op) { return op(d, s); }) | 0xFF000000u;
 }
 
 } // namespace tesmaro

@@ -126,28 +126,8 @@ void stretchBlit(const RasterView& dst, const RectF& dstRect, const ConstRasterV
         source = ConstRasterView(aside.data(), w, h, w);
     }
 
-    switch (rasterCode) {
-    case SRCAND:
-        blitRows(dst, source, srcTop, columns, dxFirst, dy, dh, sy, sh, rows,
-                 [](std::uint32_t d, std::uint32_t s) { return d & s; });
-        break;
-    case SRCERASE:
-        blitRows(dst, source, srcTop, columns, dxFirst, dy, dh, sy, sh, rows,
-                 [](std::uint32_t d, std::uint32_t s) { return s & ~d; });
-        break;
-    case SRCINVERT:
-        blitRows(dst, source, srcTop, columns, dxFirst, dy, dh, sy, sh, rows,
-                 [](std::uint32_t d, std::uint32_t s) { return d ^ s; });
-        break;
-    case SRCPAINT:
-        blitRows(dst, source, srcTop, columns, dxFirst, dy, dh, sy, sh, rows,
-                 [](std::uint32_t d, std::uint32_t s) { return d | s; });
-        break;
-    default:
-        blitRows(dst, source, srcTop, columns, dxFirst, dy, dh, sy, sh, rows,
-                 [](std::uint32_t, std::uint32_t s) { return s; });
-        break;
-    }
+    withRasterOp(rasterCode,
+                 [&](auto op) { blitRows(dst, source, srcTop, columns, dxFirst, dy, dh, sy, sh, rows, op); });
 }
 
 } // namespace tesmaro

@@ -9,7 +9,7 @@
 
 namespace tesmaro {
 
-QSize x11RootSize() {
+QtX11Screen qtX11Screen() {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     xcb_connection_t* conn = x11 ? x11->connection() : nullptr;
     if (!conn)
@@ -25,7 +25,14 @@ QSize x11RootSize() {
         xcb_screen_next(&it);
     if (!it.data)
         return {};
-    return QSize(it.data->width_in_pixels, it.data->height_in_pixels);
+    return {conn, it.data};
+}
+
+QSize x11RootSize() {
+    const QtX11Screen x = qtX11Screen();
+    if (!x.screen)
+        return {};
+    return QSize(x.screen->width_in_pixels, x.screen->height_in_pixels);
 }
 
 } // namespace tesmaro

@@ -1,5 +1,7 @@
 #include "platform/X11Stacking.h"
 
+#include "platform/X11Screen.h"
+
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPointer>
@@ -127,21 +129,11 @@ private:
     bool connect() {
         if (m_conn)
             return true;
-        auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-        xcb_connection_t* conn = x11 ? x11->connection() : nullptr;
-        if (!conn)
+        const QtX11Screen x = qtX11Screen();
+        if (!x.screen)
             return false;
-        int screen = 0;
-        char* host = nullptr;
-        int display = 0;
-        if (xcb_parse_display(nullptr, &host, &display, &screen))
-            std::free(host);
-        xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(conn));
-        for (int i = 0; i < screen && it.rem > 1; ++i)
-            xcb_screen_next(&it);
-        if (!it.data)
-            return false;
-        m_root = it.data->root;
+        xcb_connection_t* conn = x.connection;
+        m_root = x.screen->root;
         const xcb_intern_atom_cookie_t cookies[] = {
             internAtom(conn, "_NET_ACTIVE_WINDOW"), internAtom(conn, "_NET_WM_STATE"),
             internAtom(conn, "_NET_WM_STATE_ABOVE"), internAtom(conn, "_NET_CLIENT_LIST_STACKING")};
