@@ -198,9 +198,10 @@ void kernelRows(int sw, int sh, int dw, int dh) {
     report("Реверс", sizeText(sw, sh), mirror, "cv::flip", 1);
 }
 
-resize::MulticopyRequest multicopyRequest(int dw, int dh, resize::MulticopyMode mode) {
-    return resize::MulticopyRequest{
-        dh, dw, 0.0f, std::int16_t{100}, std::int16_t{100}, std::int16_t{100}, SRCAND, mode, true};
+resize::MulticopyRequest multicopyRequest(int dw, int dh, resize::MulticopyMode mode,
+                                          std::int16_t red = 100) {
+    return resize::MulticopyRequest{dh,     dw,   0.0f, red, std::int16_t{100}, std::int16_t{100},
+                                    SRCAND, mode, true};
 }
 
 void commandRows(int sw, int sh, int dw, int dh) {
@@ -250,24 +251,36 @@ void commandRows(int sw, int sh, int dw, int dh) {
         }
         report(m.name, sizes, t, m.theirs, 1.5);
 
-        // The undo step: the same command body without the runner (no step recorded), then the
-        // step's undo and redo.
-        std::vector<double> bare, undo, redo;
-        for (int i = 0; i < kCommandRuns; ++i) {
+        // What the undo step costs. Two settings in turns (red 100 and 99 percent in the XY modes,
+        // two result sizes in mode All), so that every run changes the result as a real one
+        // does: the commands without the runner (nothing recorded), then through it (each a step
+        // that holds what it replaced), then the undo and the redo of each of those steps.
+        doc.history->clear();
+        const bool xy = m.mode != resize::MulticopyMode::All;
+        const Command turns[2] = {
+            command, resize::multicopyCommand(multicopyRequest(xy ? dw : dw - 1, dh, m.mode,
+                                                               xy ? std::int16_t{99} : std::int16_t{100}))};
+        std::vector<double> bare, recorded, undo, redo;
+        for (int i = 0; i < 2 * kCommandRuns; ++i)
             bare.push_back(elapsedMs([&] {
                 CommandContext context(*doc.document, {});
-                command.body(context);
+                turns[i % 2].body(context);
             }));
-            doc.runner->run(command);
-            undo.push_back(elapsedMs([&] { doc.runner->undo(); }));
+        for (int i = 0; i < 2 * kCommandRuns; ++i)
+            recorded.push_back(elapsedMs([&] { doc.runner->run(turns[i % 2]); }));
+        for (int i = 0; i < 2 * kCommandRuns; ++i)
+            undo.push_back(elapsedMs([&] {
+                if (!doc.runner->undo())
+                    std::printf("nothing to undo\n");
+            }));
+        for (int i = 0; i < 2 * kCommandRuns; ++i)
             redo.push_back(elapsedMs([&] { doc.runner->redo(); }));
-        }
-        const double recorded = t.ours, plain = median(bare);
-        std::printf(
-            "%s %s with undo step %8.2f ms   without %8.2f ms   step %+6.2f ms (%4.1f %%)   undo %6.2f ms "
-            "(%4.1f %%)   redo %6.2f ms\n",
-            padded("  undo step", 30).c_str(), padded(sizes, 22).c_str(), recorded, plain, recorded - plain,
-            100 * (recorded - plain) / plain, median(undo), 100 * median(undo) / plain, median(redo));
+        const double plain = median(bare), with = median(recorded);
+        std::printf("%s %s with its step %8.2f ms   without %8.2f ms   recording %+6.2f ms (%+5.1f %%)   "
+                    "undo %6.2f ms (%4.1f %%)   redo %6.2f ms   (%d steps, %lld MiB held)\n",
+                    padded("  undo step", 30).c_str(), padded(sizes, 22).c_str(), with, plain, with - plain,
+                    100 * (with - plain) / plain, median(undo), 100 * median(undo) / plain, median(redo),
+                    doc.history->undoSteps(), static_cast<long long>(doc.history->heldBytes() >> 20));
     }
     doc.history->clear();
     for (auto id : {windows::Id::Temp, windows::Id::MCopy1, windows::Id::MCopy2})
@@ -286,9 +299,13 @@ int main(int argc, char** argv) {
                 kRuns, kCommandRuns);
     std::printf("Row loops: %s.\n", resize::eightLaneRowLoops() ? "eight lanes (AVX2)" : "four lanes");
     const std::array<std::array<int, 4>, 2> cases{{{3840, 2160, 2560, 1440}, {1920, 1080, 3840, 2160}}};
-    for (const auto& c : cases)
-        kernelRows(c[0], c[1], c[2], c[3]);
-    for (const auto& c : cases)
-        commandRows(c[0], c[1], c[2], c[3]);
+    // "kernels" or "commands" as the argument runs only those rows.
+    const std::string only = argc > 1 ? argv[1] : "";
+    if (only != "commands")
+        for (const auto& c : cases)
+            kernelRows(c[0], c[1], c[2], c[3]);
+    if (only != "kernels")
+        for (const auto& c : cases)
+            commandRows(c[0], c[1], c[2], c[3]);
     return 0;
 }

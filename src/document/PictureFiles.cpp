@@ -48,7 +48,7 @@ FastLoad loadPlainBmp(const QString& path, QImage& picture) {
     }
     if (!file.seek(layout.pixelOffset))
         return FastLoad::Refused;
-    QImage decoded(layout.width, layout.height, QImage::Format_RGB32);
+    QImage decoded = newRaster(layout.width, layout.height);
     if (decoded.isNull())
         return FastLoad::Refused; // out of memory
     const auto read = [&file](std::uint8_t* buffer, std::int64_t bytes) -> std::int64_t {

@@ -146,36 +146,78 @@ void restoreSurface(const Document& document, Surface surface, const SurfaceStat
     window->setVisible(s.visible);
 }
 
-bool samePixels(const QImage& a, const QImage& b) {
+namespace {
+
+// Pictures this large are worth sampling before a whole comparison.
+constexpr qint64 kSampledBytes = qint64{1} << 20;
+constexpr int kSampledRows = 32;
+
+Sameness comparePixels(const QImage& a, const QImage& b, bool sample) {
     if (a.isNull() || b.isNull())
-        return a.isNull() == b.isNull();
+        return a.isNull() == b.isNull() ? Sameness::Same : Sameness::Different;
     if (a.size() != b.size() || a.format() != b.format())
-        return false;
+        return Sameness::Different;
     if (a.constBits() == b.constBits())
-        return true;
+        return Sameness::Same;
     const std::size_t rowBytes = static_cast<std::size_t>(a.width()) * (a.depth() / 8);
+    const auto sameRow = [&](int y) {
+        return std::memcmp(a.constScanLine(y), b.constScanLine(y), rowBytes) == 0;
+    };
+    if (sample && a.sizeInBytes() > kSampledBytes) {
+        for (int i = 0; i < kSampledRows; ++i)
+            if (!sameRow(static_cast<int>(qint64(a.height() - 1) * i / (kSampledRows - 1))))
+                return Sameness::Different;
+        return Sameness::Unproven;
+    }
     for (int y = 0; y < a.height(); ++y)
-        if (std::memcmp(a.constScanLine(y), b.constScanLine(y), rowBytes) != 0)
-            return false;
-    return true;
+        if (!sameRow(y))
+            return Sameness::Different;
+    return Sameness::Same;
+}
+
+Sameness both(Sameness a, Sameness b) {
+    if (a == Sameness::Different || b == Sameness::Different)
+        return Sameness::Different;
+    return a == Sameness::Unproven || b == Sameness::Unproven ? Sameness::Unproven : Sameness::Same;
+}
+
+Sameness compareContent(Surface surface, const SurfaceState& a, const SurfaceState& b, bool withRaster,
+                        bool sample) {
+    if (!a.exists || !b.exists) {
+        if (a.exists == b.exists)
+            return Sameness::Same;
+        const SurfaceState& present = a.exists ? a : b;
+        return !present.visible && isDesignState(surface, present) ? Sameness::Same : Sameness::Different;
+    }
+    if (a.title != b.title || a.visible != b.visible)
+        return Sameness::Different;
+    if (isImageWindow(surface)) {
+        if (a.view.stretch != b.view.stretch || a.view.size != b.view.size)
+            return Sameness::Different;
+        return comparePixels(a.view.picture, b.view.picture, sample);
+    }
+    if (a.canvas.width != b.canvas.width || a.canvas.height != b.canvas.height ||
+        a.canvas.autoSize != b.canvas.autoSize || !sameScroll(a.vertical, b.vertical) ||
+        !sameScroll(a.horizontal, b.horizontal))
+        return Sameness::Different;
+    const Sameness picture = comparePixels(a.canvas.picture, b.canvas.picture, sample);
+    if (picture == Sameness::Different || !withRaster)
+        return picture;
+    return both(picture, comparePixels(a.canvas.raster, b.canvas.raster, sample));
+}
+
+} // namespace
+
+bool samePixels(const QImage& a, const QImage& b) {
+    return comparePixels(a, b, false) == Sameness::Same;
 }
 
 bool sameContent(Surface surface, const SurfaceState& a, const SurfaceState& b, bool withRaster) {
-    if (!a.exists || !b.exists) {
-        if (a.exists == b.exists)
-            return true;
-        const SurfaceState& present = a.exists ? a : b;
-        return !present.visible && isDesignState(surface, present);
-    }
-    if (a.title != b.title || a.visible != b.visible)
-        return false;
-    if (isImageWindow(surface))
-        return a.view.stretch == b.view.stretch && a.view.size == b.view.size &&
-               samePixels(a.view.picture, b.view.picture);
-    return a.canvas.width == b.canvas.width && a.canvas.height == b.canvas.height &&
-           a.canvas.autoSize == b.canvas.autoSize && sameScroll(a.vertical, b.vertical) &&
-           sameScroll(a.horizontal, b.horizontal) && samePixels(a.canvas.picture, b.canvas.picture) &&
-           (!withRaster || samePixels(a.canvas.raster, b.canvas.raster));
+    return compareContent(surface, a, b, withRaster, false) == Sameness::Same;
+}
+
+Sameness quickSameness(Surface surface, const SurfaceState& a, const SurfaceState& b, bool withRaster) {
+    return compareContent(surface, a, b, withRaster, true);
 }
 
 qint64 heldBytes(const SurfaceState& s) {

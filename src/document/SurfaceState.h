@@ -51,6 +51,11 @@ void restoreSurface(const Document& document, Surface surface, const SurfaceStat
 // out.
 bool sameContent(Surface surface, const SurfaceState& a, const SurfaceState& b, bool withRaster = true);
 
+// As sameContent, but pictures above about a megabyte with pixels of their own are compared on a
+// sample of their rows only: Different is sure, Unproven means the samples agreed.
+enum class Sameness { Same, Different, Unproven };
+Sameness quickSameness(Surface surface, const SurfaceState& a, const SurfaceState& b, bool withRaster = true);
+
 // Pixels held, in bytes; a raster and a picture sharing their pixels count once.
 qint64 heldBytes(const SurfaceState& state);
 

@@ -35,33 +35,37 @@ void ResampleByDib(const AppState& state, const QImage& picture, const Multicopy
         work->setCanvasSize(s.MCopyWidth, s.MCopyHeight);
         throw CommandFailure(why);
     };
-    if (picture.format() != QImage::Format_RGB32 || s.MCopyWidth < 1 || s.MCopyHeight < 1 ||
-        !work->setCanvasSize(s.MCopyWidth, s.MCopyHeight))
+    if (picture.format() != QImage::Format_RGB32 || s.MCopyWidth < 1 || s.MCopyHeight < 1)
         fail("no bitmap for the result");
-    // A picture-less raster is fully overwritten by the result rows (or replaced on failure),
-    // so dropping the picture, and the fill that comes with it, is needed only when there is one.
-    if (!work->picture().isNull())
-        work->clearPicture();
+    // The bitmap drawing leaves the scratch canvas at the result size without a picture, every
+    // pixel a result row's; what it showed before is never seen, so it is neither kept nor
+    // filled (a failure replaces it all).
+    const RasterView scratch = work->overwriteView(s.MCopyWidth, s.MCopyHeight);
+    if (scratch.empty())
+        fail("no bitmap for the result");
 
     const ConstRasterView source = constRasterOf(picture);
     ProgressTitle title = dibProgress(s);
     const auto progress = [&](int percent) { title.show(percent); };
     bool done = false;
-    if (combineEarly) {
-        DibCombine into{result->view(), state.RasterCode, std::nullopt};
-        if (clearLater)
-            into.cleared = pixelFromPacked(result->backColour());
-        try {
-            // Throws only before the first row, when the result is still as it was.
-            done =
-                resampleByDib(source, work->view(), k, programRandom(), resizeThreadCount(), progress, into);
-        } catch (...) {
+    try {
+        // Throws only before the first row, when the result is still as it was.
+        if (combineEarly) {
+            // Cleared later, every pixel of the result is written from the rows alone.
+            DibCombine into{clearLater ? result->overwriteView(s.MCopyWidth, s.MCopyHeight) : result->view(),
+                            state.RasterCode, std::nullopt};
             if (clearLater)
-                result->clearPicture();
-            throw;
+                into.cleared = pixelFromPacked(result->backColour());
+            done = resampleByDib(source, scratch, k, programRandom(), resizeThreadCount(), progress, into);
+        } else {
+            done = resampleByDib(source, scratch, k, programRandom(), resizeThreadCount(), progress);
         }
-    } else {
-        done = resampleByDib(source, work->view(), k, programRandom(), resizeThreadCount(), progress);
+    } catch (...) {
+        if (clearLater)
+            result->clearPicture();
+        work->setPicture(picture);
+        work->setCanvasSize(s.MCopyWidth, s.MCopyHeight);
+        throw;
     }
     if (!done)
         fail("a channel fell below 0");

@@ -110,6 +110,24 @@ RasterView Canvas::view() {
     return rasterOf(m_raster);
 }
 
+RasterView Canvas::overwriteView(int width, int height) {
+    if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide)
+        return {};
+    aboutToRepaint();
+    if (m_raster.size() != QSize(width, height) || !m_raster.isDetached()) {
+        QImage fresh = newRaster(width, height);
+        if (fresh.isNull())
+            return {};
+        m_raster = fresh;
+    }
+    m_picture = QImage();
+    m_width = width;
+    m_height = height;
+    resize(width, height);
+    update();
+    return rasterOf(m_raster);
+}
+
 ConstRasterView Canvas::constView() const {
     return constRasterOf(m_raster);
 }
@@ -148,7 +166,7 @@ void Canvas::rewrite(const std::function<void(const ConstRasterView& from, const
         const RasterView rows = rasterOf(m_raster);
         kernel(rows, rows);
     } else {
-        QImage fresh(m_raster.size(), QImage::Format_RGB32);
+        QImage fresh = newRaster(m_raster.width(), m_raster.height());
         if (fresh.isNull())
             throw std::bad_alloc();
         aboutToRepaint();
@@ -163,7 +181,7 @@ bool Canvas::reallocate(int width, int height, bool keepContent) {
         return false;
     QImage next;
     if (width > 0 && height > 0) {
-        next = QImage(width, height, QImage::Format_RGB32);
+        next = newRaster(width, height);
         if (next.isNull())
             return false; // out of memory
         placeTopLeft(next, keepContent ? m_raster : QImage(), pixelFromPacked(m_backColour));
@@ -189,7 +207,7 @@ void Canvas::drawBackground() {
     }
     if (!m_raster.isDetached()) {
         // Shared with a picture: a fresh raster, not a copy about to be overwritten.
-        QImage fresh(m_raster.size(), QImage::Format_RGB32);
+        QImage fresh = newRaster(m_raster.width(), m_raster.height());
         if (fresh.isNull())
             return; // out of memory: the raster keeps what it showed
         m_raster = fresh;

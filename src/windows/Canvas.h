@@ -75,6 +75,11 @@ public:
     const QImage& image() const { return m_raster; }
     // Writable view of the raster for pixel kernels that draw on it; call refresh() afterwards.
     RasterView view();
+    // For a kernel that writes every pixel: the canvas becomes width x height without a picture,
+    // and the view's pixels are undefined until the kernel has written them all; what the raster
+    // held is not copied (an undo step may hold it). An empty view, nothing changed, for a size
+    // the canvas refuses or a side of 0.
+    RasterView overwriteView(int width, int height);
     ConstRasterView constView() const;
 
     // Picture: the background picture. Assigning one drops all drawings: with AutoSize the

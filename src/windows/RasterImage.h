@@ -16,10 +16,21 @@ inline ConstRasterView constRasterOf(const QImage& picture) {
                            picture.height(), static_cast<int>(picture.bytesPerLine() / 4)};
 }
 
+// A Format_RGB32 picture of width x height whose pixels are undefined: the caller writes every
+// one. Large pictures get memory that is cheap to touch for the first time (huge pages, or the
+// memory of a large picture freed a moment ago); first touches of fresh small pages are what a
+// new 4K picture costs most. A null picture for sizes of 0 or less, or when memory runs out.
+QImage newRaster(int width, int height);
+
+// A picture with pixels of its own: picture itself when nothing shares them, else a copy made
+// in memory from newRaster.
+void detachRaster(QImage& picture);
+
 // Writable view; detaches the picture from any copy sharing its pixels.
 inline RasterView rasterOf(QImage& picture) {
     if (picture.isNull() || picture.format() != QImage::Format_RGB32)
         return {};
+    detachRaster(picture);
     return RasterView{reinterpret_cast<std::uint32_t*>(picture.bits()), picture.width(), picture.height(),
                       static_cast<int>(picture.bytesPerLine() / 4)};
 }

@@ -111,6 +111,28 @@ TEST_F(HistoryBound, InPlaceDrawingThatChangedOnlyABar) {
     EXPECT_EQ(pixelDifference(before, doc.pad->image()), "");
 }
 
+// A large picture replaced by one that differs in a row no sample looks at is still a change,
+// and one replaced by an equal copy is none.
+TEST_F(HistoryBound, LargePicturesAreComparedInFullWhenNothingElseChanged) {
+    QImage big(2000, 1000, QImage::Format_RGB32);
+    big.fill(0xFF445566);
+    const auto show = [](const QImage& picture) {
+        return Command{{"failed", false, CommandPolicy::Panel::Untouched}, [picture](CommandContext&) {
+                           windows::frmPicture1()->picMain->setPicture(picture.copy());
+                       }};
+    };
+    ASSERT_TRUE(doc.runner->run(show(big)));
+    ASSERT_EQ(doc.history->undoSteps(), 1);
+    ASSERT_TRUE(doc.runner->run(show(big)));
+    EXPECT_EQ(doc.history->undoSteps(), 1) << "an equal copy changes nothing";
+    QImage oneRow = big.copy();
+    oneRow.setPixel(1234, 1, 0xFF000000);
+    ASSERT_TRUE(doc.runner->run(show(oneRow)));
+    EXPECT_EQ(doc.history->undoSteps(), 2);
+    ASSERT_TRUE(doc.runner->undo());
+    EXPECT_EQ(windows::frmPicture1()->picMain->image().pixel(1234, 1), 0xFF445566u);
+}
+
 // A part that answers before it has returned (a screen that answers at once) goes on at once.
 TEST_F(HistoryBound, AnAnswerBeforeThePartReturnsContinuesTheCommand) {
     const Command answeredAtOnce{{"failed", true, CommandPolicy::Panel::Untouched}, [](CommandContext& c) {

@@ -1,0 +1,98 @@
+// Rasters for large pictures: memory of their own (huge pages, recycled when freed), shared and
+// detached as any picture is, and the canvas operations that rewrite or overwrite a raster
+// without copying what an undo step holds.
+#include "windows/RasterImage.h"
+#include "WindowsFixture.h"
+#include "windows/Canvas.h"
+
+#include <vector>
+
+namespace tesmaro {
+namespace {
+
+using testing::numberedPicture;
+using testing::samePixels;
+
+TEST(RasterImage, LargeRastersShareAndDetachLikeAnyPicture) {
+    QImage a = newRaster(2000, 1500); // 11 MiB: memory of its own
+    ASSERT_FALSE(a.isNull());
+    EXPECT_EQ(a.format(), QImage::Format_RGB32);
+    EXPECT_EQ(a.bytesPerLine(), 8000);
+    a.fill(0xFF102030);
+    const QImage shared = a;
+    EXPECT_EQ(shared.constBits(), a.constBits());
+    // Writing through a view gives the writer pixels of its own; the other copy keeps its own.
+    const RasterView v = rasterOf(a);
+    v.row(7)[9] = 0xFF0000FF;
+    EXPECT_NE(shared.constBits(), a.constBits());
+    EXPECT_EQ(shared.pixel(9, 7), 0xFF102030u);
+    EXPECT_EQ(a.pixel(9, 7), 0xFF0000FFu);
+    EXPECT_EQ(a.pixel(10, 7), 0xFF102030u);
+    // A detached raster is written in place.
+    const uchar* before = a.constBits();
+    rasterOf(a);
+    EXPECT_EQ(a.constBits(), before);
+}
+
+TEST(RasterImage, AFreedLargeRasterIsUsedAgain) {
+    const uchar* first = nullptr;
+    {
+        QImage a = newRaster(3000, 2000);
+        ASSERT_FALSE(a.isNull());
+        first = a.constBits();
+    }
+    const QImage b = newRaster(3000, 2000);
+    EXPECT_EQ(b.constBits(), first) << "the memory of the freed raster, already touched";
+    EXPECT_TRUE(newRaster(0, 5).isNull());
+    EXPECT_TRUE(newRaster(5, -1).isNull());
+    const QImage small = newRaster(30, 20);
+    EXPECT_EQ(small.size(), QSize(30, 20));
+}
+
+TEST(RasterImage, RewriteMirrorsIntoAFreshRasterWhileTheOldOneIsHeld) {
+    Canvas canvas(nullptr, 1, 1, 0xFFFFFF);
+    const QImage picture = numberedPicture(37, 23);
+    ASSERT_TRUE(canvas.setPicture(picture));
+    const QImage held = canvas.image(); // as an undo step holds it
+    // Works in place too: each row is read whole before it is written.
+    const auto mirror = [](const ConstRasterView& from, const RasterView& to) {
+        for (int y = 0; y < to.height; ++y) {
+            const std::vector<std::uint32_t> row(from.row(y), from.row(y) + from.width);
+            for (int x = 0; x < to.width; ++x)
+                to.row(y)[x] = row[to.width - 1 - x];
+        }
+    };
+    canvas.rewrite(mirror);
+    EXPECT_TRUE(samePixels(picture, held)) << "the held raster is untouched";
+    QImage expected = picture.mirrored(true, false);
+    EXPECT_TRUE(samePixels(expected, canvas.image()));
+    // Nothing else holds it now: rewritten in place.
+    const uchar* pixels = canvas.image().constBits();
+    canvas.rewrite(mirror);
+    EXPECT_EQ(canvas.image().constBits(), pixels);
+    EXPECT_TRUE(samePixels(picture, canvas.image()));
+}
+
+TEST(RasterImage, OverwriteViewTakesTheSizeAndDropsThePicture) {
+    Canvas canvas(nullptr, 50, 40, 0xFFFFFF);
+    ASSERT_TRUE(canvas.setPicture(numberedPicture(50, 40)));
+    const QImage held = canvas.image();
+    const RasterView v = canvas.overwriteView(20, 10);
+    ASSERT_FALSE(v.empty());
+    EXPECT_EQ(v.width, 20);
+    EXPECT_EQ(v.height, 10);
+    EXPECT_EQ(canvas.canvasWidth(), 20);
+    EXPECT_EQ(canvas.canvasHeight(), 10);
+    EXPECT_TRUE(canvas.picture().isNull());
+    EXPECT_TRUE(samePixels(numberedPicture(50, 40), held));
+    for (int y = 0; y < 10; ++y)
+        std::fill_n(v.row(y), 20, 0xFF00FF00u);
+    EXPECT_EQ(canvas.image().pixel(19, 9), 0xFF00FF00u);
+    // Refused sizes change nothing.
+    EXPECT_TRUE(canvas.overwriteView(0, 10).empty());
+    EXPECT_TRUE(canvas.overwriteView(40000, 10).empty());
+    EXPECT_EQ(canvas.canvasWidth(), 20);
+}
+
+} // namespace
+} // namespace tesmaro
