@@ -3,8 +3,11 @@
 #include <sys/mman.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 namespace tesmaro {
@@ -15,6 +18,8 @@ constexpr std::size_t kLargeBytes = std::size_t{4} << 20;
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 // Freed large buffers kept for the next picture of their size, at most this much in all.
 constexpr std::size_t kKeptBytes = std::size_t{256} << 20;
+// Buffers touched ahead of need, at most this much in all.
+constexpr std::size_t kWarmBytes = std::size_t{192} << 20;
 
 struct Buffer {
     void* memory;
@@ -43,6 +48,92 @@ void* mapHuge(std::size_t bytes) {
     return reinterpret_cast<void*>(aligned);
 }
 
+// Fresh memory is slow to touch the first time (on a virtual machine a 4K picture's worth costs
+// tens of milliseconds even on huge pages), and an undo step holds on to the pictures a command
+// replaced, so the next command of the same size needs fresh memory again. A thread of its own
+// touches one buffer of each size just taken, while the program waits for the user, so the
+// next picture of that size finds it ready.
+class WarmBuffers {
+public:
+    WarmBuffers() = default;
+    ~WarmBuffers() {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_all();
+        if (m_thread.joinable())
+            m_thread.join();
+        for (const Buffer& b : m_ready)
+            ::munmap(b.memory, b.bytes);
+    }
+
+    void* take(std::size_t bytes) {
+        const std::lock_guard lock(m_mutex);
+        for (auto it = m_ready.begin(); it != m_ready.end(); ++it)
+            if (it->bytes == bytes) {
+                void* memory = it->memory;
+                m_readyBytes -= bytes;
+                m_ready.erase(it);
+                return memory;
+            }
+        return nullptr;
+    }
+
+    // Asks for a touched buffer of this size to be ready next time.
+    void prepare(std::size_t bytes) {
+        {
+            const std::lock_guard lock(m_mutex);
+            if (bytes > kWarmBytes || std::count(m_wanted.begin(), m_wanted.end(), bytes) > 0)
+                return;
+            m_wanted.push_back(bytes);
+            if (!m_thread.joinable())
+                m_thread = std::thread([this] { run(); });
+        }
+        m_wake.notify_one();
+    }
+
+private:
+    void run() {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_stop || !m_wanted.empty(); });
+            if (m_stop)
+                return;
+            const std::size_t bytes = m_wanted.front();
+            m_wanted.pop_front();
+            // Room for it: the oldest ready buffers of other sizes go first.
+            while (!m_ready.empty() && m_readyBytes + bytes > kWarmBytes) {
+                ::munmap(m_ready.front().memory, m_ready.front().bytes);
+                m_readyBytes -= m_ready.front().bytes;
+                m_ready.erase(m_ready.begin());
+            }
+            lock.unlock();
+            void* memory = mapHuge(bytes);
+            if (memory && ::madvise(memory, bytes, MADV_POPULATE_WRITE) != 0)
+                std::memset(memory, 0, bytes); // an older kernel: touch it by hand
+            lock.lock();
+            if (memory) {
+                m_ready.push_back(Buffer{memory, bytes});
+                m_readyBytes += bytes;
+            }
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<std::size_t> m_wanted;
+    std::vector<Buffer> m_ready;
+    std::size_t m_readyBytes = 0;
+    bool m_stop = false;
+    std::thread m_thread;
+};
+
+WarmBuffers& warmBuffers() {
+    static WarmBuffers buffers;
+    return buffers;
+}
+
 void* takeBuffer(std::size_t bytes) {
     {
         const std::lock_guard lock(g_mutex);
@@ -54,7 +145,10 @@ void* takeBuffer(std::size_t bytes) {
                 return memory;
             }
     }
-    return mapHuge(bytes);
+    WarmBuffers& warm = warmBuffers();
+    void* memory = warm.take(bytes);
+    warm.prepare(bytes);
+    return memory ? memory : mapHuge(bytes);
 }
 
 void giveBack(void* info) {
