@@ -80,6 +80,12 @@ public:
         return nullptr;
     }
 
+    bool ready(std::size_t bytes) {
+        const std::lock_guard lock(m_mutex);
+        return std::any_of(m_ready.begin(), m_ready.end(),
+                           [bytes](const Buffer& b) { return b.bytes == bytes; });
+    }
+
     // Asks for a touched buffer of this size to be ready next time.
     void prepare(std::size_t bytes) {
         {
@@ -185,6 +191,18 @@ QImage newRaster(int width, int height) {
     auto* buffer = new Buffer{memory, rounded};
     return QImage(static_cast<uchar*>(memory), width, height, static_cast<qsizetype>(rowBytes),
                   QImage::Format_RGB32, giveBack, buffer);
+}
+
+bool rasterMemoryReady(int width, int height) {
+    const std::size_t bytes = std::size_t(width) * 4 * std::size_t(height);
+    const std::size_t rounded = (bytes + kHugePage - 1) & ~(kHugePage - 1);
+    {
+        const std::lock_guard lock(g_mutex);
+        if (std::any_of(g_kept.begin(), g_kept.end(),
+                        [rounded](const Buffer& b) { return b.bytes == rounded; }))
+            return true;
+    }
+    return warmBuffers().ready(rounded);
 }
 
 void detachRaster(QImage& picture) {

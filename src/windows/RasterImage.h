@@ -22,6 +22,9 @@ inline ConstRasterView constRasterOf(const QImage& picture) {
 // new 4K picture costs most. A null picture for sizes of 0 or less, or when memory runs out.
 QImage newRaster(int width, int height);
 
+// Whether the next newRaster of this size gets memory already touched (for tests).
+bool rasterMemoryReady(int width, int height);
+
 // A picture with pixels of its own: picture itself when nothing shares them, else a copy made
 // in memory from newRaster.
 void detachRaster(QImage& picture);

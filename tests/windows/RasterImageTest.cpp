@@ -5,6 +5,12 @@
 #include "WindowsFixture.h"
 #include "windows/Canvas.h"
 
+#include <QTest>
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <vector>
 
 namespace tesmaro {
@@ -47,6 +53,21 @@ TEST(RasterImage, AFreedLargeRasterIsUsedAgain) {
     EXPECT_TRUE(newRaster(5, -1).isNull());
     const QImage small = newRaster(30, 20);
     EXPECT_EQ(small.size(), QSize(30, 20));
+}
+
+// While a raster is in use, memory for the next one of its size is touched ahead: the second
+// raster's pages are all resident before it is written.
+TEST(RasterImage, TheNextRasterOfASizeFindsItsMemoryTouched) {
+    const QImage first = newRaster(2100, 1700);
+    ASSERT_FALSE(first.isNull());
+    ASSERT_TRUE(QTest::qWaitFor([] { return rasterMemoryReady(2100, 1700); }, 5000));
+    const QImage second = newRaster(2100, 1700);
+    ASSERT_FALSE(second.isNull());
+    const long page = ::sysconf(_SC_PAGESIZE);
+    const std::size_t bytes = std::size_t(second.sizeInBytes());
+    std::vector<unsigned char> resident((bytes + page - 1) / page);
+    ASSERT_EQ(::mincore(const_cast<uchar*>(second.constBits()), bytes, resident.data()), 0);
+    EXPECT_TRUE(std::all_of(resident.begin(), resident.end(), [](unsigned char r) { return r & 1; }));
 }
 
 TEST(RasterImage, RewriteMirrorsIntoAFreshRasterWhileTheOldOneIsHeld) {
