@@ -62,7 +62,7 @@ bool decodeBmpPixels(const BmpLayout& layout, const BmpByteSource& read, const R
 using BmpByteSink = std::function<bool(const std::uint8_t* bytes, std::size_t count)>;
 
 // Writes picture as a 24-bit bottom-up BMP with a 40-byte info header, 96 dpi, in a few large
-// pieces. false for an empty picture, a side above 32767, or when the sink fails. Throws
+// pieces. false for an empty picture, a side above kMaxPictureSide, or when the sink fails. Throws
 // std::bad_alloc if its buffer cannot be had.
 bool encodeBmp24(const ConstRasterView& picture, const BmpByteSink& write);
 

@@ -214,7 +214,7 @@ void MainWindow::buildControls() {
     HScroll2 = place(new QScrollBar(Qt::Horizontal, this), "HScroll2", 8760, 2820, 1935, 255);
     // Until the first "Из Picture" the draft pad scrolls over the whole 16-bit range.
     for (QScrollBar* bar : {VScroll2, HScroll2}) {
-        bar->setRange(0, 32767);
+        bar->setRange(0, kMaxPictureSide);
         bar->setSingleStep(1);
         bar->setPageStep(10);
     }
