@@ -21,9 +21,12 @@
 #include "resize/kernels/RowLoops.h"
 #include "support/PlatformDoubles.h"
 #include "support/StandaloneDocument.h"
+#include "transfer/TransferCommands.h"
+#include "windows/RasterImage.h"
 #include "windows/Windows.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QImage>
 
 #include <opencv2/core.hpp>
@@ -35,10 +38,12 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -204,6 +209,45 @@ resize::MulticopyRequest multicopyRequest(int dw, int dh, resize::MulticopyMode 
                                     SRCAND, mode, true};
 }
 
+// The process's memory: resident now, and the most resident since the high-water mark was last
+// reset (Linux keeps both in /proc/self/status; writing 5 to clear_refs resets the mark).
+long long statusKiB(const char* field) {
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(static_cast<int>(std::strlen(field))).trimmed().split(' ').first().toLongLong();
+    return -1;
+}
+
+// How much more memory than before the work the process held at its most while doing it, MiB:
+// spare raster memory is given back first, so what the work needs shows.
+double peakMiB(const std::function<void()>& work) {
+    releaseSpareRasterMemory();
+    const long long before = statusKiB("VmRSS:");
+    QFile clear("/proc/self/clear_refs");
+    if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1)
+        return -1;
+    clear.close();
+    work();
+    return (statusKiB("VmHWM:") - before) / 1024.0;
+}
+
+// One thread against all the machine's threads for the same work, median of each.
+double threadSpeedup(const std::function<void()>& work) {
+    const int all = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    std::vector<double> one, many;
+    for (int i = 0; i < kCommandRuns; ++i) {
+        resize::setResizeThreadCount(1);
+        one.push_back(elapsedMs(work));
+        resize::setResizeThreadCount(all);
+        many.push_back(elapsedMs(work));
+    }
+    resize::setResizeThreadCount(1);
+    return median(one) / median(many);
+}
+
 void commandRows(int sw, int sh, int dw, int dh) {
     const std::string sizes = sizeText(sw, sh) + " -> " + sizeText(dw, dh);
     testing::FakePlatform fake;
@@ -249,13 +293,22 @@ void commandRows(int sw, int sh, int dw, int dh) {
             std::printf("%s failed: %s\n", m.name, fake.messages.shown.front().text.toStdString().c_str());
             break;
         }
-        report(m.name, sizes, t, m.theirs, 1.5);
+        report(m.name, sizes, t, m.theirs, 1);
+
+        // Its memory (beyond what was resident before it, an empty undo history) and its threads.
+        doc.history->clear();
+        const double peak = peakMiB([&] { doc.runner->run(command); });
+        doc.history->clear();
+        const double speedup = threadSpeedup([&] { doc.runner->run(command); });
+        doc.history->clear();
+        std::printf("%s %s peak memory +%6.1f MiB (source %.1f, result %.1f)   all threads %.2fx one\n",
+                    padded("  memory, threads", 30).c_str(), padded(sizes, 22).c_str(), peak,
+                    sw * sh * 4 / 1048576.0, dw * dh * 4 / 1048576.0, speedup);
 
         // What the undo step costs. Two settings in turns (red 100 and 99 percent in the XY modes,
         // two result sizes in mode All), so that every run changes the result as a real one
         // does: the commands without the runner (nothing recorded), then through it (each a step
         // that holds what it replaced), then the undo and the redo of each of those steps.
-        doc.history->clear();
         const bool xy = m.mode != resize::MulticopyMode::All;
         const Command turns[2] = {
             command, resize::multicopyCommand(multicopyRequest(xy ? dw : dw - 1, dh, m.mode,
@@ -268,23 +321,56 @@ void commandRows(int sw, int sh, int dw, int dh) {
             }));
         for (int i = 0; i < 2 * kCommandRuns; ++i)
             recorded.push_back(elapsedMs([&] { doc.runner->run(turns[i % 2]); }));
-        for (int i = 0; i < 2 * kCommandRuns; ++i)
-            undo.push_back(elapsedMs([&] {
-                if (!doc.runner->undo())
-                    std::printf("nothing to undo\n");
-            }));
-        for (int i = 0; i < 2 * kCommandRuns; ++i)
+        const int steps = doc.history->undoSteps();
+        for (int i = 0; i < steps; ++i)
+            undo.push_back(elapsedMs([&] { doc.runner->undo(); }));
+        for (int i = 0; i < steps; ++i)
             redo.push_back(elapsedMs([&] { doc.runner->redo(); }));
         const double plain = median(bare), with = median(recorded);
         std::printf("%s %s with its step %8.2f ms   without %8.2f ms   recording %+6.2f ms (%+5.1f %%)   "
-                    "undo %6.2f ms (%4.1f %%)   redo %6.2f ms   (%d steps, %lld MiB held)\n",
+                    "undo %6.3f ms (%4.2f %%)   redo %6.3f ms   (%d steps, %lld MiB held)\n",
                     padded("  undo step", 30).c_str(), padded(sizes, 22).c_str(), with, plain, with - plain,
                     100 * (with - plain) / plain, median(undo), 100 * median(undo) / plain, median(redo),
-                    doc.history->undoSteps(), static_cast<long long>(doc.history->heldBytes() >> 20));
+                    steps, static_cast<long long>(doc.history->heldBytes() >> 20));
+        doc.history->clear();
     }
-    doc.history->clear();
     for (auto id : {windows::Id::Temp, windows::Id::MCopy1, windows::Id::MCopy2})
         windows::unload(id);
+}
+
+// A large picture loaded into "Picture" through the load command, Temp.bmp written, against
+// OpenCV reading the same file and writing it as BMP.
+void loadRows() {
+    constexpr int kWidth = 8000, kHeight = 6000;
+    testing::FakePlatform fake;
+    testing::StandaloneDocument doc;
+    const QImage picture = testPicture(kWidth, kHeight);
+    const std::string cvOut = fake.filePath("TempCV.bmp").toStdString();
+    for (const char* format : {"bmp", "png"}) {
+        const QString file = fake.filePath(QString("big.%1").arg(format));
+        if (QString(format) == "bmp")
+            saveBmpFile(picture, file);
+        else
+            picture.save(file, "PNG", 90);
+        fake.files.answer = {OpenFileResult::Outcome::Chosen, file};
+        const Command load = transfer::loadCommand(
+            transfer::LoadRequest{transfer::LoadTarget::Picture, false, std::nullopt, true, std::nullopt});
+        const Timing t = compare(
+            3,
+            [&] {
+                doc.runner->run(load);
+                doc.history->clear();
+            },
+            [&] { cv::imwrite(cvOut, cv::imread(file.toStdString(), cv::IMREAD_COLOR)); });
+        const double peak = peakMiB([&] { doc.runner->run(load); });
+        doc.history->clear();
+        report(std::string("Load ") + format + " file (command)", sizeText(kWidth, kHeight), t,
+               "imread+imwrite BMP", 1);
+        std::printf("%s %s peak memory +%6.1f MiB (picture %.1f)%s\n", padded("  memory", 30).c_str(),
+                    padded(sizeText(kWidth, kHeight), 22).c_str(), peak, kWidth * kHeight * 4 / 1048576.0,
+                    fake.messages.shown.empty() ? "" : "   FAILED");
+    }
+    windows::unload(windows::Id::Picture1);
 }
 
 } // namespace
@@ -304,8 +390,10 @@ int main(int argc, char** argv) {
     if (only != "commands")
         for (const auto& c : cases)
             kernelRows(c[0], c[1], c[2], c[3]);
-    if (only != "kernels")
+    if (only != "kernels") {
         for (const auto& c : cases)
             commandRows(c[0], c[1], c[2], c[3]);
+        loadRows();
+    }
     return 0;
 }

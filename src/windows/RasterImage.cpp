@@ -18,8 +18,11 @@ constexpr std::size_t kLargeBytes = std::size_t{4} << 20;
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 // Freed large buffers kept for the next picture of their size, at most this much in all.
 constexpr std::size_t kKeptBytes = std::size_t{256} << 20;
-// Buffers touched ahead of need, at most this much in all.
-constexpr std::size_t kWarmBytes = std::size_t{192} << 20;
+// Buffers touched ahead of need: pictures up to about 4K only (a larger one takes long enough to
+// decode or draw that its first touch matters less than the memory it would keep), at most this
+// much in all.
+constexpr std::size_t kWarmLargest = std::size_t{48} << 20;
+constexpr std::size_t kWarmBytes = std::size_t{96} << 20;
 
 struct Buffer {
     void* memory;
@@ -80,6 +83,17 @@ public:
         return nullptr;
     }
 
+    void release() {
+        std::unique_lock lock(m_mutex);
+        // Wait for a buffer being touched now, then give back what is ready.
+        m_wanted.clear();
+        m_idle.wait(lock, [this] { return !m_busy; });
+        for (const Buffer& b : m_ready)
+            ::munmap(b.memory, b.bytes);
+        m_ready.clear();
+        m_readyBytes = 0;
+    }
+
     bool ready(std::size_t bytes) {
         const std::lock_guard lock(m_mutex);
         return std::any_of(m_ready.begin(), m_ready.end(),
@@ -90,7 +104,7 @@ public:
     void prepare(std::size_t bytes) {
         {
             const std::lock_guard lock(m_mutex);
-            if (bytes > kWarmBytes || std::count(m_wanted.begin(), m_wanted.end(), bytes) > 0)
+            if (bytes > kWarmLargest || std::count(m_wanted.begin(), m_wanted.end(), bytes) > 0)
                 return;
             m_wanted.push_back(bytes);
             if (!m_thread.joinable())
@@ -108,6 +122,7 @@ private:
                 return;
             const std::size_t bytes = m_wanted.front();
             m_wanted.pop_front();
+            m_busy = true;
             // Room for it: the oldest ready buffers of other sizes go first.
             while (!m_ready.empty() && m_readyBytes + bytes > kWarmBytes) {
                 ::munmap(m_ready.front().memory, m_ready.front().bytes);
@@ -123,11 +138,15 @@ private:
                 m_ready.push_back(Buffer{memory, bytes});
                 m_readyBytes += bytes;
             }
+            m_busy = false;
+            m_idle.notify_all();
         }
     }
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
+    std::condition_variable m_idle;
+    bool m_busy = false;
     std::deque<std::size_t> m_wanted;
     std::vector<Buffer> m_ready;
     std::size_t m_readyBytes = 0;
@@ -203,6 +222,18 @@ bool rasterMemoryReady(int width, int height) {
             return true;
     }
     return warmBuffers().ready(rounded);
+}
+
+void releaseSpareRasterMemory() {
+    warmBuffers().release();
+    std::vector<Buffer> kept;
+    {
+        const std::lock_guard lock(g_mutex);
+        kept.swap(g_kept);
+        g_keptBytes = 0;
+    }
+    for (const Buffer& b : kept)
+        ::munmap(b.memory, b.bytes);
 }
 
 void detachRaster(QImage& picture) {

@@ -24,6 +24,9 @@ QImage newRaster(int width, int height);
 
 // Whether the next newRaster of this size gets memory already touched (for tests).
 bool rasterMemoryReady(int width, int height);
+// Gives back every freed or ahead-touched buffer kept for later (the benchmark measures a
+// command's own memory so).
+void releaseSpareRasterMemory();
 
 // A picture with pixels of its own: picture itself when nothing shares them, else a copy made
 // in memory from newRaster.
