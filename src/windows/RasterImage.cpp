@@ -29,9 +29,16 @@ struct Buffer {
     std::size_t bytes; // a multiple of kHugePage
 };
 
-std::mutex g_mutex;
-std::vector<Buffer> g_kept; // most recently freed last
-std::size_t g_keptBytes = 0;
+// Freed buffers kept for reuse. Never destroyed: a picture may be freed while the program ends.
+struct KeptBuffers {
+    std::mutex mutex;
+    std::vector<Buffer> buffers; // most recently freed last
+    std::size_t bytes = 0;
+};
+KeptBuffers& keptBuffers() {
+    static KeptBuffers* kept = new KeptBuffers;
+    return *kept;
+}
 
 // Fresh anonymous memory on a huge-page boundary, advised to be backed by huge pages: touching a
 // 2 MiB page the first time costs about what touching one 4 KiB page does.
@@ -58,19 +65,6 @@ void* mapHuge(std::size_t bytes) {
 // next picture of that size finds it ready.
 class WarmBuffers {
 public:
-    WarmBuffers() = default;
-    ~WarmBuffers() {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_stop = true;
-        }
-        m_wake.notify_all();
-        if (m_thread.joinable())
-            m_thread.join();
-        for (const Buffer& b : m_ready)
-            ::munmap(b.memory, b.bytes);
-    }
-
     void* take(std::size_t bytes) {
         const std::lock_guard lock(m_mutex);
         for (auto it = m_ready.begin(); it != m_ready.end(); ++it)
@@ -117,9 +111,7 @@ private:
     void run() {
         std::unique_lock lock(m_mutex);
         for (;;) {
-            m_wake.wait(lock, [this] { return m_stop || !m_wanted.empty(); });
-            if (m_stop)
-                return;
+            m_wake.wait(lock, [this] { return !m_wanted.empty(); });
             const std::size_t bytes = m_wanted.front();
             m_wanted.pop_front();
             m_busy = true;
@@ -150,23 +142,24 @@ private:
     std::deque<std::size_t> m_wanted;
     std::vector<Buffer> m_ready;
     std::size_t m_readyBytes = 0;
-    bool m_stop = false;
     std::thread m_thread;
 };
 
 WarmBuffers& warmBuffers() {
-    static WarmBuffers buffers;
-    return buffers;
+    // Never destroyed either: its thread may still be touching memory as the program ends.
+    static WarmBuffers* buffers = new WarmBuffers;
+    return *buffers;
 }
 
 void* takeBuffer(std::size_t bytes) {
     {
-        const std::lock_guard lock(g_mutex);
-        for (auto it = g_kept.rbegin(); it != g_kept.rend(); ++it)
+        KeptBuffers& kept = keptBuffers();
+        const std::lock_guard lock(kept.mutex);
+        for (auto it = kept.buffers.rbegin(); it != kept.buffers.rend(); ++it)
             if (it->bytes == bytes) {
                 void* memory = it->memory;
-                g_keptBytes -= it->bytes;
-                g_kept.erase(std::next(it).base());
+                kept.bytes -= it->bytes;
+                kept.buffers.erase(std::next(it).base());
                 return memory;
             }
     }
@@ -180,13 +173,14 @@ void giveBack(void* info) {
     auto* buffer = static_cast<Buffer*>(info);
     std::vector<Buffer> dropped;
     {
-        const std::lock_guard lock(g_mutex);
-        g_kept.push_back(*buffer);
-        g_keptBytes += buffer->bytes;
-        while (g_keptBytes > kKeptBytes) {
-            dropped.push_back(g_kept.front());
-            g_keptBytes -= g_kept.front().bytes;
-            g_kept.erase(g_kept.begin());
+        KeptBuffers& kept = keptBuffers();
+        const std::lock_guard lock(kept.mutex);
+        kept.buffers.push_back(*buffer);
+        kept.bytes += buffer->bytes;
+        while (kept.bytes > kKeptBytes) {
+            dropped.push_back(kept.buffers.front());
+            kept.bytes -= kept.buffers.front().bytes;
+            kept.buffers.erase(kept.buffers.begin());
         }
     }
     delete buffer;
@@ -216,8 +210,9 @@ bool rasterMemoryReady(int width, int height) {
     const std::size_t bytes = std::size_t(width) * 4 * std::size_t(height);
     const std::size_t rounded = (bytes + kHugePage - 1) & ~(kHugePage - 1);
     {
-        const std::lock_guard lock(g_mutex);
-        if (std::any_of(g_kept.begin(), g_kept.end(),
+        KeptBuffers& kept = keptBuffers();
+        const std::lock_guard lock(kept.mutex);
+        if (std::any_of(kept.buffers.begin(), kept.buffers.end(),
                         [rounded](const Buffer& b) { return b.bytes == rounded; }))
             return true;
     }
@@ -228,9 +223,10 @@ void releaseSpareRasterMemory() {
     warmBuffers().release();
     std::vector<Buffer> kept;
     {
-        const std::lock_guard lock(g_mutex);
-        kept.swap(g_kept);
-        g_keptBytes = 0;
+        KeptBuffers& all = keptBuffers();
+        const std::lock_guard lock(all.mutex);
+        kept.swap(all.buffers);
+        all.bytes = 0;
     }
     for (const Buffer& b : kept)
         ::munmap(b.memory, b.bytes);
