@@ -33,7 +33,8 @@ bool same(const PictureHeader& a, const PictureHeader& b) {
     return a.format == b.format && a.sizeKnown == b.sizeKnown && a.width == b.width && a.height == b.height &&
            a.largestSide == b.largestSide && a.largestPixels == b.largestPixels && a.images == b.images &&
            a.progressive == b.progressive && a.components == b.components && a.multiScan == b.multiScan &&
-           a.bitsPerChannel == b.bitsPerChannel && a.largestBuffer == b.largestBuffer;
+           a.firstImageColours == b.firstImageColours && a.bitsPerChannel == b.bitsPerChannel &&
+           a.largestBuffer == b.largestBuffer;
 }
 
 } // namespace

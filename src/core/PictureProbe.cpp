@@ -210,6 +210,7 @@ void probeGif(ByteSource& file, PictureHeader& h) {
             if (h.images == 0) {
                 firstWidth = right;
                 firstHeight = bottom;
+                h.firstImageColours = (d[8] & 0x80) != 0;
             }
             ++h.images;
             canvasWidth = std::max(canvasWidth, right);

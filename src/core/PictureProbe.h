@@ -42,6 +42,8 @@ struct PictureHeader {
     // because the frame is progressive or its first scan holds fewer than all components (or no
     // scan header follows the frame header, which no decoder takes anyway).
     bool multiScan = false;
+    // GIF only: the first image brings a colour table of its own.
+    bool firstImageColours = false;
     // PNG bit depth, JPEG sample precision; 0 elsewhere.
     int bitsPerChannel = 0;
     // Bytes of the largest single buffer a decoder sets up for the file: the 32-bit raster of
