@@ -2,13 +2,25 @@
 #include "platform/DesktopSession.h"
 #include "platform/Platform.h"
 #include "shell/AppStyle.h"
+#include "shell/CommandLine.h"
 #include "shell/MainWindow.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QTimer>
 #include <QTranslator>
 
+#include <cstdio>
+
 int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const tesmaro::CommandLine commandLine = tesmaro::readCommandLine(arguments);
+    if (commandLine.exit) {
+        std::fputs(commandLine.output.toLocal8Bit().constData(), commandLine.exitCode == 0 ? stdout : stderr);
+        return commandLine.exitCode;
+    }
     tesmaro::preferXWayland();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tesmaro5");
@@ -26,5 +38,9 @@ int main(int argc, char** argv) {
     // ends when its last visible window closes.
     tesmaro::MainWindow main;
     main.show();
+    // A picture named on the command line (a file manager's "Open with") loads once the panel
+    // is up, as a load into "Picture" would.
+    if (commandLine.file)
+        QTimer::singleShot(0, &main, [&main, file = *commandLine.file] { main.loadFile(file); });
     return app.exec();
 }

@@ -29,6 +29,8 @@ struct AppState {
     std::int32_t PicHeight = 0;
     std::int32_t PicWidth = 0;
     QString PicFileName;
+    // The folder of the file last chosen in the open dialog during this run; empty before.
+    QString lastOpenFolder;
 
     std::int32_t RasterCode = 0;
     float SrcY0 = 0, SrcX0 = 0, SrcYmax = 0, SrcXmax = 0;

@@ -135,16 +135,15 @@ void History::commit() {
         const SurfaceState now = captureSurface(m_document, w.surface);
         if (!w.patched) {
             if (!sameContent(w.surface, w.before, now))
-                step.changes.push_back(Change{w.surface, w.before, {}, {}, 0});
+                step.changes.push_back(Change{w.surface, w.before, false, {}, {}, {}});
             continue;
         }
-        Change change{w.surface, withoutPictures(w.before), {}, w.canvas, 0};
+        Change change{w.surface, withoutPictures(w.before), true, {}, w.canvas, w.canvas->image().size()};
         for (auto& [key, patch] : w.tiles)
             if (!sameRegion(w.canvas->image(), patch.rect, patch.pixels))
                 change.patches.push_back(std::move(patch));
         if (change.patches.empty() && sameContent(w.surface, w.before, now, false))
             continue;
-        change.rasterKey = w.canvas->image().cacheKey();
         step.changes.push_back(std::move(change));
     }
     if (step.changes.empty())
@@ -156,21 +155,21 @@ void History::commit() {
 }
 
 bool History::exchange(Change& change) {
-    if (change.patches.empty()) {
+    if (!change.inPlace) {
         SurfaceState now = captureSurface(m_document, change.surface);
         restoreSurface(m_document, change.surface, change.state);
         change.state = std::move(now);
         return true;
     }
     Canvas* canvas = change.canvas;
-    if (!canvas || canvas->image().cacheKey() != change.rasterKey)
+    if (!canvas || canvas->image().size() != change.rasterSize) {
         return false;
+    }
     const SurfaceState now = withoutPictures(captureSurface(m_document, change.surface));
     for (Patch& patch : change.patches)
         canvas->swapPixels(patch.rect, patch.pixels);
     restoreAround(m_document, change.surface, change.state, *canvas);
     change.state = now;
-    change.rasterKey = canvas->image().cacheKey();
     return true;
 }
 

@@ -62,15 +62,18 @@ private:
         QRect rect;
         QImage pixels;
     };
-    // One surface's side of a step. Without patches, state is the whole other side. With them,
-    // the raster changed in place: the patches hold the other side's pixels of those tiles of
-    // the canvas's raster (recognised by its cache key), and state holds no pictures.
+    // One surface's side of a step. Unless inPlace, state is the whole other side. In place, the
+    // raster was drawn on where it is: the patches hold the other side's pixels of the tiles that
+    // changed (perhaps none, when only a title or a bar did), and state holds no pictures. Every change to a
+    // surface goes through the history, so when the steps after it are undone the raster is again the one the
+    // patches fit; only a canvas that went away (its window closed) leaves them nothing to fit.
     struct Change {
         Surface surface;
         SurfaceState state;
+        bool inPlace = false;
         std::vector<Patch> patches;
         QPointer<Canvas> canvas;
-        qint64 rasterKey = 0;
+        QSize rasterSize;
     };
     struct Step {
         std::vector<Change> changes;

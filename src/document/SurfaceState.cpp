@@ -164,9 +164,10 @@ bool sameContent(Surface surface, const SurfaceState& a, const SurfaceState& b, 
     if (!a.exists || !b.exists) {
         if (a.exists == b.exists)
             return true;
-        return isDesignState(surface, a.exists ? a : b);
+        const SurfaceState& present = a.exists ? a : b;
+        return !present.visible && isDesignState(surface, present);
     }
-    if (a.title != b.title)
+    if (a.title != b.title || a.visible != b.visible)
         return false;
     if (isImageWindow(surface))
         return a.view.stretch == b.view.stretch && a.view.size == b.view.size &&

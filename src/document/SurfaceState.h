@@ -45,9 +45,10 @@ SurfaceState captureSurface(const Document& document, Surface surface);
 void restoreSurface(const Document& document, Surface surface, const SurfaceState& state);
 
 // Whether the two states show the same: pictures compared pixel by pixel (unless they share
-// them), sizes, AutoSize, Stretch, scroll ranges and positions, titles. Whether a window exists
-// and is shown is not compared; a window that does not exist counts as one freshly created.
-// withRaster false leaves the canvas raster out.
+// them), sizes, AutoSize, Stretch, scroll ranges and positions, titles, whether the window is
+// shown. A window that does not exist counts as one freshly created and hidden (windows are
+// created hidden whenever something refers to them). withRaster false leaves the canvas raster
+// out.
 bool sameContent(Surface surface, const SurfaceState& a, const SurfaceState& b, bool withRaster = true);
 
 // Pixels held, in bytes; a raster and a picture sharing their pixels count once.

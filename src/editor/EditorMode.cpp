@@ -14,8 +14,9 @@ constexpr int kOffLeft = 433;
 
 void setEditorMode(Document& doc, QWidget& panel, bool on) {
     if (on) {
-        // The window in front now is the panel itself, whose option was just clicked.
-        doc.state.OnTopWindow = platform().stacking->foregroundWindow();
+        // The panel itself, whose option was just clicked. Not whatever the desktop reports
+        // active now: after a quick click the window manager may not yet have moved the focus.
+        doc.state.OnTopWindow = platform().stacking->windowId(&panel);
         // move() places the outer (frame) left edge; pos().y() is the frame's top, kept as it is.
         panel.move(0, panel.pos().y());
     } else {

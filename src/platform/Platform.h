@@ -118,6 +118,9 @@ public:
     virtual ~AppFolder() = default;
     // The folder the program writes its files to, without a trailing separator.
     virtual QString path() = 0;
+    // Where the open dialog starts: the user's pictures folder, the home folder where there is
+    // none.
+    virtual QString picturesFolder() = 0;
 };
 
 struct Platform {

@@ -197,6 +197,14 @@ public:
         QDir().mkpath(data);
         return QDir::cleanPath(data);
     }
+    QString picturesFolder() override {
+        // Without a pictures folder of its own the location falls back to home: checked here,
+        // since it may also name a folder that does not exist.
+        const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+        if (!pictures.isEmpty() && QFileInfo(pictures).isDir())
+            return QDir::cleanPath(pictures);
+        return QDir::homePath();
+    }
 };
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <QtGui/qguiapplication_platform.h>
 
@@ -28,18 +30,30 @@ constexpr std::uint32_t kSourceApplication = 1;
 // The window manager erases _NET_WM_STATE when a window is withdrawn, and Qt writes it anew from
 // its own flags when it maps the window again. The Show event comes before that map: writing the
 // above state onto the withdrawn window then makes it part of the new map (Qt merges with what
-// it finds), so a hide and show by the program keeps the window above.
+// it finds), so a hide and show by the program keeps the window above. Whether the window
+// manager reads it before Qt's own write lands is a race, so once the window is mapped the
+// state is asked of the window manager again where it is missing.
 class AboveOnShow final : public QObject {
 public:
-    explicit AboveOnShow(std::function<void(QWidget*)> write) : m_write(std::move(write)) {}
+    AboveOnShow(std::function<void(QWidget*)> write, std::function<void(QWidget*)> askAgain)
+        : m_write(std::move(write)), m_askAgain(std::move(askAgain)) {}
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Show && watched->isWidgetType())
-            m_write(static_cast<QWidget*>(watched));
+        if (event->type() == QEvent::Show && watched->isWidgetType()) {
+            auto* window = static_cast<QWidget*>(watched);
+            m_write(window);
+            const QPointer<QWidget> guard(window);
+            for (int delay : {50, 250, 1000})
+                QTimer::singleShot(delay, window, [this, guard] {
+                    if (guard && guard->isVisible())
+                        m_askAgain(guard);
+                });
+        }
         return false;
     }
 
 private:
     std::function<void(QWidget*)> m_write;
+    std::function<void(QWidget*)> m_askAgain;
 };
 
 class X11Stacking final : public WindowStacking {
@@ -84,6 +98,21 @@ public:
 
 private:
     static constexpr const char* kKeptAbove = "tesmaroKeptAbove";
+
+    // A mapped window that lost the state asks the window manager for it again.
+    void askAboveAgain(QWidget* window) {
+        const auto id = static_cast<xcb_window_t>(window->internalWinId());
+        if (!id || !connect() || hasAboveState(id) || !isMapped(id))
+            return;
+        requestAboveState(id);
+        xcb_flush(m_conn);
+    }
+
+    bool isMapped(xcb_window_t id) {
+        const Reply<xcb_get_window_attributes_reply_t> reply(
+            xcb_get_window_attributes_reply(m_conn, xcb_get_window_attributes(m_conn, id), nullptr));
+        return reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
+    }
 
     // On a withdrawn window the client sets the property itself.
     void writeAboveState(QWidget* window) {
@@ -174,7 +203,8 @@ private:
         return static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get()))[n - 1] == id;
     }
 
-    AboveOnShow m_aboveOnShow{[this](QWidget* w) { writeAboveState(w); }};
+    AboveOnShow m_aboveOnShow{[this](QWidget* w) { writeAboveState(w); },
+                              [this](QWidget* w) { askAboveAgain(w); }};
     xcb_connection_t* m_conn = nullptr;
     xcb_window_t m_root = 0;
     xcb_atom_t m_activeWindow = 0;

@@ -305,6 +305,14 @@ void MainWindow::Command1_Click() {
     m_runner->run(transfer::loadCommand(requests::load(*this)));
 }
 
+void MainWindow::loadFile(const QString& path) {
+    transfer::LoadRequest request = requests::load(*this);
+    request.target = transfer::LoadTarget::Picture;
+    request.fromClipboard = false;
+    request.file = path;
+    m_runner->run(transfer::loadCommand(std::move(request)));
+}
+
 void MainWindow::Timer1_Timer() {
     Timer1->stop();
     m_runner->resume(transfer::takeScreenShot());

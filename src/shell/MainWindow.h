@@ -110,6 +110,10 @@ public:
     void picMain_MouseMove(Canvas& canvas, editor::CanvasKind kind, int buttons, double x, double y);
     void picMain_MouseUp(Canvas& canvas, editor::CanvasKind kind, int button, double x, double y);
 
+    // The file load of "Загрузить " into "Picture" for a file named without the open dialog
+    // (the command line), with the panel's other settings.
+    void loadFile(const QString& path);
+
     // The main window itself as a window: hide and show again, which brings it in front.
     void bringToFront();
 

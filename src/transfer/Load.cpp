@@ -11,6 +11,8 @@
 #include "windows/RasterImage.h"
 #include "windows/Windows.h"
 
+#include <QFileInfo>
+
 namespace tesmaro::transfer {
 namespace {
 
@@ -36,8 +38,8 @@ bool choosePictureFile(AppState& s) {
     OpenFileRequest request;
     request.filter = s.strWork;
     request.filterIndex = 1;
-    // The program's own folder: there is no fixed install folder on this platform.
-    request.initialDir = platform().folder->path();
+    // The user's pictures, then wherever the user last took a picture from.
+    request.initialDir = s.lastOpenFolder.isEmpty() ? platform().folder->picturesFolder() : s.lastOpenFolder;
     request.fileMustExist = (s.CD1.Flags & kOfnFileMustExist) != 0;
     const OpenFileResult result = platform().files->openFile(request);
     if (result.outcome == OpenFileResult::Outcome::Cancelled)
@@ -45,6 +47,7 @@ bool choosePictureFile(AppState& s) {
     if (result.outcome != OpenFileResult::Outcome::Chosen)
         throw CommandFailure("open dialog failed");
     s.PicFileName = result.path;
+    s.lastOpenFolder = QFileInfo(result.path).absolutePath();
     return true;
 }
 
@@ -106,7 +109,9 @@ void loadIntoImage(Document& doc, const LoadRequest& r, const QImage& picture,
 
 // The file and clipboard loads; a cancelled dialog ends the load silently.
 void loadPicture(Document& doc, const LoadRequest& r, LoadTarget target) {
-    if (!r.fromClipboard && !choosePictureFile(doc.state))
+    if (r.file)
+        doc.state.PicFileName = *r.file;
+    else if (!r.fromClipboard && !choosePictureFile(doc.state))
         return;
     const bool intoPicture = target == LoadTarget::Picture;
     std::optional<QSize> imposed;

@@ -35,6 +35,8 @@ struct LoadRequest {
     std::optional<Checked<QSize>> imposedSize;
     // "Stretch, AutoSize": false for "False", true for "True".
     std::optional<bool> fit;
+    // A file named without the open dialog (the command line); not from the clipboard.
+    std::optional<QString> file;
 };
 
 // "Загрузить ". A screen load hides the panel and stays open until the front end's snapshot

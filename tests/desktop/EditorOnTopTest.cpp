@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QMessageBox>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWidget>
@@ -232,8 +233,10 @@ TEST_F(EditorOnTop, StateSurvivesTheProgramHidingAndShowingTheMainWindow) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
     ASSERT_NO_FATAL_FAILURE(activate(main.get()));
     ASSERT_NO_FATAL_FAILURE(activate(&other));
-    EXPECT_TRUE(wm.hasAboveState(mainId));
-    EXPECT_TRUE(wm.above(mainId, otherId));
+    // The window manager may take a moment to have the state again after the map.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return wm.hasAboveState(mainId) && wm.above(mainId, otherId); }, 5000))
+        << "above state " << wm.hasAboveState(mainId) << ", above the other window "
+        << wm.above(mainId, otherId);
 }
 
 // A message box or dialog of the program itself (parented to the main window, as the platform
@@ -281,6 +284,38 @@ TEST_F(EditorOnTop, OnAndOffWithoutAnotherWindowNeverSetsTheState) {
     EXPECT_EQ(wm.activeWindow(), mainId);
     main->Option21->click();
     EXPECT_FALSE(wm.hasAboveState(mainId));
+}
+
+// A quick real click on "On" right after another window had the focus: the window manager may
+// not have moved the focus to the main window when the click is handled, yet the main window is
+// the one kept above.
+TEST_F(EditorOnTop, QuickClickOnRightAfterAnotherWindowKeepsTheMainWindowAbove) {
+    ASSERT_NO_FATAL_FAILURE(showMainActive());
+    QWidget other;
+    other.setWindowTitle("other");
+    // Beside the editor frame, overlapping the main window's right part.
+    other.setGeometry(main->geometry().x() + 500, main->geometry().y() + 40, 400, 300);
+    other.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+    const auto otherId = static_cast<xcb_window_t>(other.winId());
+    ASSERT_NO_FATAL_FAILURE(activate(&other));
+
+    // Option20 "On": frame at (4440, 2280) twips, the option at (120, 220), 510 x 195.
+    const QPoint on = main->mapToGlobal(QPoint((4440 + 120 + 255) / 15, (2280 + 220 + 97) / 15));
+    ASSERT_EQ(
+        QProcess::execute("xdotool", {"mousemove", "--sync", QString::number(on.x()), QString::number(on.y()),
+                                      "mousedown", "1", "sleep", "0.01", "mouseup", "1"}),
+        0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main->Option20->isChecked(); }, 5000))
+        << "the click never arrived";
+    EXPECT_EQ(main->document().state.OnTopWindow, mainId);
+
+    // The user turns to the other window again: the main window is kept above it.
+    ASSERT_NO_FATAL_FAILURE(activate(&other));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return wm.above(mainId, otherId) && wm.hasAboveState(mainId); }, 5000))
+        << "the main window was not kept above the window in front";
+    EXPECT_EQ(wm.activeWindow(), otherId);
+    main->Option21->click();
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // fields: the program must never crash, every command must end with the default pointer and
 // the main window on the screen, and every message must be one of the program's own.
 
+#include "document/SceneSupport.h"
 #include "support/AppFixture.h"
 #include "transfer/TransferCommands.h"
 
@@ -135,8 +136,7 @@ TEST_F(Robustness, RandomCommandsWithRandomFieldsNeverLeaveTheProgramBroken) {
         } else if (rng() % 7 == 0) {
             main->HScroll1->setValue(1 + static_cast<int>(rng() % 15));
         } else {
-            QPushButton* b = buttons[rng() % buttons.size()];
-            b->click();
+            buttons[rng() % buttons.size()]->click();
             if (main->Timer1->isActive()) // a screen load waits for its snapshot
                 main->Timer1_Timer();
         }
@@ -162,6 +162,83 @@ TEST_F(Robustness, RandomCommandsWithRandomFieldsNeverLeaveTheProgramBroken) {
     // The walk must exercise both paths: commands that fail and commands that work.
     EXPECT_GT(failures, steps / 20);
     EXPECT_LT(failures, steps * 3 / 4);
+}
+
+// A window that exists hidden and shows just what a fresh one would counts as not there: windows
+// are created hidden whenever something refers to them, which is no step of the history.
+Scene withoutUntouchedWindows(Scene s) {
+    for (int i = 0; i < 7; ++i) {
+        WindowShot& w = s.windows[i];
+        const auto id = static_cast<windows::Id>(i);
+        if (!w.exists || w.visible)
+            continue;
+        bool fresh = false;
+        if (id == windows::Id::Image1 || id == windows::Id::Image2) {
+            const ImageWindowDesign d = windows::imageDesign(id);
+            fresh = w.title == d.caption && w.pixels.isNull() && w.size == QSize(d.viewWidth, d.viewHeight) &&
+                    !w.autoSizeOrStretch;
+        } else {
+            const PictureWindowDesign d = windows::pictureDesign(id);
+            QImage blank(d.canvasWidth, d.canvasHeight, QImage::Format_RGB32);
+            blank.fill(0xFFFFFFFF);
+            fresh = w.title == d.caption && w.size == QSize(d.canvasWidth, d.canvasHeight) &&
+                    w.autoSizeOrStretch && w.vertical == BarShot{} && w.horizontal == BarShot{} &&
+                    pixelDifference(blank, w.pixels).empty();
+        }
+        if (fresh)
+            w = WindowShot{};
+    }
+    return s;
+}
+
+// The same walk with undo and redo mixed in: whatever happened, undoing every step brings back
+// the windows and the draft pad as they were at start-up, and redoing every step brings back
+// the end, pixel for pixel.
+TEST_F(Robustness, RandomStepsUndoToTheStartAndRedoToTheEnd) {
+    const unsigned seed = qEnvironmentVariableIsSet("TESMARO_ROBUSTNESS_SEED")
+                              ? qEnvironmentVariableIntValue("TESMARO_ROBUSTNESS_SEED")
+                              : 71207u;
+    const int steps = qEnvironmentVariableIsSet("TESMARO_ROBUSTNESS_STEPS")
+                          ? qEnvironmentVariableIntValue("TESMARO_ROBUSTNESS_STEPS")
+                          : 250;
+    std::mt19937 rng(seed);
+    main->show();
+    const Scene start = withoutUntouchedWindows(captureScene(main->document()));
+    const std::vector<QPushButton*> buttons = {main->Command1, main->Command3,  main->Command13,
+                                               main->Command5, main->Command8,  main->Command10,
+                                               main->Command9, main->Command15, main->Command12};
+    int undone = 0;
+    for (int step = 0; step < steps; ++step) {
+        randomiseFields(rng);
+        randomiseOptions(rng);
+        answerFileDialog(rng);
+        const unsigned pick = rng() % 10;
+        if (pick < 2) {
+            undone += main->runner().undo() ? 1 : 0;
+        } else if (pick < 3) {
+            main->runner().redo();
+        } else if (pick < 5) {
+            gesture(rng);
+        } else {
+            QPushButton* b = buttons[rng() % buttons.size()];
+            b->click();
+            if (main->Timer1->isActive())
+                main->Timer1_Timer();
+        }
+        QCoreApplication::processEvents();
+        ASSERT_FALSE(main->runner().commandOpen());
+    }
+    EXPECT_GT(undone, steps / 20) << "the walk must undo now and then";
+    fake->messages.shown.clear();
+    const Scene end = captureScene(main->document());
+    const int done = main->history().undoSteps();
+    while (main->runner().undo()) {
+    }
+    EXPECT_TRUE(sameScene(start, withoutUntouchedWindows(captureScene(main->document())))) << "all undone";
+    for (int i = 0; i < done; ++i)
+        ASSERT_TRUE(main->runner().redo());
+    EXPECT_TRUE(sameScene(end, captureScene(main->document()))) << "redone up to the end";
+    EXPECT_TRUE(fake->messages.shown.empty());
 }
 
 } // namespace

@@ -152,6 +152,7 @@ class FakeAppFolder : public AppFolder {
 public:
     FakeAppFolder() : dir() {}
     QString path() override { return QDir::cleanPath(dir.path()); }
+    QString picturesFolder() override { return QDir::cleanPath(dir.path() + "/Pictures"); }
     QTemporaryDir dir; // removed with the double
 };
 

@@ -51,7 +51,7 @@ TEST_F(LoadTest, OpenDialogIsAskedExactlyAndCancelIsSilent) {
     EXPECT_EQ(r.filter, "All Files (*.*)|*.*|BMP Files (*.bmp)|*.bmp|GIF Files (*.gif)|*.gif|"
                         "ICO Files (*.ico)|*.ico|JPG Files (*.jpg)|*.jpg|PNG Files (*.png)|*.png|");
     EXPECT_EQ(r.filterIndex, 1);
-    EXPECT_EQ(r.initialDir, fake->folder.path());
+    EXPECT_EQ(r.initialDir, fake->folder.picturesFolder()); // no file chosen yet this run
     EXPECT_TRUE(r.fileMustExist);
     EXPECT_TRUE(main->document().state.CD1.CancelError);
     EXPECT_EQ(main->document().state.CD1.Flags, 0x1004);
@@ -65,6 +65,27 @@ TEST_F(LoadTest, OpenDialogIsAskedExactlyAndCancelIsSilent) {
     main->Command1->click();
     EXPECT_EQ(messages(), QStringList{kLoadFailed});
     EXPECT_FALSE(fake->busy.busy);
+}
+
+// The open dialog starts in the user's pictures, then wherever the user last took a file from
+// during the run, whether that file loaded or not.
+TEST_F(LoadTest, OpenDialogReturnsToTheFolderLastChosen) {
+    select(main->Option2);
+    QDir(pictures.path()).mkpath("first");
+    QDir(pictures.path()).mkpath("second");
+    const QString good = pictureFile(patternPicture(5, 4), "first/good.png");
+    main->Check6->setChecked(false);
+    chooseFile(good);
+    main->Command1->click();
+    chooseFile(pictures.path() + "/second/missing.bmp");
+    main->Command1->click();
+    fake->files.answer = {OpenFileResult::Outcome::Cancelled, {}};
+    main->Command1->click();
+    ASSERT_EQ(fake->files.requests.size(), 3u);
+    EXPECT_EQ(fake->files.requests[0].initialDir, fake->folder.picturesFolder());
+    EXPECT_EQ(fake->files.requests[1].initialDir, pictures.path() + "/first");
+    EXPECT_EQ(fake->files.requests[2].initialDir, pictures.path() + "/second");
+    EXPECT_EQ(messages(), QStringList{kLoadFailed});
 }
 
 TEST_F(LoadTest, PictureFalseWithSetSizeCropsAndPads) {

@@ -16,6 +16,7 @@ const QString kSaveFailed = QStringLiteral("Ошибка при записи ф�
 class NestedAppFolder : public AppFolder {
 public:
     QString path() override { return dir; }
+    QString picturesFolder() override { return dir; }
     QString dir;
 };
 

@@ -1,0 +1,127 @@
+// The history on its own, without the panel: the bound on what it holds, and commands left open.
+#include "SceneSupport.h"
+#include "document/CommandFailure.h"
+#include "support/PlatformDoubles.h"
+#include "support/StandaloneDocument.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+
+namespace tesmaro::testing {
+namespace {
+
+class HistoryBound : public ::testing::Test {
+protected:
+    void TearDown() override {
+        using windows::Id;
+        for (Id id : {Id::Image1, Id::Image2, Id::Picture1, Id::Picture2, Id::Temp, Id::MCopy1, Id::MCopy2})
+            windows::unload(id);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    // A command giving frmPicture1 a picture of one colour.
+    static Command showColour(int side, QRgb colour) {
+        return Command{{"failed", false, CommandPolicy::Panel::Untouched}, [side, colour](CommandContext&) {
+                           QImage picture(side, side, QImage::Format_RGB32);
+                           picture.fill(colour);
+                           windows::frmPicture1()->picMain->setPicture(picture);
+                       }};
+    }
+    static QRgb shownColour() { return windows::frmPicture1()->picMain->image().pixel(0, 0); }
+
+    FakePlatform fake;
+    StandaloneDocument doc;
+};
+
+TEST_F(HistoryBound, OldestStepsGoPastTheBoundTheNewestStay) {
+    constexpr int kSide = 4096; // 64 MiB a picture
+    constexpr qint64 kPicture = qint64(kSide) * kSide * 4;
+    const int fits = static_cast<int>(History::kMaxBytes / kPicture);
+    // Each step holds the picture before it, the first one the blank design canvas.
+    for (int i = 1; i <= fits + 3; ++i)
+        ASSERT_TRUE(doc.runner->run(showColour(kSide, qRgb(i, 0, 0))));
+    EXPECT_LE(doc.history->heldBytes(), History::kMaxBytes);
+    EXPECT_EQ(doc.history->undoSteps(), fits);
+    // The newest steps undo to the pictures before them; the oldest are gone.
+    for (int i = fits + 2; i >= 3; --i) {
+        ASSERT_TRUE(doc.runner->undo()) << i;
+        EXPECT_EQ(shownColour(), qRgb(i, 0, 0));
+    }
+    EXPECT_FALSE(doc.runner->undo());
+    EXPECT_EQ(shownColour(), qRgb(3, 0, 0));
+    // Redo brings them all back, the bound still kept.
+    while (doc.runner->redo()) {
+    }
+    EXPECT_EQ(shownColour(), qRgb(fits + 3, 0, 0));
+    EXPECT_LE(doc.history->heldBytes(), History::kMaxBytes);
+}
+
+TEST_F(HistoryBound, AStepLargerThanTheBoundIsStillKept) {
+    ASSERT_TRUE(doc.runner->run(showColour(100, qRgb(1, 2, 3))));
+    // 12000 x 12000 pixels are 549 MiB: the history lets the older step go and keeps this one.
+    ASSERT_TRUE(doc.runner->run(showColour(12000, qRgb(4, 5, 6))));
+    ASSERT_TRUE(doc.runner->run(showColour(100, qRgb(7, 8, 9))));
+    EXPECT_EQ(doc.history->undoSteps(), 1);
+    ASSERT_TRUE(doc.runner->undo());
+    EXPECT_EQ(shownColour(), qRgb(4, 5, 6));
+    EXPECT_FALSE(doc.runner->undo());
+}
+
+// While a command waits (a snapshot not yet answered) nothing is undone, and a drawing action
+// joins its step.
+TEST_F(HistoryBound, AnOpenCommandHoldsUndoBack) {
+    ASSERT_TRUE(doc.runner->run(showColour(50, qRgb(1, 1, 1))));
+    const Command waiting{{"failed", true, CommandPolicy::Panel::Untouched}, [](CommandContext& c) {
+                              windows::frmPicture1()->picMain->cls();
+                              c.keepOpen();
+                          }};
+    ASSERT_TRUE(doc.runner->run(waiting));
+    EXPECT_TRUE(doc.runner->commandOpen());
+    EXPECT_TRUE(fake.busy.busy);
+    EXPECT_FALSE(doc.runner->undo());
+    EXPECT_FALSE(doc.runner->run(showColour(50, qRgb(2, 2, 2)))) << "one command at a time";
+    doc.runner->resume([](CommandContext&) { windows::frmPicture1()->picMain->setPixel(1, 1, 0); });
+    EXPECT_FALSE(doc.runner->commandOpen());
+    EXPECT_FALSE(fake.busy.busy);
+    EXPECT_EQ(doc.history->undoSteps(), 2);
+    ASSERT_TRUE(doc.runner->undo());
+    EXPECT_EQ(shownColour(), qRgb(1, 1, 1));
+}
+
+// Drawn in place without changing a pixel, while a bar's range did change: the step puts back
+// the bar and leaves the picture whole (the history let go of the raster when the drawing began).
+TEST_F(HistoryBound, InPlaceDrawingThatChangedOnlyABar) {
+    QImage picture(400, 300, QImage::Format_RGB32);
+    picture.fill(0xFF204060);
+    doc.pad->setAutoSize(false);
+    doc.pad->setPicture(picture);
+    doc.pad->setPixel(0, 0, 0x604020); // the raster now has its own pixels
+    const QImage before = doc.pad->image().copy();
+    const int range = doc.padVertical->maximum();
+    const Command sameColour{{"failed", false, CommandPolicy::Panel::Untouched}, [&](CommandContext&) {
+                                 doc.pad->setPixel(5, 5, 0x604020); // the colour the pixel has
+                                 doc.padVertical->setRange(0, 77);
+                             }};
+    ASSERT_TRUE(doc.runner->run(sameColour));
+    ASSERT_EQ(doc.history->undoSteps(), 1);
+    ASSERT_TRUE(doc.runner->undo());
+    EXPECT_EQ(doc.padVertical->maximum(), range);
+    EXPECT_EQ(pixelDifference(before, doc.pad->image()), "");
+    ASSERT_TRUE(doc.runner->redo());
+    EXPECT_EQ(doc.padVertical->maximum(), 77);
+    EXPECT_EQ(pixelDifference(before, doc.pad->image()), "");
+}
+
+// A part that answers before it has returned (a screen that answers at once) goes on at once.
+TEST_F(HistoryBound, AnAnswerBeforeThePartReturnsContinuesTheCommand) {
+    const Command answeredAtOnce{{"failed", true, CommandPolicy::Panel::Untouched}, [](CommandContext& c) {
+                                     const CommandResume resume = c.keepOpen();
+                                     resume([](CommandContext&) { throw CommandFailure("no screen"); });
+                                 }};
+    EXPECT_FALSE(doc.runner->run(answeredAtOnce));
+    EXPECT_FALSE(doc.runner->commandOpen());
+    EXPECT_EQ(fake.messages.texts(), QStringList{"failed"});
+    EXPECT_EQ(fake.busy.history, (std::vector<bool>{true, false}));
+}
+
+} // namespace
+} // namespace tesmaro::testing

@@ -1,0 +1,134 @@
+#pragma once
+// What the undo history must put back, read independently of it: for every picture window
+// whether it exists and is shown, its title, its picture (a deep copy), its canvas size and
+// AutoSize, its scroll ranges and positions; for the draft pad its picture and its two bars.
+
+#include "document/Document.h"
+#include "windows/Windows.h"
+
+#include <QScrollBar>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <sstream>
+
+namespace tesmaro::testing {
+
+struct BarShot {
+    int minimum = 0, maximum = 0, value = 0;
+    bool operator==(const BarShot&) const = default;
+};
+
+struct WindowShot {
+    bool exists = false;
+    bool visible = false;
+    QString title;
+    QImage pixels; // the canvas raster or the view's picture
+    QSize size;    // canvas or view size
+    bool autoSizeOrStretch = false;
+    BarShot vertical, horizontal;
+};
+
+struct Scene {
+    std::array<WindowShot, 7> windows;
+    QImage pad;
+    QSize padSize;
+    BarShot padVertical, padHorizontal;
+};
+
+inline BarShot barShot(const QScrollBar* b) {
+    return {b->minimum(), b->maximum(), b->value()};
+}
+
+inline Scene captureScene(const Document& doc) {
+    using windows::Id;
+    Scene s;
+    for (int i = 0; i < 7; ++i) {
+        const Id id = static_cast<Id>(i);
+        WindowShot& w = s.windows[i];
+        w.exists = windows::exists(id);
+        if (!w.exists)
+            continue;
+        if (id == Id::Image1 || id == Id::Image2) {
+            ImageWindow* win = id == Id::Image1 ? windows::frmImage1() : windows::frmImage2();
+            w.visible = win->isVisible();
+            w.title = win->windowTitle();
+            w.pixels = win->Image1->picture().copy();
+            w.size = win->Image1->size();
+            w.autoSizeOrStretch = win->Image1->stretch();
+            continue;
+        }
+        PictureWindow* win = id == Id::Picture1   ? windows::frmPicture1()
+                             : id == Id::Picture2 ? windows::frmPicture2()
+                             : id == Id::Temp     ? windows::frmTemp()
+                             : id == Id::MCopy1   ? windows::frmMCopy1()
+                                                  : windows::frmMCopy2();
+        w.visible = win->isVisible();
+        w.title = win->windowTitle();
+        w.pixels = win->picMain->image().copy();
+        w.size = QSize(win->picMain->canvasWidth(), win->picMain->canvasHeight());
+        w.autoSizeOrStretch = win->picMain->autoSize();
+        w.vertical = barShot(win->vsbScroll);
+        w.horizontal = barShot(win->hsbScroll);
+    }
+    s.pad = doc.pad().image().copy();
+    s.padSize = QSize(doc.pad().canvasWidth(), doc.pad().canvasHeight());
+    s.padVertical = barShot(doc.surfaces().padVertical);
+    s.padHorizontal = barShot(doc.surfaces().padHorizontal);
+    return s;
+}
+
+// "expected X at (x, y), got Y" for the first pixel that differs.
+inline std::string pixelDifference(const QImage& a, const QImage& b) {
+    if (a.isNull() != b.isNull() || a.size() != b.size()) {
+        std::ostringstream o;
+        o << "size " << a.width() << "x" << a.height() << " vs " << b.width() << "x" << b.height();
+        return o.str();
+    }
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if ((a.pixel(x, y) & 0xFFFFFF) != (b.pixel(x, y) & 0xFFFFFF)) {
+                std::ostringstream o;
+                o << "expected " << std::hex << (a.pixel(x, y) & 0xFFFFFF) << " at (" << std::dec << x << ", "
+                  << y << "), got " << std::hex << (b.pixel(x, y) & 0xFFFFFF);
+                return o.str();
+            }
+    return {};
+}
+
+inline ::testing::AssertionResult sameScene(const Scene& a, const Scene& b) {
+    static const char* names[] = {"frmImage1", "frmImage2", "frmPicture1", "frmPicture2",
+                                  "frmTemp",   "frmMCopy1", "frmMCopy2"};
+    for (int i = 0; i < 7; ++i) {
+        const WindowShot &x = a.windows[i], &y = b.windows[i];
+        auto fail = [&](const std::string& what) {
+            return ::testing::AssertionFailure() << names[i] << ": " << what;
+        };
+        if (x.exists != y.exists)
+            return fail(x.exists ? "exists, expected not to" : "missing");
+        if (!x.exists)
+            continue;
+        if (x.visible != y.visible)
+            return fail("shown differs");
+        if (x.title != y.title)
+            return fail("title \"" + y.title.toStdString() + "\", expected \"" + x.title.toStdString() +
+                        "\"");
+        if (x.size != y.size)
+            return fail("size differs");
+        if (x.autoSizeOrStretch != y.autoSizeOrStretch)
+            return fail("AutoSize / Stretch differs");
+        if (!(x.vertical == y.vertical) || !(x.horizontal == y.horizontal))
+            return fail("scroll bars differ");
+        if (const std::string d = pixelDifference(x.pixels, y.pixels); !d.empty())
+            return fail("picture: " + d);
+    }
+    if (a.padSize != b.padSize)
+        return ::testing::AssertionFailure() << "draft pad size differs";
+    if (!(a.padVertical == b.padVertical) || !(a.padHorizontal == b.padHorizontal))
+        return ::testing::AssertionFailure() << "draft pad bars differ";
+    if (const std::string d = pixelDifference(a.pad, b.pad); !d.empty())
+        return ::testing::AssertionFailure() << "draft pad: " << d;
+    return ::testing::AssertionSuccess();
+}
+
+} // namespace tesmaro::testing
