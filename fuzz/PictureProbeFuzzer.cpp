@@ -32,8 +32,9 @@ private:
 bool same(const PictureHeader& a, const PictureHeader& b) {
     return a.format == b.format && a.sizeKnown == b.sizeKnown && a.width == b.width && a.height == b.height &&
            a.largestSide == b.largestSide && a.largestPixels == b.largestPixels && a.images == b.images &&
-           a.progressive == b.progressive && a.components == b.components &&
-           a.bitsPerChannel == b.bitsPerChannel;
+           a.progressive == b.progressive && a.components == b.components && a.multiScan == b.multiScan &&
+           a.firstImageColours == b.firstImageColours && a.bitsPerChannel == b.bitsPerChannel &&
+           a.largestBuffer == b.largestBuffer;
 }
 
 } // namespace
@@ -50,6 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(h.largestSide >= std::max(h.width, h.height));
         require(h.largestPixels >= h.width * h.height);
         require(pictureSizeAllowed(h.width, h.height));
+        require(h.largestBuffer >= 4 * h.width * h.height && h.largestBuffer <= kMaxPictureBytes);
     }
     require(*pictureFormatName(h.format) != '\0' || h.format == PictureFormat::Unknown);
     return 0;

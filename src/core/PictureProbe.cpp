@@ -4,22 +4,42 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace tesmaro {
 namespace {
 
 constexpr std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
-void addRaster(PictureHeader& h, std::int64_t width, std::int64_t height) {
-    h.largestSide = std::max({h.largestSide, width, height});
-    h.largestPixels = std::max(h.largestPixels, width * height);
+// count * each, or the largest value when that does not fit (sizes come from hostile headers).
+std::int64_t saturatedProduct(std::int64_t count, std::int64_t each) {
+    if (count <= 0 || each <= 0)
+        return 0;
+    return count > std::numeric_limits<std::int64_t>::max() / each ? std::numeric_limits<std::int64_t>::max()
+                                                                   : count * each;
 }
 
-void setPicture(PictureHeader& h, std::int64_t width, std::int64_t height) {
+void addBuffer(PictureHeader& h, std::int64_t bytes) {
+    h.largestBuffer = std::max(h.largestBuffer, bytes);
+}
+
+// A raster a decoder sets up, at bytesPerPixel (4 unless it keeps wider channels).
+void addRaster(PictureHeader& h, std::int64_t width, std::int64_t height, int bytesPerPixel = 4) {
+    h.largestSide = std::max({h.largestSide, width, height});
+    h.largestPixels = std::max(h.largestPixels, width * height);
+    addBuffer(h, saturatedProduct(width * height, bytesPerPixel));
+}
+
+void setPicture(PictureHeader& h, std::int64_t width, std::int64_t height, int bytesPerPixel = 4) {
     h.width = width;
     h.height = height;
     h.sizeKnown = true;
-    addRaster(h, width, height);
+    addRaster(h, width, height, bytesPerPixel);
+}
+
+// Qt's PNG decoder keeps 16-bit channels: 8 bytes a pixel with alpha or colour.
+int pngBytesPerPixel(int depth) {
+    return depth == 16 ? 8 : 4;
 }
 
 // Width and rows of a BMP from its file header and the start of its info header.
@@ -62,7 +82,7 @@ void probePng(ByteSource& file, PictureHeader& h) {
     std::int64_t width, height;
     int depth = 0;
     if (pngSize(file, 0, width, height, &depth)) {
-        setPicture(h, width, height);
+        setPicture(h, width, height, pngBytesPerPixel(depth));
         h.bitsPerChannel = depth;
     }
 }
@@ -72,10 +92,40 @@ bool isFrameHeader(int marker) {
     return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
 }
 
+// Bytes of the coefficients a multi-scan decoder keeps: for each component its blocks of 64
+// two-byte coefficients, as many as its sampling factors give, rounded up to whole sampling units.
+// `specs` holds the frame header's three bytes per component (id, sampling, table).
+std::int64_t coefficientBytes(std::int64_t width, std::int64_t height, const std::uint8_t* specs,
+                              int components) {
+    int maxH = 1, maxV = 1;
+    for (int c = 0; c < components; ++c) {
+        maxH = std::max(maxH, specs[3 * c + 1] >> 4);
+        maxV = std::max(maxV, specs[3 * c + 1] & 15);
+    }
+    const auto divUp = [](std::int64_t a, std::int64_t b) { return (a + b - 1) / b; };
+    std::int64_t bytes = 0;
+    for (int c = 0; c < components; ++c) {
+        // A factor of 0 makes decoders refuse the file; count it as 1 here.
+        const int hs = std::max(1, specs[3 * c + 1] >> 4), vs = std::max(1, specs[3 * c + 1] & 15);
+        const std::int64_t blocksWide = divUp(divUp(width * hs, maxH), 8);
+        const std::int64_t blocksHigh = divUp(divUp(height * vs, maxV), 8);
+        bytes += divUp(blocksWide, hs) * hs * divUp(blocksHigh, vs) * vs * 64 * 2;
+    }
+    return bytes;
+}
+
 // Walks the markers from after SOI to the first frame header, as a decoder does: bytes that
-// are not a marker are skipped, a scan or the end before any frame header leaves no size.
+// are not a marker are skipped, a scan or the end before any frame header leaves no size. After
+// the frame header, on to the first scan header, which tells whether the scans are interleaved.
 void probeJpeg(ByteSource& file, PictureHeader& h) {
     ByteCursor in(file, 2, file.size());
+    bool frameSeen = false;
+    std::int64_t coefficients = 0;
+    const auto finish = [&](bool multiScan) {
+        h.multiScan = multiScan;
+        if (multiScan)
+            addBuffer(h, coefficients);
+    };
     for (;;) {
         int c = in.next();
         while (c >= 0 && c != 0xFF)
@@ -83,21 +133,23 @@ void probeJpeg(ByteSource& file, PictureHeader& h) {
         while (c == 0xFF) // fill bytes
             c = in.next();
         if (c < 0)
-            return;
+            return frameSeen ? finish(true) : void();
         const int marker = c;
         if (marker == 0x01 || marker == 0xD8 || (marker >= 0xD0 && marker <= 0xD7))
             continue; // no length follows
-        if (marker == 0xD9 || marker == 0xDA || marker == 0x00)
-            return; // end of image or a scan before any frame header; 00 is no marker
+        if (marker == 0xD9 || marker == 0x00 || (marker == 0xDA && !frameSeen))
+            return frameSeen ? finish(true) : void(); // end of image, or a scan before any frame
         const int hi = in.next(), lo = hi < 0 ? -1 : in.next();
-        if (lo < 0)
-            return;
+        if (lo < 0 || (hi << 8 | lo) < 2)
+            return frameSeen ? finish(true) : void();
         const int length = hi << 8 | lo;
-        if (length < 2)
-            return;
-        if (!isFrameHeader(marker)) {
+        if (marker == 0xDA) {
+            const int scanComponents = in.next();
+            return finish(h.progressive || scanComponents < 0 || scanComponents < h.components);
+        }
+        if (!isFrameHeader(marker) || frameSeen) {
             if (!in.skip(length - 2))
-                return;
+                return frameSeen ? finish(true) : void();
             continue;
         }
         std::uint8_t f[6];
@@ -107,9 +159,17 @@ void probeJpeg(ByteSource& file, PictureHeader& h) {
         h.components = f[5];
         h.progressive = marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
         const std::int64_t height = be16(f + 1), width = be16(f + 3);
-        if (width > 0 && height > 0) // a height of 0 is given later (DNL): no decoder takes that
-            setPicture(h, width, height);
-        return;
+        if (width <= 0 || height <= 0) // a height of 0 is given later (DNL): no decoder takes that
+            return;
+        setPicture(h, width, height);
+        frameSeen = true;
+        std::uint8_t specs[3 * 255];
+        const int components = h.components;
+        if (!in.read(specs, 3 * components))
+            std::fill_n(specs, 3 * components, std::uint8_t{0x11}); // cut off: every component whole
+        coefficients = coefficientBytes(width, height, specs, components);
+        if (!in.skip(length - 2 - 6 - 3 * std::int64_t{components}))
+            return finish(true);
     }
 }
 
@@ -150,6 +210,7 @@ void probeGif(ByteSource& file, PictureHeader& h) {
             if (h.images == 0) {
                 firstWidth = right;
                 firstHeight = bottom;
+                h.firstImageColours = (d[8] & 0x80) != 0;
             }
             ++h.images;
             canvasWidth = std::max(canvasWidth, right);
@@ -171,9 +232,15 @@ void probeGif(ByteSource& file, PictureHeader& h) {
 }
 
 // One entry's image: an embedded PNG, else a DIB whose height counts the mask rows too.
-bool iconEntrySize(ByteSource& file, std::int64_t offset, std::int64_t& width, std::int64_t& height) {
-    if (pngSize(file, offset, width, height, nullptr))
+// bytesPerPixel: what its decoder keeps a pixel.
+bool iconEntrySize(ByteSource& file, std::int64_t offset, std::int64_t& width, std::int64_t& height,
+                   int& bytesPerPixel) {
+    int depth = 0;
+    bytesPerPixel = 4;
+    if (pngSize(file, offset, width, height, &depth)) {
+        bytesPerPixel = pngBytesPerPixel(depth);
         return true;
+    }
     std::uint8_t b[12];
     if (!readFully(file, offset, b, sizeof b))
         return false;
@@ -203,9 +270,10 @@ void probeIco(ByteSource& file, std::int64_t count, PictureHeader& h) {
         const std::int64_t listedWidth = e[0] == 0 ? 256 : e[0], listedHeight = e[1] == 0 ? 256 : e[1];
         addRaster(h, listedWidth, listedHeight);
         std::int64_t width = 0, height = 0;
-        const bool embedded = iconEntrySize(file, le32(e + 12), width, height);
+        int bytesPerPixel = 4;
+        const bool embedded = iconEntrySize(file, le32(e + 12), width, height, bytesPerPixel);
         if (embedded)
-            addRaster(h, width, height);
+            addRaster(h, width, height, bytesPerPixel);
         if (i == 0) {
             if (!embedded)
                 return; // the first entry has no readable image
@@ -254,7 +322,8 @@ PictureCheck checkPicture(const PictureHeader& h) {
         return PictureCheck::NotAPicture;
     if (!h.sizeKnown || h.width <= 0 || h.height <= 0)
         return PictureCheck::Damaged;
-    if (h.largestSide > kMaxPictureSide || h.largestPixels > kMaxPicturePixels)
+    if (h.largestSide > kMaxPictureSide || h.largestPixels > kMaxPicturePixels ||
+        h.largestBuffer > kMaxPictureBytes)
         return PictureCheck::TooLarge;
     return PictureCheck::Accepted;
 }

@@ -38,8 +38,19 @@ struct PictureHeader {
     // whole picture) and the number of components.
     bool progressive = false;
     int components = 0;
+    // JPEG only: the decoder keeps the coefficients of the whole picture until the last scan,
+    // because the frame is progressive or its first scan holds fewer than all components (or no
+    // scan header follows the frame header, which no decoder takes anyway).
+    bool multiScan = false;
+    // GIF only: the first image brings a colour table of its own.
+    bool firstImageColours = false;
     // PNG bit depth, JPEG sample precision; 0 elsewhere.
     int bitsPerChannel = 0;
+    // Bytes of the largest single buffer a decoder sets up for the file: the 32-bit raster of
+    // the largest image; for a 16-bit PNG (also inside an icon) 8 bytes a pixel, as Qt's decoder
+    // keeps 16 bits a channel; for a multi-scan JPEG also its coefficients, 2 bytes a sample in
+    // whole blocks as the sampling factors lay them out.
+    std::int64_t largestBuffer = 0;
 };
 
 PictureHeader probePicture(ByteSource& file);
@@ -48,7 +59,8 @@ enum class PictureCheck {
     Accepted,
     NotAPicture, // none of the program's formats
     Damaged,     // recognised, but its size cannot be read
-    TooLarge,    // some raster beyond kMaxPictureSide or kMaxPicturePixels (PictureLimits.h)
+    TooLarge,    // some raster beyond kMaxPictureSide or kMaxPicturePixels, or a decoder buffer
+                 // beyond kMaxPictureBytes (PictureLimits.h)
 };
 
 PictureCheck checkPicture(const PictureHeader& header);

@@ -1,63 +1,223 @@
 #include "document/PictureFiles.h"
 
 #include "core/BmpCodec.h"
+#include "core/BmpReader.h"
+#include "core/PictureProbe.h"
 #include "platform/Platform.h"
 #include "windows/RasterImage.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QIODevice>
 #include <QImageReader>
-#include <QPainter>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <functional>
 #include <new>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tesmaro {
 namespace {
 
-bool sideAllowed(const QSize& size) {
-    return size.width() <= kMaxPictureSide && size.height() <= kMaxPictureSide;
+// The bytes of a file through a descriptor the caller keeps open, as long as it was when opened:
+// a file that shrinks meanwhile reads short, and decoding refuses it as cut off.
+class FileBytes final : public ByteSource {
+public:
+    FileBytes(int fd, std::int64_t size) : m_fd(fd), m_size(size) {}
+    std::int64_t size() override { return m_size; }
+    std::int64_t readAt(std::int64_t offset, std::uint8_t* buffer, std::int64_t count) override {
+        if (offset < 0 || count < 0)
+            return -1;
+        if (offset >= m_size || count == 0)
+            return 0;
+        count = std::min(count, m_size - offset);
+        for (;;) {
+            const ssize_t n = ::pread(m_fd, buffer, static_cast<std::size_t>(count), offset);
+            if (n >= 0 || errno != EINTR)
+                return n;
+        }
+    }
+
+private:
+    int m_fd;
+    std::int64_t m_size;
+};
+
+// Bytes [begin, end) of another source, as a source of their own (the PNG inside an icon).
+class ByteRange final : public ByteSource {
+public:
+    ByteRange(ByteSource& source, std::int64_t begin, std::int64_t end)
+        : m_source(source), m_begin(begin), m_size(std::max<std::int64_t>(0, end - begin)) {}
+    std::int64_t size() override { return m_size; }
+    std::int64_t readAt(std::int64_t offset, std::uint8_t* buffer, std::int64_t count) override {
+        if (offset < 0 || count < 0)
+            return -1;
+        if (offset >= m_size)
+            return 0;
+        return m_source.readAt(m_begin + offset, buffer, std::min(count, m_size - offset));
+    }
+
+private:
+    ByteSource& m_source;
+    std::int64_t m_begin;
+    std::int64_t m_size;
+};
+
+// A GIF without its global colour table, for a file whose first image brings its own: that image
+// never uses the global one, but Qt's decoder clears the screen around it with a colour of the
+// image's table before reading the table (memory it never wrote). Without a global table it leaves
+// the screen as it cleared it: black, or white where the image has a transparent colour.
+class GifWithoutGlobalColours final : public ByteSource {
+public:
+    explicit GifWithoutGlobalColours(ByteSource& gif) : m_gif(gif) {}
+    // false when the file has no global table (or its screen descriptor is cut off).
+    bool open() {
+        if (!readFully(m_gif, 0, m_head, sizeof m_head) || (m_head[10] & 0x80) == 0)
+            return false;
+        m_tableBytes = 3 * (std::int64_t{2} << (m_head[10] & 7));
+        m_head[10] &= 0x7F;
+        return true;
+    }
+    std::int64_t size() override {
+        return std::max<std::int64_t>(sizeof m_head, m_gif.size() - m_tableBytes);
+    }
+    std::int64_t readAt(std::int64_t offset, std::uint8_t* buffer, std::int64_t count) override {
+        if (offset < 0 || count < 0)
+            return -1;
+        if (offset >= static_cast<std::int64_t>(sizeof m_head))
+            return m_gif.readAt(offset + m_tableBytes, buffer, count);
+        const std::int64_t n = std::min<std::int64_t>(count, sizeof m_head - offset);
+        std::copy_n(m_head + offset, n, buffer);
+        return n;
+    }
+
+private:
+    ByteSource& m_gif;
+    std::uint8_t m_head[13] = {}; // signature and logical screen descriptor
+    std::int64_t m_tableBytes = 0;
+};
+
+// A byte source as the random-access device Qt's decoders read. Unbuffered, so the position
+// Qt keeps is the one read from.
+class SourceDevice final : public QIODevice {
+public:
+    explicit SourceDevice(ByteSource& source) : m_source(source), m_size(source.size()) {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return false; }
+    qint64 size() const override { return m_size; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override {
+        return m_source.readAt(pos(), reinterpret_cast<std::uint8_t*>(data), maxSize);
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    ByteSource& m_source;
+    qint64 m_size;
+};
+
+class DescriptorCloser {
+public:
+    explicit DescriptorCloser(int fd) : m_fd(fd) {}
+    ~DescriptorCloser() { ::close(m_fd); }
+    DescriptorCloser(const DescriptorCloser&) = delete;
+    DescriptorCloser& operator=(const DescriptorCloser&) = delete;
+
+private:
+    int m_fd;
+};
+
+// channel c over white with alpha a, rounded to nearest: the BMP reader's rule.
+std::uint32_t onWhite(std::uint32_t c, std::uint32_t a) {
+    return (c * a + 255 * (255 - a) + 127) / 255;
 }
 
-enum class FastLoad { Loaded, Refused, NotPlain };
-
-// The common case, an uncompressed 24- or 32-bit BMP such as Temp.bmp, read straight into the
-// raster: Qt's reader takes about three times as long over a row-by-row device and a copy.
-FastLoad loadPlainBmp(const QString& path, QImage& picture) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return FastLoad::NotPlain; // the general reader finds and reports it
-    std::uint8_t head[kBmpHeadBytes];
-    const qint64 headBytes = file.read(reinterpret_cast<char*>(head), kBmpHeadBytes);
-    if (headBytes < kBmpHeadBytes)
-        return FastLoad::NotPlain;
-    BmpLayout layout;
-    switch (inspectBmp(head, static_cast<std::size_t>(headBytes), file.size(), kMaxPictureSide, layout)) {
-    case BmpKind::Plain:
-        break;
-    case BmpKind::Oversized:
-    case BmpKind::Truncated: // Qt's reader would show whatever its memory held for the missing rows
-        return FastLoad::Refused;
-    case BmpKind::Other:
-        return FastLoad::NotPlain;
+// The picture as the program keeps it: Format_RGB32, opaque, ratio 1. A 32-bit picture with
+// alpha is put on white in its own pixels, so the largest picture never needs a second raster.
+QImage flattened(QImage picture) {
+    if (picture.isNull())
+        return {};
+    if (picture.format() != QImage::Format_RGB32 && picture.format() != QImage::Format_ARGB32) {
+        picture = std::move(picture).convertToFormat(picture.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                                               : QImage::Format_RGB32);
+        if (picture.isNull())
+            return {};
     }
-    if (!file.seek(layout.pixelOffset))
-        return FastLoad::Refused;
-    QImage decoded = newRaster(layout.width, layout.height);
-    if (decoded.isNull())
-        return FastLoad::Refused; // out of memory
-    const auto read = [&file](std::uint8_t* buffer, std::int64_t bytes) -> std::int64_t {
-        return file.read(reinterpret_cast<char*>(buffer), bytes);
-    };
-    if (!decodeBmpPixels(layout, read, rasterOf(decoded)))
-        return FastLoad::Refused;
-    picture = decoded;
-    return FastLoad::Loaded;
+    picture.setDevicePixelRatio(1.0);
+    if (picture.format() == QImage::Format_RGB32)
+        return picture;
+    const RasterView pixels{reinterpret_cast<std::uint32_t*>(picture.bits()), picture.width(),
+                            picture.height(), static_cast<int>(picture.bytesPerLine() / 4)};
+    for (int y = 0; y < pixels.height; ++y) {
+        std::uint32_t* row = pixels.row(y);
+        for (int x = 0; x < pixels.width; ++x) {
+            const std::uint32_t p = row[x], a = p >> 24;
+            if (a != 255)
+                row[x] = 0xFF000000u | onWhite(p >> 16 & 255, a) << 16 | onWhite(p >> 8 & 255, a) << 8 |
+                         onWhite(p & 255, a);
+        }
+    }
+    picture.reinterpretAsFormat(QImage::Format_RGB32);
+    return picture;
+}
+
+// A BMP or DIB whose header the reader accepted: its pixels straight into the picture's raster.
+QImage decodeDib(ByteSource& source, const BmpHeader& header) {
+    QImage picture = newRaster(header.width, header.height);
+    if (picture.isNull() || decodeBmp(source, header, rasterOf(picture)) != BmpStatus::Ok)
+        return {};
+    return picture;
+}
+
+// GIF, JPEG or PNG by Qt's decoder of exactly that format. A read that fails gives nothing,
+// whatever the decoder left in the picture.
+QImage decodeWithQt(ByteSource& source, PictureFormat format) {
+    SourceDevice device(source);
+    QImageReader reader(&device, pictureFormatName(format));
+    reader.setAutoDetectImageFormat(false);
+    reader.setDecideFormatFromContent(false);
+    QImage picture;
+    if (!reader.read(&picture))
+        return {};
+    if (picture.format() == QImage::Format_RGB32) {
+        // The unused byte must be 255; Qt's GIF decoder leaves what it cleared at 0.
+        for (int y = 0; y < picture.height(); ++y) {
+            auto* row = reinterpret_cast<std::uint32_t*>(picture.scanLine(y));
+            for (int x = 0; x < picture.width(); ++x)
+                row[x] |= 0xFF000000u;
+        }
+    }
+    return picture;
+}
+
+// The first entry of an icon: a PNG, probed and decoded as a file of its own, or a DIB with its
+// mask, through the BMP reader. The entry runs for the bytes the directory gives it, or to the
+// end of the file when it gives more than the file holds.
+QImage decodeIcon(ByteSource& source) {
+    std::uint8_t entry[16];
+    if (!readFully(source, 6, entry, sizeof entry))
+        return {};
+    const std::int64_t offset = le32(entry + 12), listed = le32(entry + 8);
+    const std::int64_t available = source.size() - offset;
+    if (available <= 0)
+        return {};
+    const std::int64_t bytes = listed > 0 && listed <= available ? listed : available;
+    ByteRange image(source, offset, offset + bytes);
+    const PictureHeader inner = probePicture(image);
+    if (inner.format == PictureFormat::Png)
+        return checkPicture(inner) == PictureCheck::Accepted ? decodeWithQt(image, PictureFormat::Png)
+                                                             : QImage();
+    BmpHeader header;
+    if (readDibHeader(source, offset, bytes, DibKind::IconEntry, header) != BmpStatus::Ok)
+        return {};
+    return decodeDib(source, header);
 }
 
 bool writeAll(int fd, const std::uint8_t* bytes, std::size_t count) {
@@ -117,51 +277,83 @@ bool replaceFile(const QString& path, const std::function<bool(const BmpByteSink
 } // namespace
 
 void allowLargePictures() {
-    // The widest decoded format is 8 bytes a pixel (16-bit RGBA); the limit is in MiB.
-    constexpr qint64 kLimitMiB = (qint64(kMaxPictureSide) * kMaxPictureSide * 8 >> 20) + 1;
-    QImageReader::setAllocationLimit(static_cast<int>(kLimitMiB));
+    QImageReader::setAllocationLimit(static_cast<int>(kMaxPictureBytes >> 20));
 }
 
 QImage opaquePicture(const QImage& picture) {
-    if (picture.isNull() || !sideAllowed(picture.size()))
+    if (picture.isNull() || picture.width() > kMaxPictureSide || picture.height() > kMaxPictureSide)
         return {};
     try {
-        if (!picture.hasAlphaChannel())
-            return picture.convertToFormat(QImage::Format_RGB32);
-        QImage opaque(picture.size(), QImage::Format_RGB32);
-        if (opaque.isNull())
-            return {};
-        opaque.fill(Qt::white);
-        QPainter p(&opaque);
-        p.drawImage(opaque.rect(), picture); // pixel for pixel, whatever ratio a "@2x" name gave it
-        p.end();
-        return opaque;
+        return flattened(picture);
     } catch (const std::bad_alloc&) {
         return {};
     }
 }
 
-QImage loadPictureFile(const QString& path) {
+QImage decodePictureSource(ByteSource& source) {
     try {
-        QImage plain;
-        switch (loadPlainBmp(path, plain)) {
-        case FastLoad::Loaded:
-            return plain;
-        case FastLoad::Refused:
+        const PictureHeader probed = probePicture(source);
+        if (checkPicture(probed) != PictureCheck::Accepted)
             return {};
-        case FastLoad::NotPlain:
+        allowLargePictures();
+        QImage picture;
+        switch (probed.format) {
+        case PictureFormat::Bmp: {
+            BmpHeader header;
+            if (readBmpHeader(source, header) == BmpStatus::Ok)
+                picture = decodeDib(source, header);
             break;
         }
-        allowLargePictures();
-        QImageReader reader(path);
-        // Refuse an oversized picture from its header, before any memory is spent on it.
-        const QSize announced = reader.size();
-        if (announced.isValid() && !sideAllowed(announced))
+        case PictureFormat::Ico:
+            picture = decodeIcon(source);
+            break;
+        case PictureFormat::Gif: {
+            GifWithoutGlobalColours withoutGlobal(source);
+            const bool ownColours = probed.firstImageColours && withoutGlobal.open();
+            picture =
+                decodeWithQt(ownColours ? static_cast<ByteSource&>(withoutGlobal) : source, probed.format);
+            break;
+        }
+        case PictureFormat::Jpeg:
+        case PictureFormat::Png:
+            picture = decodeWithQt(source, probed.format);
+            break;
+        case PictureFormat::Unknown:
+            break;
+        }
+        if (picture.isNull() || !pictureSizeAllowed(picture.width(), picture.height()))
             return {};
-        return opaquePicture(reader.read());
+        return flattened(std::move(picture));
     } catch (const std::bad_alloc&) {
         return {};
     }
+}
+
+QImage decodePictureBytes(const QByteArray& bytes) {
+    MemoryBytes source(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                       static_cast<std::size_t>(bytes.size()));
+    return decodePictureSource(source);
+}
+
+QImage loadPictureFile(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    if (name.isEmpty())
+        return {};
+    // Regular files only: a FIFO or device would block the program or never end. Checked before
+    // opening, so no device is ever opened, and on the open descriptor, which is all that is
+    // read, so a path swapped meanwhile cannot bring one in.
+    struct stat info {};
+    if (::stat(name.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return {};
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return {};
+    const DescriptorCloser closer(fd);
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+        return {};
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    FileBytes bytes(fd, info.st_size);
+    return decodePictureSource(bytes);
 }
 
 bool saveBmpFile(const QImage& picture, const QString& path) {

@@ -1,26 +1,41 @@
 #pragma once
-// Picture files: decoding any picture file the program offers, and writing BMP files
-// safely (to a temporary file renamed into place, so a failed write leaves the old file whole).
+// Picture files: decoding the picture files and clipboard pictures the program takes, with a
+// bounded memory, and writing BMP files safely (to a temporary file renamed into place, so a
+// failed write leaves the old file whole).
 
+#include "core/ByteSource.h"
 #include "core/PictureLimits.h"
 
+#include <QByteArray>
 #include <QImage>
 #include <QSize>
 #include <QString>
 
 namespace tesmaro {
 
-// The picture of a BMP, GIF, ICO, JPG or PNG file (any format Qt's image readers know, found
-// by content when the name's suffix does not match) as Format_RGB32, transparent parts on
-// white; a null image when the file is missing, unreadable, not a picture, larger than
-// kMaxPictureSide on a side (refused from the header), or memory runs out. Uncompressed 24- and
-// 32-bit BMPs are read by our own reader, which also refuses one whose pixels the file cuts off.
+// Pictures come in only through the program's own decoding: the format is found by content (BMP,
+// GIF, ICO, JPEG, PNG; anything else is refused whatever the name), the header probe refuses any
+// picture beyond kMaxPictureSide a side or kMaxPicturePixels, and any decoder buffer beyond
+// kMaxPictureBytes (PictureLimits.h), before a pixel is decoded; BMP files and the DIBs of icons
+// go through the program's BMP reader, GIF, JPEG, PNG and the PNGs of icons through Qt's decoders
+// with the format given. An icon gives its first entry. Every decoded picture is Format_RGB32,
+// device pixel ratio 1, transparent parts put on white. A null image for any refusal, a file or
+// picture cut off or damaged beyond what the decoder takes, or when memory runs out.
+
+// The picture of a regular file (a FIFO, device, socket or folder is refused without being read,
+// and what is read is the file that was opened, whatever the path names meanwhile).
 QImage loadPictureFile(const QString& path);
-// Any picture as an opaque Format_RGB32 picture, transparent parts put on white; a null image
-// for a null picture, a side above kMaxPictureSide, or no memory.
+// The picture of encoded bytes (a file's content, as the clipboard holds it).
+QImage decodePictureBytes(const QByteArray& bytes);
+// The picture of a byte source, which decoding reads as it needs.
+QImage decodePictureSource(ByteSource& source);
+// Any picture as an opaque Format_RGB32 picture, transparent parts put on white, pixel for pixel
+// whatever its device pixel ratio; a null image for a null picture, a side above
+// kMaxPictureSide, or no memory.
 QImage opaquePicture(const QImage& picture);
-// Lets Qt's image readers allocate pictures up to kMaxPictureSide on a side (their default
-// limit refuses much smaller ones). Idempotent; loadPictureFile calls it itself.
+// Sets the allocation limit of Qt's image readers to kMaxPictureBytes, the bound on every raster
+// a decoder sets up (Qt's default refuses much smaller pictures). Idempotent; the decoding above
+// calls it itself.
 void allowLargePictures();
 // Writes the picture as a 24-bit bottom-up BMP into a new file in the same folder and renames it
 // over path, so a failed write (false) leaves any previous file whole and no temporary behind.

@@ -3,6 +3,7 @@
 // small interfaces. The program installs the Qt implementations at start-up; tests install
 // doubles (tests/support/PlatformDoubles.h), so no test ever opens a real modal dialog.
 
+#include <QByteArray>
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -64,11 +65,21 @@ public:
     virtual std::optional<QFont> chooseFont(const QFont& initial) = 0;
 };
 
+// A picture as the clipboard holds it, not yet decoded.
+struct EncodedPicture {
+    QByteArray type;  // its MIME type, "image/png" say
+    QByteArray bytes; // empty when the clipboard holds no picture
+};
+
 class Clipboard {
 public:
     virtual ~Clipboard() = default;
-    // A null image when the clipboard holds no picture.
+    // A null image when the clipboard holds no picture. Decoded by the window system's layer
+    // without any limit: loads take encodedPicture() and decode it under the program's own.
     virtual QImage image() = 0;
+    // The clipboard's picture as its owner encoded it: the first of PNG, BMP, JPEG, GIF and ICO
+    // that the clipboard offers. A picture the program put there itself comes as a BMP file.
+    virtual EncodedPicture encodedPicture() = 0;
     virtual void clear() = 0;
     // false when the clipboard refused the picture.
     virtual bool setImage(const QImage& image) = 0;

@@ -8,6 +8,7 @@
 #include "platform/X11Stacking.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QCoreApplication>
@@ -94,6 +95,34 @@ public:
         if (!data || !data->hasImage())
             return {};
         return qvariant_cast<QImage>(data->imageData());
+    }
+    EncodedPicture encodedPicture() override {
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        const QMimeData* data = clipboard->mimeData();
+        if (!data)
+            return {};
+        // Only the owner's bytes: asking Qt for a decoded picture would let its decoders
+        // allocate whatever the bytes claim.
+        static const char* const kTypes[] = {
+            "image/png",  "image/bmp", "image/x-bmp",  "image/x-ms-bmp",
+            "image/jpeg", "image/gif", "image/x-icon", "image/vnd.microsoft.icon"};
+        for (const char* type : kTypes) {
+            if (!data->hasFormat(QLatin1String(type)))
+                continue;
+            QByteArray bytes = data->data(QLatin1String(type));
+            if (!bytes.isEmpty())
+                return {type, bytes};
+        }
+        // Our own picture (setImage) is held decoded, offered to other programs only as types
+        // the window system's layer encodes on their request.
+        if (clipboard->ownsClipboard() && data->hasImage()) {
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            if (buffer.open(QIODevice::WriteOnly) &&
+                qvariant_cast<QImage>(data->imageData()).save(&buffer, "BMP"))
+                return {"image/bmp", bytes};
+        }
+        return {};
     }
     void clear() override { QGuiApplication::clipboard()->clear(); }
     bool setImage(const QImage& image) override {

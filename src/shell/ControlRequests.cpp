@@ -75,7 +75,7 @@ transfer::LoadRequest load(const MainWindow& w) {
         target = Checked<LoadTarget>::refused(transfer::kNoLoadIntoMCopy);
     else if (w.Option2->isChecked())
         target = LoadTarget::Picture;
-    return transfer::LoadRequest{target, fromClipboard, imposedSize(w, w.Text7, w.Text8), fit(w)};
+    return transfer::LoadRequest{target, fromClipboard, imposedSize(w, w.Text7, w.Text8), fit(w), std::nullopt};
 }
 
 transfer::CopyRequest copy(const MainWindow& w) {

@@ -51,16 +51,11 @@ bool choosePictureFile(AppState& s) {
     return true;
 }
 
-// The new picture, decoded in full before anything on the screen changes.
+// The new picture, decoded in full before anything on the screen changes. The clipboard gives
+// its bytes, decoded here under the same bounds as a file; no picture there is a failed load.
 QImage decodePicture(const AppState& s, bool fromClipboard) {
-    QImage picture;
-    if (fromClipboard) {
-        allowLargePictures();
-        // No picture on the clipboard is a failed load, not an empty picture.
-        picture = opaquePicture(platform().clipboard->image());
-    } else {
-        picture = loadPictureFile(s.PicFileName);
-    }
+    const QImage picture = fromClipboard ? decodePictureBytes(platform().clipboard->encodedPicture().bytes)
+                                         : loadPictureFile(s.PicFileName);
     if (picture.isNull())
         throw CommandFailure("no picture");
     return picture;

@@ -305,7 +305,8 @@ void Canvas::box(double x1, double y1, double x2, double y2, std::int32_t colour
 void Canvas::circle(double cx, double cy, double radius, std::int32_t colour) {
     const int ix = toInt(cx), iy = toInt(cy);
     // The outline lies within the radius (taken whole, rounded up) plus the pen.
-    const double reach = std::min(std::ceil(std::abs(std::isnan(radius) ? 0.0 : radius)), double(1 << 30));
+    // Clamped below the far-off coordinates (2^30), so that centre plus reach stays an int.
+    const double reach = std::min(std::ceil(std::abs(std::isnan(radius) ? 0.0 : radius)), double(1 << 29));
     const int r = static_cast<int>(reach);
     if (aboutToDraw(penReach(ix - r, iy - r, ix + r, iy + r, m_drawWidth)))
         drawCircle(rasterOf(m_raster), ix, iy, radius, m_drawWidth, pixelFromPacked(colour));

@@ -63,7 +63,7 @@ Bytes jpeg(int frameMarker, std::uint32_t width, std::uint32_t height) {
     append(b, jpegSegment(0xDB, Bytes(65, 1)));
     append(b, frameHeader(frameMarker, width, height));
     append(b, jpegSegment(0xC4, Bytes(20, 0)));
-    append(b, jpegSegment(0xDA, {1, 1, 0, 0, 63, 0}));
+    append(b, jpegSegment(0xDA, {3, 1, 0, 2, 0x11, 3, 0x11, 0, 63, 0})); // every component interleaved
     append(b, {0x12, 0xFF, 0x00, 0x34, 0xFF, 0xD9});
     return b;
 }
@@ -230,6 +230,75 @@ TEST(PictureProbe, RefusesBombsFast) {
     EXPECT_EQ(checkPicture(probe(jpeg(0xC0, 16384, 16384))), PictureCheck::Accepted);
     EXPECT_EQ(checkPicture(probe(pngHeader(32767, 8192))), PictureCheck::Accepted);
     EXPECT_EQ(checkPicture(probe(pngHeader(32768, 1))), PictureCheck::TooLarge);
+}
+
+// A JPEG whose frame has the given sampling factors (one byte per component, 0xHV) and whose
+// first scan holds the first scanComponents of them.
+Bytes sampledJpeg(int frameMarker, std::uint32_t width, std::uint32_t height, const Bytes& sampling,
+                  int scanComponents) {
+    Bytes frame = {8};
+    putBe16(frame, height);
+    putBe16(frame, width);
+    frame.push_back(std::uint8_t(sampling.size()));
+    for (std::size_t c = 0; c < sampling.size(); ++c)
+        append(frame, {std::uint8_t(c + 1), sampling[c], 0});
+    Bytes scan = {std::uint8_t(scanComponents)};
+    for (int c = 0; c < scanComponents; ++c)
+        append(scan, {std::uint8_t(c + 1), 0});
+    append(scan, {0, 63, 0});
+    Bytes b = {0xFF, 0xD8};
+    append(b, jpegSegment(0xDB, Bytes(65, 1)));
+    append(b, jpegSegment(frameMarker, frame));
+    append(b, jpegSegment(0xC4, Bytes(20, 0)));
+    append(b, jpegSegment(0xDA, scan));
+    append(b, {0x12, 0x34, 0xFF, 0xD9});
+    return b;
+}
+
+// The decoders' own buffers count too: Qt keeps 16-bit PNG channels at 8 bytes a pixel, and a
+// JPEG decoder keeps every coefficient of a progressive or non-interleaved picture (2 bytes a
+// sample in whole blocks): no buffer may pass the bytes of the largest 32-bit raster.
+TEST(PictureProbe, DecoderBuffersBeyondTheRasterBoundAreRefused) {
+    struct Case {
+        const char* what;
+        Bytes file;
+        std::int64_t buffer;
+        PictureCheck check;
+    };
+    const std::int64_t kBlocks16k = 2048 * 2048; // 8 x 8 blocks of a 16384 x 16384 component
+    const Case cases[] = {
+        {"8-bit PNG 16384 x 16384", pngHeader(16384, 16384, 8), kMaxPictureBytes, PictureCheck::Accepted},
+        {"16-bit PNG 16384 x 8192", pngHeader(16384, 8192, 16), kMaxPictureBytes, PictureCheck::Accepted},
+        {"16-bit PNG 16384 x 8193", pngHeader(16384, 8193, 16), 8 * 16384 * 8193, PictureCheck::TooLarge},
+        {"16-bit PNG in an icon", ico({{0, 0, pngHeader(11586, 11586, 16)}}), 8LL * 11586 * 11586,
+         PictureCheck::TooLarge},
+        {"baseline interleaved 4:4:4", sampledJpeg(0xC0, 16384, 16384, {0x11, 0x11, 0x11}, 3),
+         kMaxPictureBytes, PictureCheck::Accepted},
+        {"baseline, first scan one component", sampledJpeg(0xC0, 16384, 16384, {0x11, 0x11, 0x11}, 1),
+         3 * kBlocks16k * 128, PictureCheck::TooLarge},
+        {"progressive 4:4:4", sampledJpeg(0xC2, 16384, 16384, {0x11, 0x11, 0x11}, 1), 3 * kBlocks16k * 128,
+         PictureCheck::TooLarge},
+        // 4:2:0: the colour components at half the resolution each way.
+        {"progressive 4:2:0", sampledJpeg(0xC2, 16384, 16384, {0x22, 0x11, 0x11}, 1), kMaxPictureBytes,
+         PictureCheck::Accepted},
+        {"progressive grey", sampledJpeg(0xC2, 16384, 16384, {0x11}, 1), kMaxPictureBytes,
+         PictureCheck::Accepted},
+        // 9 x 9 pixels at 4:2:0: 2 x 2 blocks of luma, one block of each colour component.
+        {"progressive 9 x 9 at 4:2:0", sampledJpeg(0xC2, 9, 9, {0x22, 0x11, 0x11}, 1), (4 + 1 + 1) * 128,
+         PictureCheck::Accepted},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const PictureHeader h = probe(c.file);
+        EXPECT_TRUE(h.sizeKnown);
+        EXPECT_EQ(h.largestBuffer, std::max(c.buffer, 4 * h.largestPixels));
+        EXPECT_EQ(checkPicture(h), c.check);
+    }
+    // A frame header without a scan after it counts as multi-scan (no decoder takes it anyway).
+    Bytes noScan = sampledJpeg(0xC0, 16384, 16384, {0x11, 0x11, 0x11}, 3);
+    noScan.resize(noScan.size() - 4 - 14);
+    EXPECT_TRUE(probe(noScan).multiScan);
+    EXPECT_EQ(checkPicture(probe(noScan)), PictureCheck::TooLarge);
 }
 
 TEST(PictureProbe, OtherContentIsNotAPictureWhateverItClaims) {

@@ -162,7 +162,117 @@ def field_seeds():
         put(t, f"text{i}", text.encode())
 
 
+def lzw_literal(indices, min_code):
+    """LZW data of the indices without compression: a clear code before the code width would grow."""
+    clear = 1 << min_code
+    width = min_code + 1
+    codes, n = [clear], 0
+    for v in indices:
+        codes.append(v & (clear - 1))
+        n += 1
+        if n == (1 << width) - clear - 3:
+            codes.append(clear)
+            n = 0
+    codes.append(clear + 1)
+    acc = bits = 0
+    packed = bytearray()
+    for c in codes:
+        acc |= c << bits
+        bits += width
+        while bits >= 8:
+            packed.append(acc & 255)
+            acc >>= 8
+            bits -= 8
+    if bits:
+        packed.append(acc & 255)
+    data = bytearray([min_code])
+    for i in range(0, len(packed), 255):
+        data += bytes((len(packed[i:i + 255]),)) + packed[i:i + 255]
+    return bytes(data + b"\0")
+
+
+def full_gif(screen, frames, global_table=True, transparent=None):
+    """Frames of (left, top, width, height, interlaced, local table) with real pixels."""
+    table = b"".join(bytes(((i * 67) & 255, (i * 151 + 30) & 255, (i * 29 + 200) & 255)) for i in range(16))
+    out = b"GIF89a" + struct.pack("<HHBBB", screen[0], screen[1], 0x83 if global_table else 0, 1, 0)
+    out += table if global_table else b""
+    for left, top, w, h, interlaced, local in frames:
+        if transparent is not None:
+            out += b"\x21\xF9\x04" + bytes((9, 10, 0, transparent, 0))
+        out += b"\x2C" + struct.pack("<HHHHB", left, top, w, h, (0x40 if interlaced else 0) | (0x83 if local else 0))
+        out += table[::-1] if local else b""
+        out += lzw_literal([(x * 3 + y * 5) % 16 for y in range(h) for x in range(w)], 4)
+    return out + b"\x3B"
+
+
+def png_pixels(width, height, depth, colour, interlace=0, extra=b""):
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    samples = {0: 1, 2: 3, 3: 1, 4: 2, 6: 4}[colour]
+    passes = [(0, 0, 8, 8), (4, 0, 8, 8), (0, 4, 4, 8), (2, 0, 4, 4), (0, 2, 2, 4), (1, 0, 2, 2), (0, 1, 1, 2)]
+    sizes = [(width, height)] if not interlace else [
+        (-(-(width - x) // dx), -(-(height - y) // dy)) for x, y, dx, dy in passes]
+    raw = b""
+    for w, h in sizes:
+        if w > 0 and h > 0:
+            row_bytes = (w * samples * depth + 7) // 8
+            raw += b"".join(bytes((y % 5,)) + bytes(((i * 29 + y * 71) & 255) for i in range(row_bytes))
+                            for y in range(h))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, depth, colour, 0, 0, interlace))
+            + extra + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
+
+
+def png_chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+
+# Two small JPEGs (12 x 10, baseline and progressive, optimised tables) as Qt's writer made them:
+# nothing here encodes JPEG.
+JPEG_BASELINE = bytes.fromhex(
+    "ffd8ffe000104a46494600010101006000600000ffdb004300100b0c0e0c0a100e0d0e1211101318281a181616183123"
+    "251d283a333d3c3933383740485c4e404457453738506d51575f626768673e4d71797064785c656763ffdb0043011112"
+    "121815182f1a1a2f63423842636363636363636363636363636363636363636363636363636363636363636363636363"
+    "6363636363636363636363636363ffc0001108000a000c03012200021101031101ffc400150001010000000000000000"
+    "0000000000000504ffc4001e100001020701000000000000000000000001002102030405111222a1ffc4001501010100"
+    "000000000000000000000000000104ffc4001d1100010402030000000000000000000000110002030401054181f1ffda"
+    "000c03010002110311003f001a96d3ae394dcbb3f01bc49d1421982b25c2340c14d35b7561c9e80f51aebb265abfffd9")
+JPEG_PROGRESSIVE = bytes.fromhex(
+    "ffd8ffe000104a46494600010101006000600000ffdb004300100b0c0e0c0a100e0d0e1211101318281a181616183123"
+    "251d283a333d3c3933383740485c4e404457453738506d51575f626768673e4d71797064785c656763ffdb0043011112"
+    "121815182f1a1a2f63423842636363636363636363636363636363636363636363636363636363636363636363636363"
+    "6363636363636363636363636363ffc2001108000a000c03012200021101031101ffc400150001010000000000000000"
+    "0000000000000403ffc4001501010100000000000000000000000000000103ffda000c03010002100310000001139369"
+    "1fffc40017100100030000000000000000000000000000010203ffda0008010100010502ae48c5443fffc40018110002"
+    "03000000000000000000000000000002030411ffda0008010301013f01af3361ffc40017110003010000000000000000"
+    "000000000000010302ffda0008010201013f01dd5ccfffc40014100100000000000000000000000000000020ffda0008"
+    "010100063f021fffc4001810010003010000000000000000000000000001112141ffda0008010100013f21af8c10431f"
+    "ffda000c03010002000300000010bfffc4001511010100000000000000000000000000000001ffda0008010301013f10"
+    "b8ffc40018110100030100000000000000000000000011004181f1ffda0008010201013f1016dc0ecfffc40018100003"
+    "010100000000000000000000000000012111a1ffda0008010100013f108043382a4423311fffd9")
+
+
+def decode_seeds():
+    t = "fuzz_picture_decode"
+    for name in ("indexed1.bmp", "indexed4.bmp", "rle8.bmp", "rle4.bmp", "rgb565.bmp", "bgr24.bmp", "bgra32-v5.bmp",
+                 "os2-core8.bmp"):
+        with open(os.path.join(HERE, "corpus", "fuzz_bmp_reader", name), "rb") as f:
+            put(t, name, f.read())
+    put(t, "rgb.png", png_pixels(7, 5, 8, 2))
+    put(t, "rgba-interlaced.png", png_pixels(9, 9, 8, 6, 1))
+    put(t, "grey16.png", png_pixels(5, 4, 16, 0))
+    put(t, "palette.png", png_pixels(6, 3, 4, 3, 0, png_chunk(b"PLTE", bytes(range(48))) + png_chunk(b"tRNS", b"\x80\x00")))
+    put(t, "baseline.jpg", JPEG_BASELINE)
+    put(t, "progressive.jpg", JPEG_PROGRESSIVE)
+    put(t, "whole.gif", full_gif((6, 5), [(0, 0, 6, 5, False, False)]))
+    put(t, "interlaced-part.gif", full_gif((9, 12), [(2, 1, 5, 10, True, True)], transparent=3))
+    put(t, "two-frames.gif", full_gif((8, 6), [(1, 1, 4, 4, False, True), (0, 0, 8, 6, False, False)]))
+    dib = info_header(40, 4, 8, 4) + palette(16) + indexed_rows(4, 4, 4) + rows_padded([b"\x50"] * 4)
+    put(t, "icon-dib.ico", ico([((4, 4), dib)]))
+    put(t, "icon-png.ico", ico([((6, 3), png_pixels(6, 3, 8, 6)), ((4, 4), dib)]))
+
+
 if __name__ == "__main__":
     bmp_seeds()
     probe_seeds()
     field_seeds()
+    decode_seeds()

@@ -77,8 +77,9 @@ TEST_F(ControlRequests, Load) {
         const transfer::LoadRequest r = requests::load(*main);
         const Taken<LoadTarget> target = take(r.target);
         EXPECT_EQ(target.value, row.target);
-        if (!row.target)
+        if (!row.target) {
             EXPECT_EQ(target.message, row.refusal);
+        }
         EXPECT_EQ(r.fromClipboard, row.clipboard);
         EXPECT_FALSE(r.imposedSize) << "\"Размер задать\" is off at start-up";
         EXPECT_EQ(r.fit, true) << "\"True\" at start-up";
@@ -117,8 +118,9 @@ TEST_F(ControlRequests, ImposedSizesOfBothColumns) {
             ASSERT_TRUE(imposed);
             const Taken<QSize> size = take(*imposed);
             EXPECT_EQ(size.value, row.size);
-            if (!row.size)
+            if (!row.size) {
                 EXPECT_EQ(size.message, QString()) << "the command's own message";
+            }
         }
     }
     // The source column for a load, the destination column for a copy and the transfers.
@@ -182,8 +184,9 @@ TEST_F(ControlRequests, Copy) {
         EXPECT_EQ(r.source, row.source);
         const Taken<CopyTarget> target = take(r.target);
         EXPECT_EQ(target.value, row.target);
-        if (!row.target)
+        if (!row.target) {
             EXPECT_EQ(target.message, QString("в Image нельзя скопировать выборочно "));
+        }
         EXPECT_EQ(r.fragment, row.fragment);
         EXPECT_EQ(r.rasterCode, row.rasterCode);
         EXPECT_EQ(r.fit, row.fit);

@@ -148,8 +148,9 @@ TEST_F(MainWindowDesign, EveryControlHasItsNameContainerCaptionAndGeometry) {
         ASSERT_EQ(found.size(), 1) << "controls named " << c.name;
         const QWidget* w = found.first();
         EXPECT_EQ(w->parentWidget()->objectName(), QString::fromLatin1(c.container));
-        if (c.caption)
+        if (c.caption) {
             EXPECT_EQ(captionOf(w), QString::fromUtf8(c.caption));
+        }
         EXPECT_EQ(w->geometry(), QRect(pixels(c.left), pixels(c.top), pixels(c.width), pixels(c.height)));
     }
     EXPECT_EQ(main->picMain->parentWidget()->parentWidget(), main->picBox);
@@ -192,8 +193,9 @@ TEST_F(MainWindowDesign, OptionGroupsAreExclusivePerFrame) {
                 EXPECT_EQ(other->isChecked(), other == option) << other->objectName().toStdString();
             // The other frames keep their choices.
             for (const QString& name : before)
-                if (!frame->findChild<QRadioButton*>(name))
+                if (!frame->findChild<QRadioButton*>(name)) {
                     EXPECT_TRUE(after.contains(name)) << name.toStdString();
+                }
         }
     }
 }

@@ -4,6 +4,7 @@
 
 #include "platform/Platform.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -73,21 +74,37 @@ public:
     std::vector<QFont> shownWith;
 };
 
+// Holds a picture (content), or encoded bytes a test put there (encoded, which wins); either
+// comes out of both image() and encodedPicture(), a picture encoded as PNG.
 class FakeClipboard : public Clipboard {
 public:
-    QImage image() override { return content; }
+    QImage image() override { return encoded.bytes.isEmpty() ? content : QImage::fromData(encoded.bytes); }
+    EncodedPicture encodedPicture() override {
+        ++encodedReads;
+        if (!encoded.bytes.isEmpty() || content.isNull())
+            return encoded;
+        EncodedPicture png{"image/png", {}};
+        QBuffer buffer(&png.bytes);
+        buffer.open(QIODevice::WriteOnly);
+        content.save(&buffer, "PNG");
+        return png;
+    }
     void clear() override {
         content = QImage();
+        encoded = {};
         ++clears;
     }
     bool setImage(const QImage& image) override {
         if (refuse || image.isNull())
             return false;
         content = image;
+        encoded = {};
         return true;
     }
     QImage content;
+    EncodedPicture encoded;
     int clears = 0;
+    int encodedReads = 0;
     bool refuse = false;
 };
 
