@@ -74,9 +74,9 @@ public:
             m_b[x] = fx;
             lastX0 = std::max(lastX0, x0);
         }
-        // Offsets 3*x0 .. 3*x0 + 5 are read; the four-lane load at 3*x0 + 3 reaches one further.
+        // Offsets 3*x0 .. 3*x0 + 5 are read; the row loops load eight floats from 3*x0, two further.
         m_length = 3 * lastX0 + 6;
-        m_padded = (m_length + 1 + 3) / 4 * 4;
+        m_padded = (m_length + 2 + 3) / 4 * 4;
         m_pixelBytes = 3 * m_w;
     }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The innermost loops of the two resamplers, chosen once per process: a four-lane form for any
-// machine and an eight-lane AVX2 form where the processor has it. Both perform, lane by lane,
-// the same single-precision operations in the same order, so they give identical results.
+// machine, an eight-lane AVX2 form and a sixteen-lane AVX-512 form where the processor has them.
+// All perform, lane by lane, the same single-precision operations in the same order, so they
+// give identical results.
 
 #include "core/RandomSequence.h"
 
@@ -24,7 +25,8 @@ struct RowLoops {
     // factors needs one float past 3*count.
     void (*pixelAccessColumns)(const float* v, const int* x0, const float* a, const float* b,
                                const float* factors, std::uint32_t* out, int count);
-    // "XY API" result columns k < count from the column values v (three floats per pixel):
+    // "XY API" result columns k < count from the column values v (three floats per pixel; eight
+    // floats are read from 3*x0[k], so v needs two floats past the last one used):
     // nearest((a[k]*c0 + c1*b[k]) * factors[3k + c]) (no factor when null), capped at 255,
     // written to out[k] for k < writeCount. Returns the draw (3k + channel) of the first
     // channel below 0 or beyond 32 bits, or -1.
@@ -39,6 +41,7 @@ const RowLoops& rowLoops();
 // Each form on its own, so both can be checked against each other; null where not available.
 const RowLoops& fourLaneRowLoops();
 const RowLoops* eightLaneRowLoops();
+const RowLoops* sixteenLaneRowLoops();
 
 // Copies a finished result row into a raster bypassing the caches (the result is far larger than
 // them and is not read again soon); the copy is complete for other threads when this returns.
