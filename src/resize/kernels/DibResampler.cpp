@@ -153,6 +153,8 @@ private:
         if (j >= 0 && j < m_h) {
             direct = std::min(m_length, m_pixelBytes);
             const std::uint32_t* src = m_source.row(m_h - 1 - j);
+            if (j + 1 < m_h)
+                prefetchRow(m_source.row(m_h - 2 - j), direct / 3);
             m_loops.weightedChannels(src, direct / 3, m_percent.data(), out);
         }
         const std::int64_t rowStart = static_cast<std::int64_t>(j) * m_stride;

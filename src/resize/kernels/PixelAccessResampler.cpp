@@ -144,6 +144,8 @@ private:
         std::fill(out, out + kLanes, 0.0f);
         std::fill(out + end - kLanes, out + end, 0.0f);
         const std::uint32_t* src = m_source.row(p - 1);
+        if (p < m_hs)
+            prefetchRow(m_source.row(p), m_ws);
         float* dst = out + kLanes;
         if (m_identity) {
             m_loops.channels(src, m_ws, dst);

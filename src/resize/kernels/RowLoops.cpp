@@ -529,6 +529,18 @@ const RowLoops& rowLoops() {
     return chosen;
 }
 
+void prefetchRow(const std::uint32_t* row, int count) {
+#if defined(__SSE2__)
+    const char* p = reinterpret_cast<const char*>(row);
+    const char* end = reinterpret_cast<const char*>(row + count);
+    for (; p < end; p += 64)
+        _mm_prefetch(p, _MM_HINT_T1);
+#else
+    (void)row;
+    (void)count;
+#endif
+}
+
 void streamRow(const std::uint32_t* from, std::uint32_t* to, int count) {
     int x = 0;
 #if defined(__SSE2__)

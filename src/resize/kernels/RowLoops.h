@@ -43,6 +43,9 @@ const RowLoops& fourLaneRowLoops();
 const RowLoops* eightLaneRowLoops();
 const RowLoops* sixteenLaneRowLoops();
 
+// Asks for a raster row to be brought into the second-level cache ahead of its use.
+void prefetchRow(const std::uint32_t* row, int count);
+
 // Copies a finished result row into a raster bypassing the caches (the result is far larger than
 // them and is not read again soon); the copy is complete for other threads when this returns.
 void streamRow(const std::uint32_t* from, std::uint32_t* to, int count);
