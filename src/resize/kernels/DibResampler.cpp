@@ -213,7 +213,8 @@ bool resampleRows(const ConstRasterView& source, const RasterView& dest, const R
         [&](int row) {
             if (progress)
                 progress(hd == 1 ? 100 : static_cast<int>(100LL * row / (hd - 1)));
-        });
+        },
+        rowsPerTakeFor(hd, threads));
 
     const std::uint64_t perRow = 3ULL * static_cast<std::uint64_t>(settings.width);
     random = start;

@@ -239,7 +239,7 @@ bool resampleByPixelAccess(const ConstRasterView& source, const RasterView& dest
             run.row(row + 1, s, start, nullptr);
             return true;
         },
-        rowProgress);
+        rowProgress, rowsPerTakeFor(hd, threads));
     random = start;
     random.skip(3ULL * static_cast<std::uint64_t>(settings.width) * static_cast<std::uint64_t>(hd));
     return true;
