@@ -88,6 +88,26 @@ TEST(DibResampler, MatchesTheDefinitionOnRandomPictures) {
     });
 }
 
+TEST(DibResampler, EveryPaddingClassOnSeveralThreadsMatchesTheDefinition) {
+    // Source and result widths of all four padding classes, results tall enough that every
+    // thread takes several rows at a time.
+    const int sizes[][4] = {{36, 23, 50, 67}, {37, 29, 51, 66}, {38, 40, 25, 64}, {39, 31, 77, 70},
+                            {64, 71, 37, 48}, {41, 50, 41, 50}, {42, 17, 62, 81}, {43, 60, 29, 73}};
+    const ReferenceSettings colour[] = {sized(0, 0), sized(0, 0, 5), sized(0, 0, 5, 73, 100, 150)};
+    testing::forEachResizeCase(sizes, colour, 300, [](const Picture& src, const ReferenceSettings& s) {
+        const Outcome expected = runReference(src, s);
+        ASSERT_TRUE(expected.ok);
+        for (int threads : {1, 2, 3, 7}) {
+            SCOPED_TRACE(::testing::Message() << threads << " threads");
+            const Outcome actual = runKernel(src, s, threads);
+            EXPECT_TRUE(actual.ok);
+            EXPECT_TRUE(samePicture(expected.picture, actual.picture));
+            EXPECT_EQ(expected.randomState, actual.randomState);
+            EXPECT_EQ(expected.titles, actual.titles);
+        }
+    });
+}
+
 TEST(DibResampler, ThreadsGiveTheSameResultAndSequence) {
     const Picture src = testing::randomPicture(103, 71, 9);
     const RandomSequence start(0xABCDE);
