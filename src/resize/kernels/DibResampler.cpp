@@ -50,7 +50,11 @@ struct Scratch {
     std::vector<float> rowA, rowB, vertical, factors;
     std::vector<std::uint32_t> pixels; // the result row before it goes to the raster
     int dibA = -1, dibB = -1;
+    int prefetched = -1; // the last bitmap row asked into the cache
 };
+
+// A row asks for the source rows of the result row this many rows ahead.
+constexpr int kRowsAhead = 2;
 
 class DibRun {
 public:
@@ -78,6 +82,7 @@ public:
         m_length = 3 * lastX0 + 6;
         m_padded = (m_length + 2 + 3) / 4 * 4;
         m_pixelBytes = 3 * m_w;
+        m_cannotFail = dibChannelsCannotFail(s);
     }
 
     void prepare(Scratch& s) const {
@@ -109,22 +114,47 @@ public:
             drawFactors(rowStart, m_r, s.factors.data(), m_s.width * 3);
             f = s.factors.data();
         }
-        const int failed = m_loops.dibColumns(v, m_x0.data(), m_a.data(), m_b.data(), f, s.pixels.data(),
-                                              m_s.width, writeCols);
-        if (failed >= 0) {
-            failedDraw = failed;
-            return false;
+        // The row is computed in parts, each followed by a part of the source rows ahead, so that
+        // reading and the arithmetic overlap. When no channel can fail, each part also goes out
+        // to the rasters at once; otherwise the row goes out only once all of it succeeded.
+        const int aheadLast = std::min(m_h - 1, bitmapRowOf(Y + kRowsAhead) + 1);
+        const int aheadFirst = std::max({0, s.prefetched + 1, aheadLast - 1});
+        const int prefetchCount = std::min(m_length, m_pixelBytes) / 3;
+        const int parts = rowParts(m_s.width);
+        std::uint32_t* pixels = s.pixels.data();
+        for (int part = 0; part < parts; ++part) {
+            const int from = partStart(m_s.width, part, parts), to = partStart(m_s.width, part + 1, parts);
+            const int writing = std::clamp(writeCols - from, 0, to - from);
+            const int failed =
+                m_loops.dibColumns(v, m_x0.data() + from, m_a.data() + from, m_b.data() + from,
+                                   f ? f + 3 * from : nullptr, pixels + from, to - from, writing);
+            if (failed >= 0) {
+                failedDraw = 3 * from + failed;
+                return false;
+            }
+            if (m_cannotFail && out)
+                writeOut(pixels + from, out + from, writing, destRow, from, combine);
+            for (int j = aheadFirst; j <= aheadLast; ++j)
+                prefetchPart(m_source.row(m_h - 1 - j), prefetchCount, part, parts);
         }
-        if (out) {
-            streamRow(s.pixels.data(), out, writeCols);
-            if (combine && destRow < combine->target.height)
-                combineRow(combine->rasterCode, combine->cleared, s.pixels.data(),
-                           combine->target.row(destRow), std::min(writeCols, combine->target.width));
-        }
+        s.prefetched = std::max(s.prefetched, aheadLast);
+        if (!m_cannotFail && out)
+            writeOut(pixels, out, writeCols, destRow, 0, combine);
         return true;
     }
 
 private:
+    int bitmapRowOf(int Y) const { return static_cast<int>(m_ky * static_cast<float>(Y)); }
+
+    // count finished pixels from column `from` of result row destRow to dest and the combined target.
+    void writeOut(const std::uint32_t* pixels, std::uint32_t* out, int count, int destRow, int from,
+                  const DibCombine* combine) const {
+        streamRow(pixels, out, count);
+        if (combine && destRow < combine->target.height)
+            combineRow(combine->rasterCode, combine->cleared, pixels, combine->target.row(destRow) + from,
+                       std::clamp(combine->target.width - from, 0, count));
+    }
+
     // c per byte offset of the row pair (y0, y0 + 1) with weight fy: the percent applied to
     // each of the two bytes, the vertical weighting, each divided by 100, summed.
     const float* columnValues(Scratch& s, int y0, float fy) const {
@@ -153,8 +183,6 @@ private:
         if (j >= 0 && j < m_h) {
             direct = std::min(m_length, m_pixelBytes);
             const std::uint32_t* src = m_source.row(m_h - 1 - j);
-            if (j + 1 < m_h)
-                prefetchRow(m_source.row(m_h - 2 - j), direct / 3);
             m_loops.weightedChannels(src, direct / 3, m_percent.data(), out);
         }
         const std::int64_t rowStart = static_cast<std::int64_t>(j) * m_stride;
@@ -185,6 +213,7 @@ private:
     std::vector<int> m_x0;
     std::vector<float> m_a, m_b;
     int m_length = 0, m_padded = 0, m_pixelBytes = 0;
+    bool m_cannotFail = false;
 };
 
 bool resampleRows(const ConstRasterView& source, const RasterView& dest, const ResampleSettings& settings,

@@ -30,4 +30,14 @@ int runRows(int count, int threads, const RowWork& work, const RowProgress& prog
 // least eight takes so that they all finish at about the same time.
 int rowsPerTakeFor(int count, int threads);
 
+// A row of `width` pixels cut into parts of about 512 pixels (whole 64-byte lines where
+// possible), so that a kernel can interleave its memory traffic with its arithmetic: part p
+// runs from partStart(width, p, parts) to partStart(width, p + 1, parts).
+inline int rowParts(int width) {
+    return width / 512 + 1;
+}
+inline int partStart(int width, int part, int parts) {
+    return part >= parts ? width : static_cast<int>(static_cast<long long>(width) * part / parts) & ~15;
+}
+
 } // namespace tesmaro::resize

@@ -31,7 +31,11 @@ struct Scratch {
     std::vector<float> rowA, rowB, vertical, factors;
     std::vector<std::uint32_t> pixels; // the result row before it goes to the raster
     int planeA = -1, planeB = -1;
+    int prefetched = -1; // the last source row asked into the cache
 };
+
+// A row asks for the source rows of the result row this many rows ahead.
+constexpr int kRowsAhead = 2;
 
 class PixelAccessRun {
 public:
@@ -104,12 +108,28 @@ public:
         std::uint32_t* pixels = s.pixels.data();
         if (m_mayLeavePixels)
             std::copy_n(out, m_writeCols, pixels);
-        m_loops.pixelAccessColumns(v, m_cols.x0.data(), m_cols.a.data(), m_cols.b.data(), factors, pixels,
-                                   m_writeCols);
-        streamRow(pixels, out, m_writeCols);
+        // The row goes out in parts, each streamed to the raster and followed by a part of the
+        // source rows ahead (source rows y0 - 1 and y0 hold plane rows y0 and y0 + 1), so that
+        // writing, reading and the arithmetic overlap.
+        const int aheadLast = std::min(m_hs - 1, planeRowOf(Y + kRowsAhead));
+        const int aheadFirst = std::max({0, s.prefetched + 1, aheadLast - 1});
+        const int parts = rowParts(m_writeCols);
+        for (int part = 0; part < parts; ++part) {
+            const int from = partStart(m_writeCols, part, parts),
+                      to = partStart(m_writeCols, part + 1, parts);
+            m_loops.pixelAccessColumns(v, m_cols.x0.data() + from, m_cols.a.data() + from,
+                                       m_cols.b.data() + from, factors ? factors + 3 * from : nullptr,
+                                       pixels + from, to - from);
+            streamRow(pixels + from, out + from, to - from);
+            for (int r = aheadFirst; r <= aheadLast; ++r)
+                prefetchPart(m_source.row(r), m_ws, part, parts);
+        }
+        s.prefetched = std::max(s.prefetched, aheadLast);
     }
 
 private:
+    int planeRowOf(int Y) const { return static_cast<int>(m_ky * static_cast<float>(Y)); }
+
     // The column values of the vertical pass for plane rows y0 and y0 + 1 with weight fy.
     const float* planeRows(Scratch& s, int y0, float fy) const {
         const int y1 = y0 + 1;
@@ -144,8 +164,6 @@ private:
         std::fill(out, out + kLanes, 0.0f);
         std::fill(out + end - kLanes, out + end, 0.0f);
         const std::uint32_t* src = m_source.row(p - 1);
-        if (p < m_hs)
-            prefetchRow(m_source.row(p), m_ws);
         float* dst = out + kLanes;
         if (m_identity) {
             m_loops.channels(src, m_ws, dst);

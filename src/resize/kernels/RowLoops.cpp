@@ -529,15 +529,19 @@ const RowLoops& rowLoops() {
     return chosen;
 }
 
-void prefetchRow(const std::uint32_t* row, int count) {
+void prefetchPart(const std::uint32_t* row, int count, int part, int parts) {
 #if defined(__SSE2__)
-    const char* p = reinterpret_cast<const char*>(row);
-    const char* end = reinterpret_cast<const char*>(row + count);
-    for (; p < end; p += 64)
-        _mm_prefetch(p, _MM_HINT_T1);
+    constexpr int kLine = 64 / sizeof(std::uint32_t);
+    const int lines = (count + kLine - 1) / kLine;
+    const std::uint32_t* end = row + static_cast<std::ptrdiff_t>(lines * (part + 1) / parts) * kLine;
+    for (const std::uint32_t* p = row + static_cast<std::ptrdiff_t>(lines * part / parts) * kLine; p < end;
+         p += kLine)
+        _mm_prefetch(reinterpret_cast<const char*>(p), _MM_HINT_T1);
 #else
     (void)row;
     (void)count;
+    (void)part;
+    (void)parts;
 #endif
 }
 

@@ -43,8 +43,9 @@ const RowLoops& fourLaneRowLoops();
 const RowLoops* eightLaneRowLoops();
 const RowLoops* sixteenLaneRowLoops();
 
-// Asks for a raster row to be brought into the second-level cache ahead of its use.
-void prefetchRow(const std::uint32_t* row, int count);
+// Asks for part `part` of `parts` equal parts of a raster row to be brought into the
+// second-level cache ahead of its use.
+void prefetchPart(const std::uint32_t* row, int count, int part, int parts);
 
 // Copies a finished result row into a raster bypassing the caches (the result is far larger than
 // them and is not read again soon); the copy is complete for other threads when this returns.
