@@ -14,7 +14,7 @@ namespace tesmaro::resize {
 namespace {
 
 // to[x] = applyRasterOp(code, D, from[x]) for x < count, D being to[x] or cleared when given;
-// the code is chosen once per row.
+// the code is chosen once per row. Complete for other threads after streamsDone().
 void combineRow(std::int32_t code, const std::optional<std::uint32_t>& cleared, const std::uint32_t* from,
                 std::uint32_t* to, int count) {
     const auto each = [&](auto op) {
@@ -41,7 +41,7 @@ void combineRow(std::int32_t code, const std::optional<std::uint32_t>& cleared, 
         each([](std::uint32_t d, std::uint32_t s) { return d | s; });
         break;
     default:
-        streamRow(from, to, count); // result pixels are opaque already
+        streamPixels(from, to, count); // result pixels are opaque already
         break;
     }
 }
@@ -140,16 +140,18 @@ public:
         s.prefetched = std::max(s.prefetched, aheadLast);
         if (!m_cannotFail && out)
             writeOut(pixels, out, writeCols, destRow, 0, combine);
+        streamsDone();
         return true;
     }
 
 private:
     int bitmapRowOf(int Y) const { return static_cast<int>(m_ky * static_cast<float>(Y)); }
 
-    // count finished pixels from column `from` of result row destRow to dest and the combined target.
+    // count finished pixels from column `from` of result row destRow to dest and the combined
+    // target, complete after streamsDone().
     void writeOut(const std::uint32_t* pixels, std::uint32_t* out, int count, int destRow, int from,
                   const DibCombine* combine) const {
-        streamRow(pixels, out, count);
+        streamPixels(pixels, out, count);
         if (combine && destRow < combine->target.height)
             combineRow(combine->rasterCode, combine->cleared, pixels, combine->target.row(destRow) + from,
                        std::clamp(combine->target.width - from, 0, count));

@@ -120,10 +120,11 @@ public:
             m_loops.pixelAccessColumns(v, m_cols.x0.data() + from, m_cols.a.data() + from,
                                        m_cols.b.data() + from, factors ? factors + 3 * from : nullptr,
                                        pixels + from, to - from);
-            streamRow(pixels + from, out + from, to - from);
+            streamPixels(pixels + from, out + from, to - from);
             for (int r = aheadFirst; r <= aheadLast; ++r)
                 prefetchPart(m_source.row(r), m_ws, part, parts);
         }
+        streamsDone();
         s.prefetched = std::max(s.prefetched, aheadLast);
     }
 

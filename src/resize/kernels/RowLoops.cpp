@@ -545,7 +545,7 @@ void prefetchPart(const std::uint32_t* row, int count, int part, int parts) {
 #endif
 }
 
-void streamRow(const std::uint32_t* from, std::uint32_t* to, int count) {
+void streamPixels(const std::uint32_t* from, std::uint32_t* to, int count) {
     int x = 0;
 #if defined(__SSE2__)
     for (; x < count && (reinterpret_cast<std::uintptr_t>(to + x) & 15) != 0; ++x)
@@ -553,10 +553,20 @@ void streamRow(const std::uint32_t* from, std::uint32_t* to, int count) {
     for (; x + 4 <= count; x += 4)
         _mm_stream_si128(reinterpret_cast<__m128i*>(to + x),
                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + x)));
-    _mm_sfence();
 #endif
     for (; x < count; ++x)
         to[x] = from[x];
+}
+
+void streamsDone() {
+#if defined(__SSE2__)
+    _mm_sfence();
+#endif
+}
+
+void streamRow(const std::uint32_t* from, std::uint32_t* to, int count) {
+    streamPixels(from, to, count);
+    streamsDone();
 }
 
 } // namespace tesmaro::resize

@@ -50,5 +50,9 @@ void prefetchPart(const std::uint32_t* row, int count, int part, int parts);
 // Copies a finished result row into a raster bypassing the caches (the result is far larger than
 // them and is not read again soon); the copy is complete for other threads when this returns.
 void streamRow(const std::uint32_t* from, std::uint32_t* to, int count);
+// The same in pieces: the copies are complete for other threads once streamsDone() returns, so
+// that pieces of one row can be written while the next pieces are being computed.
+void streamPixels(const std::uint32_t* from, std::uint32_t* to, int count);
+void streamsDone();
 
 } // namespace tesmaro::resize
