@@ -404,7 +404,8 @@ AVX512 void pixelAccessColumns16(const float* v, const int* x0, const float* a, 
             _mm512_add_ps(_mm512_mul_ps(quadOf(a + k), p), _mm512_mul_ps(quadOf(b + k), q)));
         if (factors)
             ch = _mm512_cvtps_epi32(_mm512_mul_ps(_mm512_cvtepi32_ps(ch), factorsOfFour(factors + 3 * k)));
-        const unsigned bad = (_mm512_movepi32_mask(ch) | _mm512_cmpgt_epi32_mask(ch, limit)) & 0x7777u;
+        // Below 0 or above the limit in one unsigned comparison.
+        const unsigned bad = _mm512_mask_cmpgt_epu32_mask(0x7777, ch, limit);
         const __m128i four = packFour(ch);
         if (bad == 0) {
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), four);
