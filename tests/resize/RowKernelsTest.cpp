@@ -3,7 +3,7 @@
 #include "resize/kernels/BandedStretch.h"
 #include "resize/kernels/Mirror.h"
 #include "resize/kernels/ParallelRows.h"
-#include "resize/kernels/RandomFactors.h"
+#include "resize/kernels/RowLoops.h"
 
 #include <gtest/gtest.h>
 
@@ -104,18 +104,23 @@ TEST(RunRows, RethrowsAWorkersExceptionAfterAllThreadsStop) {
                  std::runtime_error);
 }
 
-TEST(DrawFactors, EqualsDrawingOneByOne) {
-    for (int n : {1, 7, 8, 9, 31, 1000}) {
-        std::vector<float> factors(static_cast<std::size_t>(n));
-        RandomSequence batch(0x777);
-        resize::drawFactors(batch, 5.0f, factors.data(), n);
+TEST(FactorPlanes, HoldTheDrawsOneByOneChannelByChannel) {
+    // Column k of plane c takes draw 3k + c; the sequence it started from stays where it was.
+    for (int n : {1, 7, 8, 9, 16, 17, 31, 1000}) {
+        const std::ptrdiff_t stride = n + 5;
+        std::vector<float> factors(static_cast<std::size_t>(3 * stride), -1.0f);
+        const RandomSequence start(0x777);
+        resize::rowLoops().factorPlanes(start, 5.0f, factors.data(), stride, n);
         RandomSequence single(0x777);
-        for (int i = 0; i < n; ++i) {
-            const float u = single.next();
-            const float expected = 1 + (5.0f - 2 * 5.0f * u) / 100;
-            ASSERT_EQ(expected, factors[static_cast<std::size_t>(i)]) << "draw " << i << " of " << n;
-        }
-        EXPECT_EQ(single.state(), batch.state());
+        for (int k = 0; k < n; ++k)
+            for (int c = 0; c < 3; ++c) {
+                const float u = single.next();
+                const float expected = 1 + (5.0f - 2 * 5.0f * u) / 100;
+                ASSERT_EQ(expected, factors[static_cast<std::size_t>(c * stride + k)])
+                    << "column " << k << ", channel " << c << " of " << n;
+            }
+        EXPECT_EQ(-1.0f, factors[static_cast<std::size_t>(n)]) << "nothing past the columns";
+        EXPECT_EQ(0x777u, start.state());
     }
 }
 

@@ -46,10 +46,20 @@ protected:
             p = gen();
         return v;
     }
+    // Nondecreasing sample columns below `columns`, steps drawn from 0..maxStep.
+    std::vector<int> sampleColumns(int count, int columns, int maxStep) {
+        std::vector<int> x0(static_cast<std::size_t>(count));
+        int x = static_cast<int>(gen() % 3);
+        for (int& c : x0) {
+            c = std::min(x, columns - 2);
+            x += static_cast<int>(gen() % static_cast<unsigned>(maxStep + 1));
+        }
+        return x0;
+    }
 };
 
 TEST_P(RowLoopForms, BlendsAgree) {
-    for (int n : {4, 8, 12, 36, 4004}) {
+    for (int n : {1, 3, 4, 8, 12, 17, 36, 4004}) {
         const auto a = floats(n, 0, 83556), b = floats(n, -83556, 83556);
         for (float w : {0.0f, 0.25f, 0.3333333f, 0.9999f}) {
             std::vector<float> x(n), y(n);
@@ -63,71 +73,76 @@ TEST_P(RowLoopForms, BlendsAgree) {
     }
 }
 
-TEST_P(RowLoopForms, ChannelConversionsAgree) {
+TEST_P(RowLoopForms, PlanesAgree) {
     const float percent[3] = {-7, 100, 32767};
-    for (int count : {1, 2, 3, 4, 5, 6, 7, 17, 640}) {
+    for (int count : {1, 2, 3, 7, 8, 9, 15, 16, 17, 33, 640}) {
         const auto px = pixels(count);
-        std::vector<float> x(4 * count + 1), y(4 * count + 1);
-        four.channels(px.data(), count, x.data());
-        wide.channels(px.data(), count, y.data());
-        EXPECT_TRUE(sameBits(x, y)) << "count " << count;
-        x.assign(3 * count + 1, 0);
-        y.assign(3 * count + 1, 0);
-        four.weightedChannels(px.data(), count, percent, x.data());
-        wide.weightedChannels(px.data(), count, percent, y.data());
-        x.pop_back();
-        y.pop_back();
-        EXPECT_TRUE(sameBits(x, y)) << "weighted, count " << count;
+        const std::ptrdiff_t stride = count + 3;
+        for (const float* p : {static_cast<const float*>(nullptr), percent}) {
+            std::vector<float> x(3 * stride, -1), y(3 * stride, -1);
+            four.planes(px.data(), count, p, x.data(), stride);
+            wide.planes(px.data(), count, p, y.data(), stride);
+            EXPECT_TRUE(sameBits(x, y)) << "count " << count << (p ? ", weighted" : "");
+        }
     }
 }
 
 TEST_P(RowLoopForms, ResultColumnsAgreeIncludingFailures) {
-    int failures = 0, successes = 0;
-    for (int count : {1, 2, 3, 4, 5, 6, 7, 300}) {
-        const int columns = 50;
-        const auto v = floats(4 * columns + 8, -2000, 40000);
-        std::vector<int> x0(count);
-        for (int& x : x0)
-            x = static_cast<int>(gen() % (columns - 1));
-        const auto b = floats(count, 0, 1);
-        std::vector<float> a(count);
-        for (int k = 0; k < count; ++k)
-            a[k] = 1 - b[k];
-        const auto factors = floats(3 * count + 1, -0.2f, 1.8f);
-        for (const float* f : {static_cast<const float*>(nullptr), factors.data()}) {
-            std::vector<std::uint32_t> p(count, 0x12345678u), q(count, 0x12345678u);
-            four.pixelAccessColumns(v.data(), x0.data(), a.data(), b.data(), f, p.data(), count);
-            wide.pixelAccessColumns(v.data(), x0.data(), a.data(), b.data(), f, q.data(), count);
-            EXPECT_EQ(p, q) << "pixel access, count " << count;
-            // Non-negative values for a run that succeeds, then the same with failures.
-            const auto positive = floats(4 * columns + 8, 0, 400);
-            for (const std::vector<float>* values : {&positive, &v}) {
-                std::vector<std::uint32_t> s(count, 0), t(count, 0);
-                const int i =
-                    four.dibColumns(values->data(), x0.data(), a.data(), b.data(), f, s.data(), count, count);
-                const int j =
-                    wide.dibColumns(values->data(), x0.data(), a.data(), b.data(), f, t.data(), count, count);
-                EXPECT_EQ(i, j) << "failing draw, count " << count;
-                if (i < 0) {
-                    EXPECT_EQ(s, t) << "bitmap columns, count " << count;
-                    ++successes;
-                } else {
-                    ++failures;
-                }
+    int failures = 0, successes = 0, unwritten = 0;
+    for (int count : {1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 31, 33, 300})
+        // Steps of at most 1 and 2 keep groups of columns close (one window of the plane),
+        // steps of up to 9 spread them (gathered one by one).
+        for (int maxStep : {1, 2, 9}) {
+            SCOPED_TRACE(::testing::Message() << count << " columns, steps up to " << maxStep);
+            const int columns = maxStep * count + 8;
+            const std::ptrdiff_t stride = columns + resize::kPlaneSlack;
+            const auto x0 = sampleColumns(count, columns, maxStep);
+            const auto b = floats(count, 0, 1);
+            std::vector<float> a(count);
+            for (int k = 0; k < count; ++k)
+                a[k] = 1 - b[k];
+            const auto v = floats(3 * stride, -2000, 40000), positive = floats(3 * stride, 0, 400);
+            const std::ptrdiff_t factorStride = count + 1;
+            const auto factors = floats(3 * factorStride, -0.2f, 1.8f);
+            for (const float* f : {static_cast<const float*>(nullptr), factors.data()}) {
+                std::vector<std::uint32_t> p(count, 0x12345678u), q(count, 0x12345678u);
+                four.pixelAccessColumns(v.data(), stride, x0.data(), a.data(), b.data(), f, factorStride,
+                                        p.data(), count);
+                wide.pixelAccessColumns(v.data(), stride, x0.data(), a.data(), b.data(), f, factorStride,
+                                        q.data(), count);
+                EXPECT_EQ(p, q) << "pixel access" << (f ? " with factors" : "");
+                unwritten += static_cast<int>(std::count(p.begin(), p.end(), 0x12345678u));
+                // Non-negative values for a run that succeeds, then the same with failures.
+                for (const std::vector<float>* values : {&positive, &v})
+                    for (int writeCount : {count, count / 2}) {
+                        std::vector<std::uint32_t> s(count, 0), t(count, 0);
+                        const int i = four.dibColumns(values->data(), stride, x0.data(), a.data(), b.data(),
+                                                      f, factorStride, s.data(), count, writeCount);
+                        const int j = wide.dibColumns(values->data(), stride, x0.data(), a.data(), b.data(),
+                                                      f, factorStride, t.data(), count, writeCount);
+                        EXPECT_EQ(i, j) << "failing draw";
+                        if (i < 0) {
+                            EXPECT_EQ(s, t) << "bitmap columns, " << writeCount << " written";
+                            ++successes;
+                        } else {
+                            ++failures;
+                        }
+                    }
             }
         }
-    }
-    EXPECT_GT(failures, 3);
-    EXPECT_GT(successes, 3);
+    EXPECT_GT(failures, 20);
+    EXPECT_GT(successes, 20);
+    EXPECT_GT(unwritten, 20);
 }
 
 TEST_P(RowLoopForms, RandomFactorsAgree) {
-    for (int n : {1, 31, 32, 33, 7681}) {
+    for (int n : {1, 7, 8, 15, 16, 17, 47, 48, 49, 2561}) {
         for (float r : {0.0f, 5.0f, -250.0f, 3.0e38f}) {
             const RandomSequence start(gen() & RandomSequence::kMask);
-            std::vector<float> x(n), y(n);
-            four.factors(start, r, x.data(), n);
-            wide.factors(start, r, y.data(), n);
+            const std::ptrdiff_t stride = n + 2;
+            std::vector<float> x(3 * stride, -1), y(3 * stride, -1);
+            four.factorPlanes(start, r, x.data(), stride, n);
+            wide.factorPlanes(start, r, y.data(), stride, n);
             EXPECT_TRUE(sameBits(x, y)) << "n " << n << ", r " << r;
         }
     }

@@ -2,7 +2,6 @@
 
 #include "core/RasterOp.h"
 #include "resize/kernels/ParallelRows.h"
-#include "resize/kernels/RandomFactors.h"
 #include "resize/kernels/RowLoops.h"
 
 #include <algorithm>
@@ -78,19 +77,21 @@ public:
             m_b[x] = fx;
             lastX0 = std::max(lastX0, x0);
         }
-        // Offsets 3*x0 .. 3*x0 + 5 are read; the row loops load eight floats from 3*x0, two further.
-        m_length = 3 * lastX0 + 6;
-        m_padded = (m_length + 2 + 3) / 4 * 4;
+        // Offsets 3*x0 .. 3*x0 + 5 are read: plane columns x0 and x0 + 1.
+        m_columns = lastX0 + 2;
+        m_planeStride = (m_columns + kPlaneSlack + 15) / 16 * 16;
+        m_factorStride = (s.width + 15) / 16 * 16;
         m_pixelBytes = 3 * m_w;
         m_cannotFail = dibChannelsCannotFail(s);
     }
 
     void prepare(Scratch& s) const {
-        s.rowA.assign(m_padded, 0.0f);
-        s.rowB.assign(m_padded, 0.0f);
-        s.vertical.assign(m_padded, 0.0f);
+        const std::size_t n = 3 * static_cast<std::size_t>(m_planeStride);
+        s.rowA.assign(n, 0.0f);
+        s.rowB.assign(n, 0.0f);
+        s.vertical.assign(n, 0.0f);
         if (m_r != 0.0f)
-            s.factors.assign(static_cast<std::size_t>(m_s.width) * 3 + 1, 1.0f);
+            s.factors.assign(3 * static_cast<std::size_t>(m_factorStride), 1.0f);
         s.pixels.assign(static_cast<std::size_t>(m_s.width), 0);
     }
 
@@ -111,7 +112,7 @@ public:
         if (m_r != 0.0f) {
             RandomSequence rowStart = start;
             rowStart.skip(static_cast<std::uint64_t>(Y) * 3 * static_cast<std::uint64_t>(m_s.width));
-            drawFactors(rowStart, m_r, s.factors.data(), m_s.width * 3);
+            m_loops.factorPlanes(rowStart, m_r, s.factors.data(), m_factorStride, m_s.width);
             f = s.factors.data();
         }
         // The row is computed in parts, each followed by a part of the source rows ahead, so that
@@ -119,15 +120,15 @@ public:
         // to the rasters at once; otherwise the row goes out only once all of it succeeded.
         const int aheadLast = std::min(m_h - 1, bitmapRowOf(Y + kRowsAhead) + 1);
         const int aheadFirst = std::max({0, s.prefetched + 1, aheadLast - 1});
-        const int prefetchCount = std::min(m_length, m_pixelBytes) / 3;
+        const int prefetchCount = std::min(m_columns, m_w);
         const int parts = rowParts(m_s.width);
         std::uint32_t* pixels = s.pixels.data();
         for (int part = 0; part < parts; ++part) {
             const int from = partStart(m_s.width, part, parts), to = partStart(m_s.width, part + 1, parts);
             const int writing = std::clamp(writeCols - from, 0, to - from);
             const int failed =
-                m_loops.dibColumns(v, m_x0.data() + from, m_a.data() + from, m_b.data() + from,
-                                   f ? f + 3 * from : nullptr, pixels + from, to - from, writing);
+                m_loops.dibColumns(v, m_planeStride, m_x0.data() + from, m_a.data() + from, m_b.data() + from,
+                                   f ? f + from : nullptr, m_factorStride, pixels + from, to - from, writing);
             if (failed >= 0) {
                 failedDraw = 3 * from + failed;
                 return false;
@@ -158,7 +159,8 @@ private:
     }
 
     // c per byte offset of the row pair (y0, y0 + 1) with weight fy: the percent applied to
-    // each of the two bytes, the vertical weighting, each divided by 100, summed.
+    // each of the two bytes, the vertical weighting, each divided by 100, summed. Offset 3x + c
+    // is column x of plane c.
     const float* columnValues(Scratch& s, int y0, float fy) const {
         const int y1 = y0 + 1;
         if (s.dibA != y0) {
@@ -175,21 +177,24 @@ private:
             s.dibB = y1;
         }
         float* pv = s.vertical.data();
-        m_loops.blendHundredths(s.rowA.data(), s.rowB.data(), 1.0f - fy, fy, pv, m_padded);
+        m_loops.blendHundredths(s.rowA.data(), s.rowB.data(), 1.0f - fy, fy, pv,
+                                static_cast<int>(2 * m_planeStride + m_columns));
         return pv;
     }
 
-    // P*byte for the offsets 0..length-1 from the start of bitmap row j, zero beyond.
+    // P*byte for the offsets 0..length-1 from the start of bitmap row j, offset 3x + c in
+    // column x of plane c. Columns past the last one stay 0 from prepare().
     void fillRow(int j, float* out) const {
         int direct = 0;
         if (j >= 0 && j < m_h) {
-            direct = std::min(m_length, m_pixelBytes);
-            const std::uint32_t* src = m_source.row(m_h - 1 - j);
-            m_loops.weightedChannels(src, direct / 3, m_percent.data(), out);
+            direct = std::min(m_columns, m_w);
+            m_loops.planes(m_source.row(m_h - 1 - j), direct, m_percent.data(), out, m_planeStride);
         }
+        // Past the pixels: the padding, then the next row's bytes.
         const std::int64_t rowStart = static_cast<std::int64_t>(j) * m_stride;
-        for (int o = direct; o < m_padded; ++o)
-            out[o] = o < m_length ? m_percent[o % 3] * static_cast<float>(byteAt(rowStart + o)) : 0.0f;
+        for (int x = direct; x < m_columns; ++x)
+            for (int c = 0; c < 3; ++c)
+                out[c * m_planeStride + x] = m_percent[c] * static_cast<float>(byteAt(rowStart + 3 * x + c));
     }
 
     // One byte of the whole bitmap buffer by its linear offset; 0 outside it and in padding.
@@ -214,7 +219,10 @@ private:
     float m_kx = 0, m_ky = 0;
     std::vector<int> m_x0;
     std::vector<float> m_a, m_b;
-    int m_length = 0, m_padded = 0, m_pixelBytes = 0;
+    int m_columns = 0; // plane columns: pixels x0 and x0 + 1 for every x0
+    int m_pixelBytes = 0;
+    std::ptrdiff_t m_planeStride = 0;  // floats from one plane of a row to the next
+    std::ptrdiff_t m_factorStride = 0; // the same for the planes of random factors
     bool m_cannotFail = false;
 };
 

@@ -18,9 +18,6 @@ namespace {
 constexpr float kSafeRandomPercent = 1.0e5f;
 constexpr int kMaxChannel = 32767;
 
-// Four floats per plane column: blue, green, red, 0.
-constexpr int kLanes = 4;
-
 struct Columns {
     std::vector<int> x0;
     std::vector<float> a; // 1 - fx
@@ -61,6 +58,8 @@ public:
             m_cols.b[k] = fx;
         }
         m_writeCols = std::min(s.width, dest.empty() ? 0 : dest.width);
+        m_stride = (m_ws + 2 + kPlaneSlack + 15) / 16 * 16;
+        m_factorStride = (m_writeCols + 15) / 16 * 16;
         // Only a negative percent, a factor that can turn negative or a channel that can pass
         // 32767 leaves pixels unwritten; then a row starts from what the raster holds.
         const int largest = std::max({static_cast<int>(s.bluePercent), static_cast<int>(s.greenPercent),
@@ -74,12 +73,12 @@ public:
     bool fastRandom() const { return std::fabs(m_r) <= kSafeRandomPercent; }
 
     void prepare(Scratch& s) const {
-        const std::size_t n = static_cast<std::size_t>(m_ws + 2) * kLanes;
+        const std::size_t n = 3 * static_cast<std::size_t>(m_stride);
         s.rowA.assign(n, 0.0f);
         s.rowB.assign(n, 0.0f);
         s.vertical.assign(n, 0.0f);
         if (m_r != 0.0f)
-            s.factors.assign(static_cast<std::size_t>(m_s.width) * 3 + 1, 1.0f);
+            s.factors.assign(3 * static_cast<std::size_t>(m_factorStride), 1.0f);
         s.pixels.assign(static_cast<std::size_t>(m_writeCols), 0);
     }
 
@@ -102,7 +101,7 @@ public:
         if (m_r != 0.0f) {
             RandomSequence rowStart = start;
             rowStart.skip(static_cast<std::uint64_t>(Y - 1) * 3 * static_cast<std::uint64_t>(m_s.width));
-            drawFactors(rowStart, m_r, s.factors.data(), m_writeCols * 3);
+            m_loops.factorPlanes(rowStart, m_r, s.factors.data(), m_factorStride, m_writeCols);
             factors = s.factors.data();
         }
         std::uint32_t* pixels = s.pixels.data();
@@ -117,9 +116,9 @@ public:
         for (int part = 0; part < parts; ++part) {
             const int from = partStart(m_writeCols, part, parts),
                       to = partStart(m_writeCols, part + 1, parts);
-            m_loops.pixelAccessColumns(v, m_cols.x0.data() + from, m_cols.a.data() + from,
-                                       m_cols.b.data() + from, factors ? factors + 3 * from : nullptr,
-                                       pixels + from, to - from);
+            m_loops.pixelAccessColumns(v, m_stride, m_cols.x0.data() + from, m_cols.a.data() + from,
+                                       m_cols.b.data() + from, factors ? factors + from : nullptr,
+                                       m_factorStride, pixels + from, to - from);
             streamPixels(pixels + from, out + from, to - from);
             for (int r = aheadFirst; r <= aheadLast; ++r)
                 prefetchPart(m_source.row(r), m_ws, part, parts);
@@ -151,42 +150,43 @@ private:
             s.planeB = y1;
         }
         float* pv = s.vertical.data();
-        m_loops.blend(s.rowA.data(), s.rowB.data(), 1.0f - fy, fy, pv, static_cast<int>(s.vertical.size()));
+        m_loops.blend(s.rowA.data(), s.rowB.data(), 1.0f - fy, fy, pv,
+                      static_cast<int>(2 * m_stride + m_ws + 2));
         return pv;
     }
 
-    // Plane row p (0..Hs+1) with its margin columns, corrected by the percents.
+    // Plane row p (0..Hs+1) with its margin columns, corrected by the percents, as three
+    // planes. Columns past Ws + 1 stay 0 from prepare().
     void fillPlaneRow(int p, float* out) const {
-        const std::ptrdiff_t end = static_cast<std::ptrdiff_t>(m_ws + 2) * kLanes;
         if (p < 1 || p > m_hs) {
-            std::fill(out, out + end, 0.0f);
+            for (int c = 0; c < 3; ++c)
+                std::fill_n(out + c * m_stride, m_ws + 2, 0.0f);
             return;
         }
-        std::fill(out, out + kLanes, 0.0f);
-        std::fill(out + end - kLanes, out + end, 0.0f);
         const std::uint32_t* src = m_source.row(p - 1);
-        float* dst = out + kLanes;
         if (m_identity) {
-            m_loops.channels(src, m_ws, dst);
+            m_loops.planes(src, m_ws, nullptr, out + 1, m_stride);
         } else {
-            for (int x = 0; x < m_ws; ++x) {
-                const std::uint32_t px = src[x];
-                dst[x * kLanes] = m_lut[0][px & 0xFF];
-                dst[x * kLanes + 1] = m_lut[1][(px >> 8) & 0xFF];
-                dst[x * kLanes + 2] = m_lut[2][(px >> 16) & 0xFF];
-                dst[x * kLanes + 3] = 0.0f;
+            for (int c = 0; c < 3; ++c) {
+                float* plane = out + c * m_stride + 1;
+                for (int x = 0; x < m_ws; ++x)
+                    plane[x] = m_lut[c][(src[x] >> (8 * c)) & 0xFF];
             }
+        }
+        for (int c = 0; c < 3; ++c) {
+            out[c * m_stride] = 0.0f;
+            out[c * m_stride + m_ws + 1] = 0.0f;
         }
     }
 
     // The definition step by step, for r so large that a random step can fail a pixel.
     void exactRow(const float* v, std::uint32_t* out, RandomSequence& random) const {
         for (int k = 0; k < m_s.width; ++k) {
-            const float* p = v + static_cast<std::ptrdiff_t>(m_cols.x0[k]) * kLanes;
             std::array<std::int32_t, 3> ch{};
-            for (int c = 0; c < 3; ++c)
-                ch[c] = static_cast<std::int32_t>(
-                    std::nearbyint(m_cols.a[k] * p[c] + m_cols.b[k] * p[kLanes + c]));
+            for (int c = 0; c < 3; ++c) {
+                const float* p = v + c * m_stride + m_cols.x0[k];
+                ch[c] = static_cast<std::int32_t>(std::nearbyint(m_cols.a[k] * p[0] + m_cols.b[k] * p[1]));
+            }
             bool ok = true;
             for (int c = 0; c < 3 && ok; ++c) {
                 const float t = randomFactor(m_r, random.next()) * static_cast<float>(ch[c]);
@@ -215,6 +215,8 @@ private:
     float m_kx = 0, m_ky = 0;
     Columns m_cols;
     int m_writeCols = 0;
+    std::ptrdiff_t m_stride = 0;       // floats from one plane of a row to the next
+    std::ptrdiff_t m_factorStride = 0; // the same for the planes of random factors
 };
 
 } // namespace

@@ -3,7 +3,10 @@
 #include "resize/kernels/Lanes.h"
 #include "resize/kernels/RandomFactors.h"
 
+#include <algorithm>
 #include <array>
+#include <climits>
+#include <cmath>
 
 #if defined(__GNUC__) && defined(__x86_64__)
 #include <immintrin.h>
@@ -15,41 +18,75 @@ namespace {
 
 constexpr int kMaxChannel = 32767;
 
-// --- four lanes -------------------------------------------------------------------------------
+// --- one column at a time: the definitions, and the ends of rows in every form ----------------
 
-void blend4(const float* a, const float* b, float wa, float wb, float* out, int n) {
-    const Floats4 va = splat4(wa), vb = splat4(wb);
-    for (int i = 0; i < n; i += 4)
-        store4(out + i, va * load4(a + i) + vb * load4(b + i));
+// Nearest integer, halves to even (default floating-point environment), as the vector
+// conversions give it: INT32_MIN outside the signed 32-bit range or for NaN.
+inline std::int32_t nearestInt(float v) {
+    return v >= -2147483648.0f && v < 2147483648.0f ? static_cast<std::int32_t>(std::nearbyint(v))
+                                                    : INT32_MIN;
 }
 
-void blendHundredths4(const float* a, const float* b, float wa, float wb, float* out, int n) {
-    const Floats4 va = splat4(wa), vb = splat4(wb), hundred = splat4(100.0f);
-    for (int i = 0; i < n; i += 4)
-        store4(out + i, (load4(a + i) * va) / hundred + (load4(b + i) * vb) / hundred);
+// An opaque pixel of three channels, each at least 0 and limited to 255.
+inline std::uint32_t opaquePixel(std::int32_t blue, std::int32_t green, std::int32_t red) {
+    return 0xFF000000u | static_cast<std::uint32_t>(std::min(red, 255)) << 16 |
+           static_cast<std::uint32_t>(std::min(green, 255)) << 8 |
+           static_cast<std::uint32_t>(std::min(blue, 255));
 }
 
-void channels4(const std::uint32_t* pixels, int count, float* out) {
+void planesOneByOne(const std::uint32_t* pixels, int count, const float* percent, float* out,
+                    std::ptrdiff_t stride) {
     for (int x = 0; x < count; ++x)
-        store4(out + 4 * x, toFloats(pixelChannels(pixels[x])));
+        for (int c = 0; c < 3; ++c) {
+            const float value = static_cast<float>((pixels[x] >> (8 * c)) & 0xFF);
+            out[c * stride + x] = percent ? value * percent[c] : value;
+        }
 }
 
-void weightedChannels4(const std::uint32_t* pixels, int count, const float* p, float* out) {
-    const Floats4 percent = lanes4(p[0], p[1], p[2], 0.0f);
-    for (int x = 0; x < count; ++x)
-        store4(out + 3 * x, toFloats(pixelChannels(pixels[x])) * percent);
-}
-
-void pixelAccessColumns4(const float* v, const int* x0, const float* a, const float* b, const float* factors,
-                         std::uint32_t* out, int count) {
+void pixelAccessOneByOne(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
+                         const float* factors, std::ptrdiff_t factorStride, std::uint32_t* out, int count) {
     for (int k = 0; k < count; ++k) {
-        const float* p = v + 4 * static_cast<std::ptrdiff_t>(x0[k]);
-        Ints4 ch = roundToInts(splat4(a[k]) * load4(p) + splat4(b[k]) * load4(p + 4));
-        if (factors)
-            ch = roundToInts(toFloats(ch) * load4(factors + 3 * k));
-        if (((negativeLanes(ch) | lanesAbove(ch, kMaxChannel)) & 7) == 0)
-            out[k] = packPixel(ch);
+        std::array<std::int32_t, 3> ch{};
+        bool ok = true;
+        for (int c = 0; c < 3; ++c) {
+            const float* p = v + c * stride + x0[k];
+            ch[c] = nearestInt(a[k] * p[0] + b[k] * p[1]);
+            if (factors)
+                ch[c] = nearestInt(static_cast<float>(ch[c]) * factors[c * factorStride + k]);
+            ok = ok && ch[c] >= 0 && ch[c] <= kMaxChannel;
+        }
+        if (ok)
+            out[k] = opaquePixel(ch[0], ch[1], ch[2]);
     }
+}
+
+int dibOneByOne(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
+                const float* factors, std::ptrdiff_t factorStride, std::uint32_t* out, int count,
+                int writeCount) {
+    for (int k = 0; k < count; ++k) {
+        std::array<std::int32_t, 3> ch{};
+        for (int c = 0; c < 3; ++c) {
+            const float* p = v + c * stride + x0[k];
+            float value = a[k] * p[0] + p[1] * b[k];
+            if (factors)
+                value = value * factors[c * factorStride + k];
+            ch[c] = nearestInt(value);
+            if (ch[c] < 0)
+                return 3 * k + c;
+        }
+        if (k < writeCount)
+            out[k] = opaquePixel(ch[0], ch[1], ch[2]);
+    }
+    return -1;
+}
+
+// The first failing draw 3i + c of a group, from the failed lanes i of each channel c.
+int firstFailedDraw(const unsigned (&failed)[3]) {
+    int first = INT_MAX;
+    for (int c = 0; c < 3; ++c)
+        if (failed[c])
+            first = std::min(first, 3 * __builtin_ctz(failed[c]) + c);
+    return first;
 }
 
 // The step of the sequence applied `steps` times: state -> a*state + c (mod 2^24).
@@ -80,47 +117,102 @@ template <std::size_t N> std::array<std::uint32_t, N> nextStates(const RandomSeq
     return states;
 }
 
-// Portable: eight interleaved chains, each jumping eight draws ahead, so the steps overlap.
-void factors4(const RandomSequence& random, float r, float* factors, int n) {
-    constexpr int kChains = 8;
-    constexpr Jump jump = jumpOf(kChains);
-    std::array<std::uint32_t, kChains> state = nextStates<kChains>(random);
+// Columns k..n-1 of the factor planes, the draws of column k + i having the states
+// states[c][i] (c = channel), as a block of the vector forms leaves them.
+template <std::size_t Lanes>
+void factorTail(const std::array<std::array<std::uint32_t, Lanes>, 3>& states, float r, float* factors,
+                std::ptrdiff_t stride, int k, int n) {
+    for (int i = 0; k + i < n; ++i)
+        for (int c = 0; c < 3; ++c)
+            factors[c * stride + k + i] = randomFactor(r, static_cast<float>(states[c][i]) * kScale);
+}
+
+// --- four lanes -------------------------------------------------------------------------------
+
+void blend4(const float* a, const float* b, float wa, float wb, float* out, int n) {
+    const Floats4 va = splat4(wa), vb = splat4(wb);
     int i = 0;
-    for (; i + kChains <= n; i += kChains)
-        for (int k = 0; k < kChains; ++k) {
-            factors[i + k] = static_cast<float>(state[k]) * kScale;
-            state[k] = (state[k] * jump.a + jump.c) & RandomSequence::kMask;
+    for (; i + 4 <= n; i += 4)
+        store4(out + i, va * load4(a + i) + vb * load4(b + i));
+    for (; i < n; ++i)
+        out[i] = wa * a[i] + wb * b[i];
+}
+
+void blendHundredths4(const float* a, const float* b, float wa, float wb, float* out, int n) {
+    const Floats4 va = splat4(wa), vb = splat4(wb), hundred = splat4(100.0f);
+    int i = 0;
+    for (; i + 4 <= n; i += 4)
+        store4(out + i, (load4(a + i) * va) / hundred + (load4(b + i) * vb) / hundred);
+    for (; i < n; ++i)
+        out[i] = (a[i] * wa) / 100.0f + (b[i] * wb) / 100.0f;
+}
+
+void planes4(const std::uint32_t* pixels, int count, const float* percent, float* out,
+             std::ptrdiff_t stride) {
+    planesOneByOne(pixels, count, percent, out, stride);
+}
+
+// The draws one after another: the plain form of the sequence.
+void factorPlanes4(const RandomSequence& start, float r, float* factors, std::ptrdiff_t stride, int n) {
+    RandomSequence walk = start;
+    for (int k = 0; k < n; ++k)
+        for (int c = 0; c < 3; ++c)
+            factors[c * stride + k] = randomFactor(r, walk.next());
+}
+
+// Plane c at x0[k..k+3] + offset, one column per lane.
+inline Floats4 columns4(const float* plane, const int* x0, int offset) {
+    return lanes4(plane[x0[0] + offset], plane[x0[1] + offset], plane[x0[2] + offset], plane[x0[3] + offset]);
+}
+
+void pixelAccessColumns4(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
+                         const float* factors, std::ptrdiff_t factorStride, std::uint32_t* out, int count) {
+    int k = 0;
+    for (; k + 4 <= count; k += 4) {
+        const Floats4 wa = load4(a + k), wb = load4(b + k);
+        std::int32_t ch[3][4];
+        int bad = 0;
+        for (int c = 0; c < 3; ++c) {
+            const float* plane = v + c * stride;
+            Ints4 h = roundToInts(wa * columns4(plane, x0 + k, 0) + wb * columns4(plane, x0 + k, 1));
+            if (factors)
+                h = roundToInts(toFloats(h) * load4(factors + c * factorStride + k));
+            bad |= negativeLanes(h) | lanesAbove(h, kMaxChannel);
+            storeInts4(ch[c], h);
         }
-    for (int k = 0; i + k < n; ++k)
-        factors[i + k] = static_cast<float>(state[k]) * kScale;
-
-    const Floats4 rr = splat4(r), twoR = splat4(2.0f * r), hundred = splat4(100.0f), one = splat4(1.0f);
-    int j = 0;
-    for (; j + 4 <= n; j += 4)
-        store4(factors + j, one + (rr - twoR * load4(factors + j)) / hundred);
-    for (; j < n; ++j)
-        factors[j] = randomFactor(r, factors[j]);
-}
-
-int firstLane(int mask) {
-    return mask & 1 ? 0 : (mask & 2 ? 1 : 2);
-}
-
-int dibColumns4(const float* v, const int* x0, const float* a, const float* b, const float* factors,
-                std::uint32_t* out, int count, int writeCount) {
-    for (int k = 0; k < count; ++k) {
-        const float* p = v + 3 * static_cast<std::ptrdiff_t>(x0[k]);
-        Floats4 value = splat4(a[k]) * load4(p) + load4(p + 3) * splat4(b[k]);
-        if (factors)
-            value = value * load4(factors + 3 * k);
-        const Ints4 ch = roundToInts(value);
-        const int failed = negativeLanes(ch) & 7;
-        if (failed)
-            return 3 * k + firstLane(failed);
-        if (k < writeCount)
-            out[k] = packPixel(ch);
+        for (int i = 0; i < 4; ++i)
+            if (!((bad >> i) & 1))
+                out[k + i] = opaquePixel(ch[0][i], ch[1][i], ch[2][i]);
     }
-    return -1;
+    pixelAccessOneByOne(v, stride, x0 + k, a + k, b + k, factors ? factors + k : nullptr, factorStride,
+                        out + k, count - k);
+}
+
+int dibColumns4(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
+                const float* factors, std::ptrdiff_t factorStride, std::uint32_t* out, int count,
+                int writeCount) {
+    int k = 0;
+    for (; k + 4 <= count; k += 4) {
+        const Floats4 wa = load4(a + k), wb = load4(b + k);
+        std::int32_t ch[3][4];
+        unsigned failed[3];
+        for (int c = 0; c < 3; ++c) {
+            const float* plane = v + c * stride;
+            Floats4 value = wa * columns4(plane, x0 + k, 0) + columns4(plane, x0 + k, 1) * wb;
+            if (factors)
+                value = value * load4(factors + c * factorStride + k);
+            const Ints4 h = roundToInts(value);
+            failed[c] = static_cast<unsigned>(negativeLanes(h));
+            storeInts4(ch[c], h);
+        }
+        if (failed[0] | failed[1] | failed[2])
+            return 3 * k + firstFailedDraw(failed);
+        for (int i = 0; i < 4 && k + i < writeCount; ++i)
+            out[k + i] = opaquePixel(ch[0][i], ch[1][i], ch[2][i]);
+    }
+    const int rest = dibOneByOne(v, stride, x0 + k, a + k, b + k, factors ? factors + k : nullptr,
+                                 factorStride, out + k, count - k, writeCount - k);
+    return rest < 0 ? rest : 3 * k + rest;
 }
 
 // --- eight lanes ------------------------------------------------------------------------------
@@ -135,9 +227,7 @@ AVX2 void blend8(const float* a, const float* b, float wa, float wb, float* out,
     for (; i + 8 <= n; i += 8)
         _mm256_storeu_ps(out + i, _mm256_add_ps(_mm256_mul_ps(va, _mm256_loadu_ps(a + i)),
                                                 _mm256_mul_ps(vb, _mm256_loadu_ps(b + i))));
-    if (i < n)
-        _mm_storeu_ps(out + i, _mm_add_ps(_mm_mul_ps(_mm256_castps256_ps128(va), _mm_loadu_ps(a + i)),
-                                          _mm_mul_ps(_mm256_castps256_ps128(vb), _mm_loadu_ps(b + i))));
+    blend4(a + i, b + i, wa, wb, out + i, n - i);
 }
 
 AVX2 void blendHundredths8(const float* a, const float* b, float wa, float wb, float* out, int n) {
@@ -147,152 +237,169 @@ AVX2 void blendHundredths8(const float* a, const float* b, float wa, float wb, f
         _mm256_storeu_ps(out + i,
                          _mm256_add_ps(_mm256_div_ps(_mm256_mul_ps(_mm256_loadu_ps(a + i), va), hundred),
                                        _mm256_div_ps(_mm256_mul_ps(_mm256_loadu_ps(b + i), vb), hundred)));
-    if (i < n) {
-        const __m128 h = _mm256_castps256_ps128(hundred);
-        _mm_storeu_ps(out + i,
-                      _mm_add_ps(_mm_div_ps(_mm_mul_ps(_mm_loadu_ps(a + i), _mm256_castps256_ps128(va)), h),
-                                 _mm_div_ps(_mm_mul_ps(_mm_loadu_ps(b + i), _mm256_castps256_ps128(vb)), h)));
-    }
+    blendHundredths4(a + i, b + i, wa, wb, out + i, n - i);
 }
 
-// Two pixels' blue, green, red (alpha cleared) as eight int lanes.
-AVX2 inline __m256i channelsOfTwo(const std::uint32_t* pixels) {
-    const __m128i two = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pixels));
-    return _mm256_and_si256(_mm256_cvtepu8_epi32(two), _mm256_setr_epi32(-1, -1, -1, 0, -1, -1, -1, 0));
-}
-
-AVX2 void channels8(const std::uint32_t* pixels, int count, float* out) {
+AVX2 void planes8(const std::uint32_t* pixels, int count, const float* percent, float* out,
+                  std::ptrdiff_t stride) {
+    const __m256i byte = _mm256_set1_epi32(0xFF);
     int x = 0;
-    for (; x + 2 <= count; x += 2)
-        _mm256_storeu_ps(out + 4 * x, _mm256_cvtepi32_ps(channelsOfTwo(pixels + x)));
-    if (x < count)
-        channels4(pixels + x, count - x, out + 4 * x);
-}
-
-AVX2 void weightedChannels8(const std::uint32_t* pixels, int count, const float* p, float* out) {
-    const __m256 percent = _mm256_setr_ps(p[0], p[1], p[2], 0.0f, p[0], p[1], p[2], 0.0f);
-    const __m256i pack = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 7, 7);
-    int x = 0;
-    for (; x + 2 <= count; x += 2) {
-        const __m256 weighted = _mm256_mul_ps(_mm256_cvtepi32_ps(channelsOfTwo(pixels + x)), percent);
-        // Six floats matter; the last two are overwritten by the next pair (or are the one past the end).
-        _mm256_storeu_ps(out + 3 * x, _mm256_permutevar8x32_ps(weighted, pack));
+    for (; x + 8 <= count; x += 8) {
+        const __m256i px = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pixels + x));
+        const __m256i ch[3] = {_mm256_and_si256(px, byte), _mm256_and_si256(_mm256_srli_epi32(px, 8), byte),
+                               _mm256_and_si256(_mm256_srli_epi32(px, 16), byte)};
+        for (int c = 0; c < 3; ++c) {
+            __m256 value = _mm256_cvtepi32_ps(ch[c]);
+            if (percent)
+                value = _mm256_mul_ps(value, _mm256_set1_ps(percent[c]));
+            _mm256_storeu_ps(out + c * stride + x, value);
+        }
     }
-    if (x < count)
-        weightedChannels4(pixels + x, count - x, p, out + 3 * x);
+    planesOneByOne(pixels + x, count - x, percent, out + x, stride);
 }
 
-// a[k] in the low four lanes, a[k + 1] in the high four.
-AVX2 inline __m256 pairOf(const float* a) {
-    return _mm256_permutevar8x32_ps(
-        _mm256_castps128_ps256(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(a)))),
-        _mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1));
-}
-
-AVX2 inline __m256 twoAt(const float* low, const float* high) {
-    return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_loadu_ps(low)), _mm_loadu_ps(high), 1);
-}
-
-AVX2 inline std::uint32_t lowPixel(__m256i bytes) {
-    return static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm256_castsi256_si128(bytes))) | 0xFF000000u;
-}
-AVX2 inline std::uint32_t highPixel(__m256i bytes) {
-    return static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm256_extracti128_si256(bytes, 1))) | 0xFF000000u;
-}
-
-AVX2 void pixelAccessColumns8(const float* v, const int* x0, const float* a, const float* b,
-                              const float* factors, std::uint32_t* out, int count) {
-    const __m256i limit = _mm256_set1_epi32(kMaxChannel);
-    int k = 0;
-    for (; k + 2 <= count; k += 2) {
-        const float* p = v + 4 * static_cast<std::ptrdiff_t>(x0[k]);
-        const float* q = v + 4 * static_cast<std::ptrdiff_t>(x0[k + 1]);
-        __m256i ch = _mm256_cvtps_epi32(_mm256_add_ps(_mm256_mul_ps(pairOf(a + k), twoAt(p, q)),
-                                                      _mm256_mul_ps(pairOf(b + k), twoAt(p + 4, q + 4))));
-        if (factors)
-            ch = _mm256_cvtps_epi32(
-                _mm256_mul_ps(_mm256_cvtepi32_ps(ch), twoAt(factors + 3 * k, factors + 3 * k + 3)));
-        const int bad =
-            _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_or_si256(ch, _mm256_cmpgt_epi32(ch, limit))));
-        const __m256i words = _mm256_packs_epi32(ch, ch);
-        const __m256i bytes = _mm256_packus_epi16(words, words);
-        if ((bad & 0x07) == 0)
-            out[k] = lowPixel(bytes);
-        if ((bad & 0x70) == 0)
-            out[k + 1] = highPixel(bytes);
+// Lane i of vector c holds the state of draw 3i + c of a block of 24 draws (eight columns);
+// each lane jumps 24 draws ahead.
+AVX2 void factorPlanes8(const RandomSequence& random, float r, float* factors, std::ptrdiff_t stride, int n) {
+    constexpr int kColumns = 8;
+    constexpr Jump jump = jumpOf(3 * kColumns);
+    const std::array<std::uint32_t, 3 * kColumns> first = nextStates<3 * kColumns>(random);
+    __m256i s[3];
+    for (int c = 0; c < 3; ++c) {
+        std::array<std::uint32_t, kColumns> lanes;
+        for (int i = 0; i < kColumns; ++i)
+            lanes[i] = first[3 * i + c];
+        s[c] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(lanes.data()));
     }
-    if (k < count)
-        pixelAccessColumns4(v, x0 + k, a + k, b + k, factors ? factors + 3 * k : nullptr, out + k, count - k);
-}
-
-AVX2 int dibColumns8(const float* v, const int* x0, const float* a, const float* b, const float* factors,
-                     std::uint32_t* out, int count, int writeCount) {
-    int k = 0;
-    for (; k + 2 <= count; k += 2) {
-        const float* p = v + 3 * static_cast<std::ptrdiff_t>(x0[k]);
-        const float* q = v + 3 * static_cast<std::ptrdiff_t>(x0[k + 1]);
-        __m256 value = _mm256_add_ps(_mm256_mul_ps(pairOf(a + k), twoAt(p, q)),
-                                     _mm256_mul_ps(twoAt(p + 3, q + 3), pairOf(b + k)));
-        if (factors)
-            value = _mm256_mul_ps(value, twoAt(factors + 3 * k, factors + 3 * k + 3));
-        const __m256i ch = _mm256_cvtps_epi32(value);
-        const int failed = _mm256_movemask_ps(_mm256_castsi256_ps(ch)) & 0x77;
-        if (failed)
-            return failed & 0x07 ? 3 * k + firstLane(failed) : 3 * (k + 1) + firstLane(failed >> 4);
-        const __m256i words = _mm256_packs_epi32(ch, ch);
-        const __m256i bytes = _mm256_packus_epi16(words, words);
-        if (k < writeCount)
-            out[k] = lowPixel(bytes);
-        if (k + 1 < writeCount)
-            out[k + 1] = highPixel(bytes);
-    }
-    if (k < count) {
-        const int rest = dibColumns4(v, x0 + k, a + k, b + k, factors ? factors + 3 * k : nullptr, out + k,
-                                     count - k, writeCount - k);
-        return rest < 0 ? rest : 3 * k + rest;
-    }
-    return -1;
-}
-
-// Four vectors of eight lanes hold 32 consecutive draws; each lane jumps 32 draws ahead.
-AVX2 void factors8(const RandomSequence& random, float r, float* factors, int n) {
-    constexpr int kBlock = 32;
-    constexpr Jump jump = jumpOf(kBlock);
-    const std::array<std::uint32_t, kBlock> first = nextStates<kBlock>(random);
-    __m256i s[4];
-    for (int v = 0; v < 4; ++v)
-        s[v] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(first.data() + 8 * v));
     const __m256i a = _mm256_set1_epi32(static_cast<int>(jump.a)),
-                  c = _mm256_set1_epi32(static_cast<int>(jump.c));
+                  cc = _mm256_set1_epi32(static_cast<int>(jump.c));
     const __m256i mask = _mm256_set1_epi32(static_cast<int>(RandomSequence::kMask));
     const __m256 scale = _mm256_set1_ps(kScale), rr = _mm256_set1_ps(r), twoR = _mm256_set1_ps(2.0f * r);
     const __m256 hundred = _mm256_set1_ps(100.0f), one = _mm256_set1_ps(1.0f);
-    int i = 0;
-    for (; i + kBlock <= n; i += kBlock)
-        for (int v = 0; v < 4; ++v) {
-            const __m256 u = _mm256_mul_ps(_mm256_cvtepi32_ps(s[v]), scale);
+    int k = 0;
+    for (; k + kColumns <= n; k += kColumns)
+        for (int c = 0; c < 3; ++c) {
+            const __m256 u = _mm256_mul_ps(_mm256_cvtepi32_ps(s[c]), scale);
             _mm256_storeu_ps(
-                factors + i + 8 * v,
+                factors + c * stride + k,
                 _mm256_add_ps(one, _mm256_div_ps(_mm256_sub_ps(rr, _mm256_mul_ps(twoR, u)), hundred)));
-            s[v] = _mm256_and_si256(_mm256_add_epi32(_mm256_mullo_epi32(s[v], a), c), mask);
+            s[c] = _mm256_and_si256(_mm256_add_epi32(_mm256_mullo_epi32(s[c], a), cc), mask);
         }
-    alignas(32) std::uint32_t rest[kBlock];
-    for (int v = 0; v < 4; ++v)
-        _mm256_store_si256(reinterpret_cast<__m256i*>(rest + 8 * v), s[v]);
-    for (int k = 0; i + k < n; ++k)
-        factors[i + k] = randomFactor(r, static_cast<float>(rest[k]) * kScale);
+    std::array<std::array<std::uint32_t, kColumns>, 3> rest;
+    for (int c = 0; c < 3; ++c)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(rest[c].data()), s[c]);
+    factorTail(rest, r, factors, stride, k, n);
+}
+
+// plane[x0[k + i] + offset] for eight columns whose x0 lie within 15 columns of x0[k]: two
+// loads and a pick from them; otherwise a gather.
+struct Columns8 {
+    __m256i at;   // x0[k + i]
+    __m256i near; // x0[k + i] - x0[k]
+    int base;
+    bool window;
+};
+
+AVX2 inline Columns8 columns8(const int* x0) {
+    const __m256i at = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x0));
+    return {at, _mm256_sub_epi32(at, _mm256_set1_epi32(x0[0])), x0[0], x0[7] - x0[0] <= 14};
+}
+
+AVX2 inline __m256 pick8(const float* plane, const Columns8& cols, int offset) {
+    if (!cols.window)
+        return _mm256_i32gather_ps(plane + offset, cols.at, 4);
+    const float* from = plane + cols.base;
+    const __m256i i = _mm256_add_epi32(cols.near, _mm256_set1_epi32(offset));
+    // vpermps reads the low three bits of i; bit 3 chooses the second eight floats.
+    return _mm256_blendv_ps(_mm256_permutevar8x32_ps(_mm256_loadu_ps(from), i),
+                            _mm256_permutevar8x32_ps(_mm256_loadu_ps(from + 8), i),
+                            _mm256_castsi256_ps(_mm256_slli_epi32(i, 28)));
+}
+
+// Eight opaque pixels from channel lanes that are at least 0, each limited to 255.
+AVX2 inline __m256i pack8(const __m256i (&ch)[3]) {
+    const __m256i byte = _mm256_set1_epi32(0xFF);
+    return _mm256_or_si256(
+        _mm256_or_si256(_mm256_min_epu32(ch[0], byte), _mm256_slli_epi32(_mm256_min_epu32(ch[1], byte), 8)),
+        _mm256_or_si256(_mm256_slli_epi32(_mm256_min_epu32(ch[2], byte), 16),
+                        _mm256_set1_epi32(static_cast<int>(0xFF000000u))));
+}
+
+AVX2 void pixelAccessColumns8(const float* v, std::ptrdiff_t stride, const int* x0, const float* a,
+                              const float* b, const float* factors, std::ptrdiff_t factorStride,
+                              std::uint32_t* out, int count) {
+    const __m256i limit = _mm256_set1_epi32(kMaxChannel);
+    int k = 0;
+    for (; k + 8 <= count; k += 8) {
+        const Columns8 cols = columns8(x0 + k);
+        const __m256 wa = _mm256_loadu_ps(a + k), wb = _mm256_loadu_ps(b + k);
+        __m256i ch[3];
+        __m256i bad = _mm256_setzero_si256(); // sign bit set: below 0 or above the limit
+        for (int c = 0; c < 3; ++c) {
+            const float* plane = v + c * stride;
+            ch[c] = _mm256_cvtps_epi32(_mm256_add_ps(_mm256_mul_ps(wa, pick8(plane, cols, 0)),
+                                                     _mm256_mul_ps(wb, pick8(plane, cols, 1))));
+            if (factors)
+                ch[c] = _mm256_cvtps_epi32(_mm256_mul_ps(_mm256_cvtepi32_ps(ch[c]),
+                                                         _mm256_loadu_ps(factors + c * factorStride + k)));
+            bad = _mm256_or_si256(bad, _mm256_or_si256(ch[c], _mm256_cmpgt_epi32(ch[c], limit)));
+        }
+        const __m256i px = pack8(ch);
+        if (_mm256_movemask_ps(_mm256_castsi256_ps(bad)) == 0)
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), px);
+        else
+            _mm256_maskstore_epi32(reinterpret_cast<int*>(out + k),
+                                   _mm256_xor_si256(bad, _mm256_set1_epi32(-1)), px);
+    }
+    pixelAccessColumns4(v, stride, x0 + k, a + k, b + k, factors ? factors + k : nullptr, factorStride,
+                        out + k, count - k);
+}
+
+AVX2 int dibColumns8(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
+                     const float* factors, std::ptrdiff_t factorStride, std::uint32_t* out, int count,
+                     int writeCount) {
+    int k = 0;
+    for (; k + 8 <= count; k += 8) {
+        const Columns8 cols = columns8(x0 + k);
+        const __m256 wa = _mm256_loadu_ps(a + k), wb = _mm256_loadu_ps(b + k);
+        __m256i ch[3];
+        unsigned failed[3];
+        for (int c = 0; c < 3; ++c) {
+            const float* plane = v + c * stride;
+            __m256 value = _mm256_add_ps(_mm256_mul_ps(wa, pick8(plane, cols, 0)),
+                                         _mm256_mul_ps(pick8(plane, cols, 1), wb));
+            if (factors)
+                value = _mm256_mul_ps(value, _mm256_loadu_ps(factors + c * factorStride + k));
+            ch[c] = _mm256_cvtps_epi32(value);
+            failed[c] = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(ch[c])));
+        }
+        if (failed[0] | failed[1] | failed[2])
+            return 3 * k + firstFailedDraw(failed);
+        const __m256i px = pack8(ch);
+        if (k + 8 <= writeCount) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), px);
+        } else if (k < writeCount) {
+            const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+            _mm256_maskstore_epi32(reinterpret_cast<int*>(out + k),
+                                   _mm256_cmpgt_epi32(_mm256_set1_epi32(writeCount - k), lanes), px);
+        }
+    }
+    const int rest = dibColumns4(v, stride, x0 + k, a + k, b + k, factors ? factors + k : nullptr,
+                                 factorStride, out + k, count - k, writeCount - k);
+    return rest < 0 ? rest : 3 * k + rest;
 }
 
 #undef AVX2
 
 // --- sixteen lanes ----------------------------------------------------------------------------
-// Four pixels per vector. Where division limits the speed this also doubles it, as the
-// processors that have these lanes divide sixteen floats in about the time of eight.
+// Where division limits the speed this also doubles it, as the processors that have these lanes
+// divide sixteen floats in about the time of eight.
 
 #define AVX512 __attribute__((target("avx512f,avx512bw,avx512vl,avx512dq")))
-// GCC 12's headers pass an "undefined" vector through these intrinsics and then warn about it.
+// GCC 12's headers pass an "undefined" vector through some intrinsics and then warn about it.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
 
 AVX512 void blend16(const float* a, const float* b, float wa, float wb, float* out, int n) {
     const __m512 va = _mm512_set1_ps(wa), vb = _mm512_set1_ps(wb);
@@ -327,160 +434,146 @@ AVX512 void blendHundredths16(const float* a, const float* b, float wa, float wb
     }
 }
 
-AVX512 void channels16(const std::uint32_t* pixels, int count, float* out) {
-    const __m512i keep = _mm512_setr_epi32(-1, -1, -1, 0, -1, -1, -1, 0, -1, -1, -1, 0, -1, -1, -1, 0);
+AVX512 void planes16(const std::uint32_t* pixels, int count, const float* percent, float* out,
+                     std::ptrdiff_t stride) {
+    const __m512i byte = _mm512_set1_epi32(0xFF);
     int x = 0;
-    for (; x + 4 <= count; x += 4) {
-        const __m512i lanes =
-            _mm512_cvtepu8_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + x)));
-        _mm512_storeu_ps(out + 4 * x, _mm512_cvtepi32_ps(_mm512_and_si512(lanes, keep)));
-    }
-    if (x < count)
-        channels4(pixels + x, count - x, out + 4 * x);
-}
-
-AVX512 void weightedChannels16(const std::uint32_t* pixels, int count, const float* p, float* out) {
-    // Blue, green and red of four pixels in twelve lanes, alpha dropped.
-    const __m128i compact = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
-    const __m512 percent =
-        _mm512_setr_ps(p[0], p[1], p[2], p[0], p[1], p[2], p[0], p[1], p[2], p[0], p[1], p[2], 0, 0, 0, 0);
-    int x = 0;
-    for (; x + 4 <= count; x += 4) {
-        const __m128i bytes =
-            _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + x)), compact);
-        _mm512_mask_storeu_ps(out + 3 * x, 0x0FFF,
-                              _mm512_mul_ps(_mm512_cvtepi32_ps(_mm512_cvtepu8_epi32(bytes)), percent));
-    }
-    if (x < count)
-        weightedChannels4(pixels + x, count - x, p, out + 3 * x);
-}
-
-// a[k..k+3], each in four lanes.
-AVX512 inline __m512 quadOf(const float* a) {
-    return _mm512_permutexvar_ps(_mm512_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3),
-                                 _mm512_castps128_ps512(_mm_loadu_ps(a)));
-}
-
-// factors[0..11] as three lanes per pixel; the spare lane repeats the third (it multiplies a 0
-// or a lane nobody reads).
-AVX512 inline __m512 factorsOfFour(const float* factors) {
-    return _mm512_permutexvar_ps(_mm512_setr_epi32(0, 1, 2, 2, 3, 4, 5, 5, 6, 7, 8, 8, 9, 10, 11, 11),
-                                 _mm512_maskz_loadu_ps(0x0FFF, factors));
-}
-
-// For four columns i, the eight floats from v + Step*x0[i]: floats 0..3 of each in low and
-// floats Step..Step+3 in high, one pixel per four lanes.
-template <int Step> AVX512 inline void eightEach(const float* v, const int* x0, __m512& low, __m512& high) {
-    const __m512 ab = _mm512_insertf32x8(
-        _mm512_castps256_ps512(_mm256_loadu_ps(v + Step * static_cast<std::ptrdiff_t>(x0[0]))),
-        _mm256_loadu_ps(v + Step * static_cast<std::ptrdiff_t>(x0[1])), 1);
-    const __m512 cd = _mm512_insertf32x8(
-        _mm512_castps256_ps512(_mm256_loadu_ps(v + Step * static_cast<std::ptrdiff_t>(x0[2]))),
-        _mm256_loadu_ps(v + Step * static_cast<std::ptrdiff_t>(x0[3])), 1);
-    if constexpr (Step == 4) {
-        low = _mm512_shuffle_f32x4(ab, cd, _MM_SHUFFLE(2, 0, 2, 0));
-        high = _mm512_shuffle_f32x4(ab, cd, _MM_SHUFFLE(3, 1, 3, 1));
-    } else {
-        low = _mm512_permutex2var_ps(
-            ab, _mm512_setr_epi32(0, 1, 2, 3, 8, 9, 10, 11, 16, 17, 18, 19, 24, 25, 26, 27), cd);
-        high = _mm512_permutex2var_ps(
-            ab, _mm512_setr_epi32(3, 4, 5, 6, 11, 12, 13, 14, 19, 20, 21, 22, 27, 28, 29, 30), cd);
-    }
-}
-
-// Four pixels from their channel lanes (each at least 0), limited to 255, opaque.
-AVX512 inline __m128i packFour(__m512i ch) {
-    return _mm_or_si128(_mm512_cvtusepi32_epi8(ch), _mm_set1_epi32(static_cast<int>(0xFF000000u)));
-}
-
-AVX512 void pixelAccessColumns16(const float* v, const int* x0, const float* a, const float* b,
-                                 const float* factors, std::uint32_t* out, int count) {
-    const __m512i limit = _mm512_set1_epi32(kMaxChannel);
-    int k = 0;
-    for (; k + 4 <= count; k += 4) {
-        __m512 p, q;
-        eightEach<4>(v, x0 + k, p, q);
-        __m512i ch = _mm512_cvtps_epi32(
-            _mm512_add_ps(_mm512_mul_ps(quadOf(a + k), p), _mm512_mul_ps(quadOf(b + k), q)));
-        if (factors)
-            ch = _mm512_cvtps_epi32(_mm512_mul_ps(_mm512_cvtepi32_ps(ch), factorsOfFour(factors + 3 * k)));
-        // Below 0 or above the limit in one unsigned comparison.
-        const unsigned bad = _mm512_mask_cmpgt_epu32_mask(0x7777, ch, limit);
-        const __m128i four = packFour(ch);
-        if (bad == 0) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), four);
-        } else {
-            alignas(16) std::uint32_t px[4];
-            _mm_store_si128(reinterpret_cast<__m128i*>(px), four);
-            for (int i = 0; i < 4; ++i)
-                if (((bad >> (4 * i)) & 7u) == 0)
-                    out[k + i] = px[i];
+    for (; x + 16 <= count; x += 16) {
+        const __m512i px = _mm512_loadu_si512(pixels + x);
+        const __m512i ch[3] = {_mm512_and_si512(px, byte), _mm512_and_si512(_mm512_srli_epi32(px, 8), byte),
+                               _mm512_and_si512(_mm512_srli_epi32(px, 16), byte)};
+        for (int c = 0; c < 3; ++c) {
+            __m512 value = _mm512_cvtepi32_ps(ch[c]);
+            if (percent)
+                value = _mm512_mul_ps(value, _mm512_set1_ps(percent[c]));
+            _mm512_storeu_ps(out + c * stride + x, value);
         }
     }
-    if (k < count)
-        pixelAccessColumns4(v, x0 + k, a + k, b + k, factors ? factors + 3 * k : nullptr, out + k, count - k);
+    planesOneByOne(pixels + x, count - x, percent, out + x, stride);
 }
 
-AVX512 int dibColumns16(const float* v, const int* x0, const float* a, const float* b, const float* factors,
-                        std::uint32_t* out, int count, int writeCount) {
-    int k = 0;
-    for (; k + 4 <= count; k += 4) {
-        __m512 p, q;
-        eightEach<3>(v, x0 + k, p, q);
-        __m512 value = _mm512_add_ps(_mm512_mul_ps(quadOf(a + k), p), _mm512_mul_ps(q, quadOf(b + k)));
-        if (factors)
-            value = _mm512_mul_ps(value, factorsOfFour(factors + 3 * k));
-        const __m512i ch = _mm512_cvtps_epi32(value);
-        const unsigned failed = _mm512_movepi32_mask(ch) & 0x7777u;
-        if (failed) {
-            const int lane = __builtin_ctz(failed);
-            return 3 * (k + lane / 4) + lane % 4;
-        }
-        const __m128i four = packFour(ch);
-        if (k + 4 <= writeCount) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), four);
-        } else {
-            alignas(16) std::uint32_t px[4];
-            _mm_store_si128(reinterpret_cast<__m128i*>(px), four);
-            for (int i = 0; k + i < writeCount; ++i)
-                out[k + i] = px[i];
-        }
+// Lane i of vector c holds the state of draw 3i + c of a block of 48 draws (sixteen columns);
+// each lane jumps 48 draws ahead.
+AVX512 void factorPlanes16(const RandomSequence& random, float r, float* factors, std::ptrdiff_t stride,
+                           int n) {
+    constexpr int kColumns = 16;
+    constexpr Jump jump = jumpOf(3 * kColumns);
+    const std::array<std::uint32_t, 3 * kColumns> first = nextStates<3 * kColumns>(random);
+    __m512i s[3];
+    for (int c = 0; c < 3; ++c) {
+        std::array<std::uint32_t, kColumns> lanes;
+        for (int i = 0; i < kColumns; ++i)
+            lanes[i] = first[3 * i + c];
+        s[c] = _mm512_loadu_si512(lanes.data());
     }
-    if (k < count) {
-        const int rest = dibColumns4(v, x0 + k, a + k, b + k, factors ? factors + 3 * k : nullptr, out + k,
-                                     count - k, writeCount - k);
-        return rest < 0 ? rest : 3 * k + rest;
-    }
-    return -1;
-}
-
-// Two vectors of sixteen lanes hold 32 consecutive draws; each lane jumps 32 draws ahead.
-AVX512 void factors16(const RandomSequence& random, float r, float* factors, int n) {
-    constexpr int kBlock = 32;
-    constexpr Jump jump = jumpOf(kBlock);
-    const std::array<std::uint32_t, kBlock> first = nextStates<kBlock>(random);
-    __m512i s[2];
-    for (int v = 0; v < 2; ++v)
-        s[v] = _mm512_loadu_si512(first.data() + 16 * v);
     const __m512i a = _mm512_set1_epi32(static_cast<int>(jump.a)),
-                  c = _mm512_set1_epi32(static_cast<int>(jump.c));
+                  cc = _mm512_set1_epi32(static_cast<int>(jump.c));
     const __m512i mask = _mm512_set1_epi32(static_cast<int>(RandomSequence::kMask));
     const __m512 scale = _mm512_set1_ps(kScale), rr = _mm512_set1_ps(r), twoR = _mm512_set1_ps(2.0f * r);
     const __m512 hundred = _mm512_set1_ps(100.0f), one = _mm512_set1_ps(1.0f);
-    int i = 0;
-    for (; i + kBlock <= n; i += kBlock)
-        for (int v = 0; v < 2; ++v) {
-            const __m512 u = _mm512_mul_ps(_mm512_cvtepi32_ps(s[v]), scale);
+    int k = 0;
+    for (; k + kColumns <= n; k += kColumns)
+        for (int c = 0; c < 3; ++c) {
+            const __m512 u = _mm512_mul_ps(_mm512_cvtepi32_ps(s[c]), scale);
             _mm512_storeu_ps(
-                factors + i + 16 * v,
+                factors + c * stride + k,
                 _mm512_add_ps(one, _mm512_div_ps(_mm512_sub_ps(rr, _mm512_mul_ps(twoR, u)), hundred)));
-            s[v] = _mm512_and_si512(_mm512_add_epi32(_mm512_mullo_epi32(s[v], a), c), mask);
+            s[c] = _mm512_and_si512(_mm512_add_epi32(_mm512_mullo_epi32(s[c], a), cc), mask);
         }
-    alignas(64) std::uint32_t rest[kBlock];
-    for (int v = 0; v < 2; ++v)
-        _mm512_store_si512(rest + 16 * v, s[v]);
-    for (int k = 0; i + k < n; ++k)
-        factors[i + k] = randomFactor(r, static_cast<float>(rest[k]) * kScale);
+    std::array<std::array<std::uint32_t, kColumns>, 3> rest;
+    for (int c = 0; c < 3; ++c)
+        _mm512_storeu_si512(rest[c].data(), s[c]);
+    factorTail(rest, r, factors, stride, k, n);
+}
+
+// plane[x0[k + i] + offset] for sixteen columns whose x0 lie within 31 columns of x0[k]: two
+// loads and a pick from them; otherwise a gather.
+struct Columns16 {
+    __m512i at;   // x0[k + i]
+    __m512i near; // x0[k + i] - x0[k]
+    int base;
+    bool window;
+};
+
+AVX512 inline Columns16 columns16(const int* x0) {
+    const __m512i at = _mm512_loadu_si512(x0);
+    return {at, _mm512_sub_epi32(at, _mm512_set1_epi32(x0[0])), x0[0], x0[15] - x0[0] <= 30};
+}
+
+AVX512 inline __m512 pick16(const float* plane, const Columns16& cols, int offset) {
+    if (!cols.window)
+        return _mm512_i32gather_ps(cols.at, plane + offset, 4);
+    const float* from = plane + cols.base;
+    return _mm512_permutex2var_ps(_mm512_loadu_ps(from),
+                                  _mm512_add_epi32(cols.near, _mm512_set1_epi32(offset)),
+                                  _mm512_loadu_ps(from + 16));
+}
+
+// Sixteen opaque pixels from channel lanes that are at least 0, each limited to 255.
+AVX512 inline __m512i pack16(const __m512i (&ch)[3]) {
+    const __m512i byte = _mm512_set1_epi32(0xFF);
+    return _mm512_or_si512(
+        _mm512_or_si512(_mm512_min_epu32(ch[0], byte), _mm512_slli_epi32(_mm512_min_epu32(ch[1], byte), 8)),
+        _mm512_or_si512(_mm512_slli_epi32(_mm512_min_epu32(ch[2], byte), 16),
+                        _mm512_set1_epi32(static_cast<int>(0xFF000000u))));
+}
+
+AVX512 void pixelAccessColumns16(const float* v, std::ptrdiff_t stride, const int* x0, const float* a,
+                                 const float* b, const float* factors, std::ptrdiff_t factorStride,
+                                 std::uint32_t* out, int count) {
+    const __m512i limit = _mm512_set1_epi32(kMaxChannel);
+    int k = 0;
+    for (; k + 16 <= count; k += 16) {
+        const Columns16 cols = columns16(x0 + k);
+        const __m512 wa = _mm512_loadu_ps(a + k), wb = _mm512_loadu_ps(b + k);
+        __m512i ch[3];
+        __mmask16 bad = 0;
+        for (int c = 0; c < 3; ++c) {
+            const float* plane = v + c * stride;
+            ch[c] = _mm512_cvtps_epi32(_mm512_add_ps(_mm512_mul_ps(wa, pick16(plane, cols, 0)),
+                                                     _mm512_mul_ps(wb, pick16(plane, cols, 1))));
+            if (factors)
+                ch[c] = _mm512_cvtps_epi32(_mm512_mul_ps(_mm512_cvtepi32_ps(ch[c]),
+                                                         _mm512_loadu_ps(factors + c * factorStride + k)));
+            // Below 0 or above the limit in one unsigned comparison.
+            bad |= _mm512_cmpgt_epu32_mask(ch[c], limit);
+        }
+        _mm512_mask_storeu_epi32(out + k, static_cast<__mmask16>(~bad), pack16(ch));
+    }
+    pixelAccessColumns4(v, stride, x0 + k, a + k, b + k, factors ? factors + k : nullptr, factorStride,
+                        out + k, count - k);
+}
+
+AVX512 int dibColumns16(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
+                        const float* factors, std::ptrdiff_t factorStride, std::uint32_t* out, int count,
+                        int writeCount) {
+    int k = 0;
+    for (; k + 16 <= count; k += 16) {
+        const Columns16 cols = columns16(x0 + k);
+        const __m512 wa = _mm512_loadu_ps(a + k), wb = _mm512_loadu_ps(b + k);
+        __m512i ch[3];
+        unsigned failed[3];
+        for (int c = 0; c < 3; ++c) {
+            const float* plane = v + c * stride;
+            __m512 value = _mm512_add_ps(_mm512_mul_ps(wa, pick16(plane, cols, 0)),
+                                         _mm512_mul_ps(pick16(plane, cols, 1), wb));
+            if (factors)
+                value = _mm512_mul_ps(value, _mm512_loadu_ps(factors + c * factorStride + k));
+            ch[c] = _mm512_cvtps_epi32(value);
+            failed[c] = _mm512_movepi32_mask(ch[c]);
+        }
+        if (failed[0] | failed[1] | failed[2])
+            return 3 * k + firstFailedDraw(failed);
+        if (k < writeCount) {
+            const __mmask16 writing = k + 16 <= writeCount
+                                          ? static_cast<__mmask16>(0xFFFF)
+                                          : static_cast<__mmask16>((1u << (writeCount - k)) - 1);
+            _mm512_mask_storeu_epi32(out + k, writing, pack16(ch));
+        }
+    }
+    const int rest = dibColumns4(v, stride, x0 + k, a + k, b + k, factors ? factors + k : nullptr,
+                                 factorStride, out + k, count - k, writeCount - k);
+    return rest < 0 ? rest : 3 * k + rest;
 }
 
 #pragma GCC diagnostic pop
@@ -488,14 +581,12 @@ AVX512 void factors16(const RandomSequence& random, float r, float* factors, int
 
 #endif
 
-const RowLoops kFourLanes{blend4,      blendHundredths4, channels4, weightedChannels4, pixelAccessColumns4,
-                          dibColumns4, factors4};
+const RowLoops kFourLanes{blend4, blendHundredths4, planes4, factorPlanes4, pixelAccessColumns4, dibColumns4};
 #if TESMARO_AVX2_DISPATCH
-const RowLoops kEightLanes{blend8,      blendHundredths8, channels8, weightedChannels8, pixelAccessColumns8,
-                           dibColumns8, factors8};
-const RowLoops kSixteenLanes{
-    blend16,      blendHundredths16, channels16, weightedChannels16, pixelAccessColumns16,
-    dibColumns16, factors16};
+const RowLoops kEightLanes{blend8,        blendHundredths8,    planes8,
+                           factorPlanes8, pixelAccessColumns8, dibColumns8};
+const RowLoops kSixteenLanes{blend16,        blendHundredths16,    planes16,
+                             factorPlanes16, pixelAccessColumns16, dibColumns16};
 #endif
 
 } // namespace
