@@ -61,8 +61,14 @@ inline int negativeLanes(Ints4 a) {
 inline int lanesAbove(Ints4 a, int limit) {
     return _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(a.v, _mm_set1_epi32(limit))));
 }
-inline void storeInts4(std::int32_t* p, Ints4 a) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), a.v);
+// Four opaque 0xAARRGGBB pixels, lane i of blue, green and red (each at least 0) limited to 255.
+inline void packPixels4(Ints4 blue, Ints4 green, Ints4 red, std::uint32_t* out) {
+    // Saturating packs give bytes b0..b3 g0..g3 r0..r3 0 0 0 0, then interleave them.
+    const __m128i bytes =
+        _mm_packus_epi16(_mm_packs_epi32(blue.v, green.v), _mm_packs_epi32(red.v, _mm_setzero_si128()));
+    const __m128i bg = _mm_unpacklo_epi8(bytes, _mm_srli_si128(bytes, 4));
+    const __m128i ra = _mm_unpacklo_epi8(_mm_srli_si128(bytes, 8), _mm_set1_epi8(-1));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi16(bg, ra));
 }
 
 #else
@@ -126,9 +132,10 @@ inline int lanesAbove(Ints4 a, int limit) {
         m |= (a.v[i] > limit ? 1 : 0) << i;
     return m;
 }
-inline void storeInts4(std::int32_t* p, Ints4 a) {
+inline void packPixels4(Ints4 blue, Ints4 green, Ints4 red, std::uint32_t* out) {
+    auto byte = [](std::int32_t c) { return static_cast<std::uint32_t>(c > 255 ? 255 : c); };
     for (int i = 0; i < 4; ++i)
-        p[i] = a.v[i];
+        out[i] = 0xFF000000u | byte(red.v[i]) << 16 | byte(green.v[i]) << 8 | byte(blue.v[i]);
 }
 
 #endif

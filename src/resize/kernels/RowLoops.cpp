@@ -152,37 +152,57 @@ void planes4(const std::uint32_t* pixels, int count, const float* percent, float
     planesOneByOne(pixels, count, percent, out, stride);
 }
 
-// The draws one after another: the plain form of the sequence.
+// Twelve chains, lane i of chain c holding draw 3i + c of a block of four columns, each
+// jumping twelve draws ahead, so that the steps overlap.
 void factorPlanes4(const RandomSequence& start, float r, float* factors, std::ptrdiff_t stride, int n) {
-    RandomSequence walk = start;
-    for (int k = 0; k < n; ++k)
+    constexpr int kColumns = 4;
+    constexpr Jump jump = jumpOf(3 * kColumns);
+    const std::array<std::uint32_t, 3 * kColumns> first = nextStates<3 * kColumns>(start);
+    std::array<std::array<std::uint32_t, kColumns>, 3> state;
+    for (int i = 0; i < kColumns; ++i)
         for (int c = 0; c < 3; ++c)
-            factors[c * stride + k] = randomFactor(r, walk.next());
+            state[c][i] = first[3 * i + c];
+    const Floats4 scale = splat4(kScale), rr = splat4(r), twoR = splat4(2.0f * r), hundred = splat4(100.0f),
+                  one = splat4(1.0f);
+    int k = 0;
+    for (; k + kColumns <= n; k += kColumns)
+        for (int c = 0; c < 3; ++c) {
+            std::array<std::uint32_t, kColumns>& s = state[c];
+            const Floats4 u = lanes4(static_cast<float>(s[0]), static_cast<float>(s[1]),
+                                     static_cast<float>(s[2]), static_cast<float>(s[3])) *
+                              scale;
+            store4(factors + c * stride + k, one + (rr - twoR * u) / hundred);
+            for (std::uint32_t& x : s)
+                x = (x * jump.a + jump.c) & RandomSequence::kMask;
+        }
+    factorTail(state, r, factors, stride, k, n);
 }
 
-// Plane c at x0[k..k+3] + offset, one column per lane.
-inline Floats4 columns4(const float* plane, const int* x0, int offset) {
-    return lanes4(plane[x0[0] + offset], plane[x0[1] + offset], plane[x0[2] + offset], plane[x0[3] + offset]);
+// Samples of one plane at four columns, one column per lane.
+inline Floats4 columns4(const float* plane, const std::array<int, 4>& at) {
+    return lanes4(plane[at[0]], plane[at[1]], plane[at[2]], plane[at[3]]);
 }
 
 void pixelAccessColumns4(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
                          const float* factors, std::ptrdiff_t factorStride, std::uint32_t* out, int count) {
     int k = 0;
     for (; k + 4 <= count; k += 4) {
+        const std::array<int, 4> at{x0[k], x0[k + 1], x0[k + 2], x0[k + 3]};
         const Floats4 wa = load4(a + k), wb = load4(b + k);
-        std::int32_t ch[3][4];
+        Ints4 ch[3];
         int bad = 0;
         for (int c = 0; c < 3; ++c) {
             const float* plane = v + c * stride;
-            Ints4 h = roundToInts(wa * columns4(plane, x0 + k, 0) + wb * columns4(plane, x0 + k, 1));
+            ch[c] = roundToInts(wa * columns4(plane, at) + wb * columns4(plane + 1, at));
             if (factors)
-                h = roundToInts(toFloats(h) * load4(factors + c * factorStride + k));
-            bad |= negativeLanes(h) | lanesAbove(h, kMaxChannel);
-            storeInts4(ch[c], h);
+                ch[c] = roundToInts(toFloats(ch[c]) * load4(factors + c * factorStride + k));
+            bad |= negativeLanes(ch[c]) | lanesAbove(ch[c], kMaxChannel);
         }
+        std::uint32_t px[4];
+        packPixels4(ch[0], ch[1], ch[2], px);
         for (int i = 0; i < 4; ++i)
             if (!((bad >> i) & 1))
-                out[k + i] = opaquePixel(ch[0][i], ch[1][i], ch[2][i]);
+                out[k + i] = px[i];
     }
     pixelAccessOneByOne(v, stride, x0 + k, a + k, b + k, factors ? factors + k : nullptr, factorStride,
                         out + k, count - k);
@@ -193,22 +213,24 @@ int dibColumns4(const float* v, std::ptrdiff_t stride, const int* x0, const floa
                 int writeCount) {
     int k = 0;
     for (; k + 4 <= count; k += 4) {
+        const std::array<int, 4> at{x0[k], x0[k + 1], x0[k + 2], x0[k + 3]};
         const Floats4 wa = load4(a + k), wb = load4(b + k);
-        std::int32_t ch[3][4];
+        Ints4 ch[3];
         unsigned failed[3];
         for (int c = 0; c < 3; ++c) {
             const float* plane = v + c * stride;
-            Floats4 value = wa * columns4(plane, x0 + k, 0) + columns4(plane, x0 + k, 1) * wb;
+            Floats4 value = wa * columns4(plane, at) + columns4(plane + 1, at) * wb;
             if (factors)
                 value = value * load4(factors + c * factorStride + k);
-            const Ints4 h = roundToInts(value);
-            failed[c] = static_cast<unsigned>(negativeLanes(h));
-            storeInts4(ch[c], h);
+            ch[c] = roundToInts(value);
+            failed[c] = static_cast<unsigned>(negativeLanes(ch[c]));
         }
         if (failed[0] | failed[1] | failed[2])
             return 3 * k + firstFailedDraw(failed);
+        std::uint32_t px[4];
+        packPixels4(ch[0], ch[1], ch[2], px);
         for (int i = 0; i < 4 && k + i < writeCount; ++i)
-            out[k + i] = opaquePixel(ch[0][i], ch[1][i], ch[2][i]);
+            out[k + i] = px[i];
     }
     const int rest = dibOneByOne(v, stride, x0 + k, a + k, b + k, factors ? factors + k : nullptr,
                                  factorStride, out + k, count - k, writeCount - k);
