@@ -508,27 +508,28 @@ AVX512 void factorPlanes16(const RandomSequence& random, float r, float* factors
     factorTail(rest, r, factors, stride, k, n);
 }
 
-// plane[x0[k + i] + offset] for sixteen columns whose x0 lie within 31 columns of x0[k]: two
-// loads and a pick from them; otherwise a gather.
+// plane[x0[k + i] + offset] for sixteen columns: picked from one load when their x0 lie within
+// 15 columns of x0[k] (enlarging), from two when within 31, otherwise gathered.
 struct Columns16 {
     __m512i at;   // x0[k + i]
     __m512i near; // x0[k + i] - x0[k]
     int base;
-    bool window;
+    int spread; // x0[k + 15] - x0[k]
 };
 
 AVX512 inline Columns16 columns16(const int* x0) {
     const __m512i at = _mm512_loadu_si512(x0);
-    return {at, _mm512_sub_epi32(at, _mm512_set1_epi32(x0[0])), x0[0], x0[15] - x0[0] <= 30};
+    return {at, _mm512_sub_epi32(at, _mm512_set1_epi32(x0[0])), x0[0], x0[15] - x0[0]};
 }
 
 AVX512 inline __m512 pick16(const float* plane, const Columns16& cols, int offset) {
-    if (!cols.window)
-        return _mm512_i32gather_ps(cols.at, plane + offset, 4);
     const float* from = plane + cols.base;
-    return _mm512_permutex2var_ps(_mm512_loadu_ps(from),
-                                  _mm512_add_epi32(cols.near, _mm512_set1_epi32(offset)),
-                                  _mm512_loadu_ps(from + 16));
+    const __m512i i = _mm512_add_epi32(cols.near, _mm512_set1_epi32(offset));
+    if (cols.spread <= 14)
+        return _mm512_permutexvar_ps(i, _mm512_loadu_ps(from));
+    if (cols.spread <= 30)
+        return _mm512_permutex2var_ps(_mm512_loadu_ps(from), i, _mm512_loadu_ps(from + 16));
+    return _mm512_i32gather_ps(cols.at, plane + offset, 4);
 }
 
 // Sixteen opaque pixels from channel lanes that are at least 0, each limited to 255.
