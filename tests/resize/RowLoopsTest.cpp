@@ -89,7 +89,7 @@ TEST_P(RowLoopForms, PlanesAgree) {
 
 TEST_P(RowLoopForms, ResultColumnsAgreeIncludingFailures) {
     int failures = 0, successes = 0, unwritten = 0;
-    for (int count : {1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 31, 33, 300})
+    for (int count : {1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 31, 33, 64, 65, 300})
         // Steps of at most 1 and 2 keep groups of columns close (one window of the plane),
         // steps of up to 9 spread them (gathered one by one).
         for (int maxStep : {1, 2, 9}) {
@@ -102,24 +102,27 @@ TEST_P(RowLoopForms, ResultColumnsAgreeIncludingFailures) {
             for (int k = 0; k < count; ++k)
                 a[k] = 1 - b[k];
             const auto v = floats(3 * stride, -2000, 40000), positive = floats(3 * stride, 0, 400);
-            const std::ptrdiff_t factorStride = count + 1;
-            const auto factors = floats(3 * factorStride, -0.2f, 1.8f);
-            for (const float* f : {static_cast<const float*>(nullptr), factors.data()}) {
+            // r = 250 turns some factors negative, so channels fail there too.
+            const resize::ColumnDraws mild{RandomSequence(gen() & RandomSequence::kMask), 5.0f},
+                wild{RandomSequence(gen() & RandomSequence::kMask), 250.0f};
+            for (const resize::ColumnDraws* draws :
+                 {static_cast<const resize::ColumnDraws*>(nullptr), &mild, &wild}) {
+                SCOPED_TRACE(draws ? "r " + std::to_string(draws->r) : std::string("no factors"));
                 std::vector<std::uint32_t> p(count, 0x12345678u), q(count, 0x12345678u);
-                four.pixelAccessColumns(v.data(), stride, x0.data(), a.data(), b.data(), f, factorStride,
-                                        p.data(), count);
-                wide.pixelAccessColumns(v.data(), stride, x0.data(), a.data(), b.data(), f, factorStride,
-                                        q.data(), count);
-                EXPECT_EQ(p, q) << "pixel access" << (f ? " with factors" : "");
+                four.pixelAccessColumns(v.data(), stride, x0.data(), a.data(), b.data(), draws, p.data(),
+                                        count);
+                wide.pixelAccessColumns(v.data(), stride, x0.data(), a.data(), b.data(), draws, q.data(),
+                                        count);
+                EXPECT_EQ(p, q) << "pixel access";
                 unwritten += static_cast<int>(std::count(p.begin(), p.end(), 0x12345678u));
                 // Non-negative values for a run that succeeds, then the same with failures.
                 for (const std::vector<float>* values : {&positive, &v})
                     for (int writeCount : {count, count / 2}) {
                         std::vector<std::uint32_t> s(count, 0), t(count, 0);
                         const int i = four.dibColumns(values->data(), stride, x0.data(), a.data(), b.data(),
-                                                      f, factorStride, s.data(), count, writeCount);
+                                                      draws, s.data(), count, writeCount);
                         const int j = wide.dibColumns(values->data(), stride, x0.data(), a.data(), b.data(),
-                                                      f, factorStride, t.data(), count, writeCount);
+                                                      draws, t.data(), count, writeCount);
                         EXPECT_EQ(i, j) << "failing draw";
                         if (i < 0) {
                             EXPECT_EQ(s, t) << "bitmap columns, " << writeCount << " written";

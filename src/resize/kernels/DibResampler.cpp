@@ -46,7 +46,7 @@ void combineRow(std::int32_t code, const std::optional<std::uint32_t>& cleared, 
 }
 
 struct Scratch {
-    std::vector<float> rowA, rowB, vertical, factors;
+    std::vector<float> rowA, rowB, vertical;
     std::vector<std::uint32_t> pixels; // the result row before it goes to the raster
     int dibA = -1, dibB = -1;
     int prefetched = -1; // the last bitmap row asked into the cache
@@ -80,7 +80,6 @@ public:
         // Offsets 3*x0 .. 3*x0 + 5 are read: plane columns x0 and x0 + 1.
         m_columns = lastX0 + 2;
         m_planeStride = (m_columns + kPlaneSlack + 15) / 16 * 16;
-        m_factorStride = (s.width + 15) / 16 * 16;
         m_pixelBytes = 3 * m_w;
         m_cannotFail = dibChannelsCannotFail(s);
     }
@@ -90,8 +89,6 @@ public:
         s.rowA.assign(n, 0.0f);
         s.rowB.assign(n, 0.0f);
         s.vertical.assign(n, 0.0f);
-        if (m_r != 0.0f)
-            s.factors.assign(3 * static_cast<std::size_t>(m_factorStride), 1.0f);
         s.pixels.assign(static_cast<std::size_t>(m_s.width), 0);
     }
 
@@ -108,13 +105,9 @@ public:
         std::uint32_t* out = visible ? dest.row(destRow) : nullptr;
         const int writeCols = visible ? std::min(m_s.width, dest.width) : 0;
 
-        const float* f = nullptr;
-        if (m_r != 0.0f) {
-            RandomSequence rowStart = start;
-            rowStart.skip(static_cast<std::uint64_t>(Y) * 3 * static_cast<std::uint64_t>(m_s.width));
-            m_loops.factorPlanes(rowStart, m_r, s.factors.data(), m_factorStride, m_s.width);
-            f = s.factors.data();
-        }
+        // The row's draws start 3*Wd draws per row into the run's sequence.
+        ColumnDraws draws{start, m_r};
+        draws.start.skip(static_cast<std::uint64_t>(Y) * 3 * static_cast<std::uint64_t>(m_s.width));
         // The row is computed in parts, each followed by a part of the source rows ahead, so that
         // reading and the arithmetic overlap. When no channel can fail, each part also goes out
         // to the rasters at once; otherwise the row goes out only once all of it succeeded.
@@ -128,7 +121,8 @@ public:
             const int writing = std::clamp(writeCols - from, 0, to - from);
             const int failed =
                 m_loops.dibColumns(v, m_planeStride, m_x0.data() + from, m_a.data() + from, m_b.data() + from,
-                                   f ? f + from : nullptr, m_factorStride, pixels + from, to - from, writing);
+                                   m_r != 0.0f ? &draws : nullptr, pixels + from, to - from, writing);
+            draws.start.skip(3 * static_cast<std::uint64_t>(to - from));
             if (failed >= 0) {
                 failedDraw = 3 * from + failed;
                 return false;
@@ -221,8 +215,7 @@ private:
     std::vector<float> m_a, m_b;
     int m_columns = 0; // plane columns: pixels x0 and x0 + 1 for every x0
     int m_pixelBytes = 0;
-    std::ptrdiff_t m_planeStride = 0;  // floats from one plane of a row to the next
-    std::ptrdiff_t m_factorStride = 0; // the same for the planes of random factors
+    std::ptrdiff_t m_planeStride = 0; // floats from one plane of a row to the next
     bool m_cannotFail = false;
 };
 

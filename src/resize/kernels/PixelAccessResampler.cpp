@@ -25,7 +25,7 @@ struct Columns {
 };
 
 struct Scratch {
-    std::vector<float> rowA, rowB, vertical, factors;
+    std::vector<float> rowA, rowB, vertical;
     std::vector<std::uint32_t> pixels; // the result row before it goes to the raster
     int planeA = -1, planeB = -1;
     int prefetched = -1; // the last source row asked into the cache
@@ -59,7 +59,6 @@ public:
         }
         m_writeCols = std::min(s.width, dest.empty() ? 0 : dest.width);
         m_stride = (m_ws + 2 + kPlaneSlack + 15) / 16 * 16;
-        m_factorStride = (m_writeCols + 15) / 16 * 16;
         // Only a negative percent, a factor that can turn negative or a channel that can pass
         // 32767 leaves pixels unwritten; then a row starts from what the raster holds.
         const int largest = std::max({static_cast<int>(s.bluePercent), static_cast<int>(s.greenPercent),
@@ -77,8 +76,6 @@ public:
         s.rowA.assign(n, 0.0f);
         s.rowB.assign(n, 0.0f);
         s.vertical.assign(n, 0.0f);
-        if (m_r != 0.0f)
-            s.factors.assign(3 * static_cast<std::size_t>(m_factorStride), 1.0f);
         s.pixels.assign(static_cast<std::size_t>(m_writeCols), 0);
     }
 
@@ -97,13 +94,9 @@ public:
         }
         if (!out)
             return;
-        const float* factors = nullptr;
-        if (m_r != 0.0f) {
-            RandomSequence rowStart = start;
-            rowStart.skip(static_cast<std::uint64_t>(Y - 1) * 3 * static_cast<std::uint64_t>(m_s.width));
-            m_loops.factorPlanes(rowStart, m_r, s.factors.data(), m_factorStride, m_writeCols);
-            factors = s.factors.data();
-        }
+        // The row's draws start 3*Wd draws per row into the run's sequence.
+        ColumnDraws draws{start, m_r};
+        draws.start.skip(static_cast<std::uint64_t>(Y - 1) * 3 * static_cast<std::uint64_t>(m_s.width));
         std::uint32_t* pixels = s.pixels.data();
         if (m_mayLeavePixels)
             std::copy_n(out, m_writeCols, pixels);
@@ -117,8 +110,9 @@ public:
             const int from = partStart(m_writeCols, part, parts),
                       to = partStart(m_writeCols, part + 1, parts);
             m_loops.pixelAccessColumns(v, m_stride, m_cols.x0.data() + from, m_cols.a.data() + from,
-                                       m_cols.b.data() + from, factors ? factors + from : nullptr,
-                                       m_factorStride, pixels + from, to - from);
+                                       m_cols.b.data() + from, m_r != 0.0f ? &draws : nullptr, pixels + from,
+                                       to - from);
+            draws.start.skip(3 * static_cast<std::uint64_t>(to - from));
             streamPixels(pixels + from, out + from, to - from);
             for (int r = aheadFirst; r <= aheadLast; ++r)
                 prefetchPart(m_source.row(r), m_ws, part, parts);
@@ -215,8 +209,7 @@ private:
     float m_kx = 0, m_ky = 0;
     Columns m_cols;
     int m_writeCols = 0;
-    std::ptrdiff_t m_stride = 0;       // floats from one plane of a row to the next
-    std::ptrdiff_t m_factorStride = 0; // the same for the planes of random factors
+    std::ptrdiff_t m_stride = 0; // floats from one plane of a row to the next
 };
 
 } // namespace

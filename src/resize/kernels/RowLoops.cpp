@@ -183,7 +183,7 @@ inline Floats4 columns4(const float* plane, const std::array<int, 4>& at) {
     return lanes4(plane[at[0]], plane[at[1]], plane[at[2]], plane[at[3]]);
 }
 
-void pixelAccessColumns4(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
+void pixelAccessFactors4(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
                          const float* factors, std::ptrdiff_t factorStride, std::uint32_t* out, int count) {
     int k = 0;
     for (; k + 4 <= count; k += 4) {
@@ -208,7 +208,7 @@ void pixelAccessColumns4(const float* v, std::ptrdiff_t stride, const int* x0, c
                         out + k, count - k);
 }
 
-int dibColumns4(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
+int dibFactors4(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
                 const float* factors, std::ptrdiff_t factorStride, std::uint32_t* out, int count,
                 int writeCount) {
     int k = 0;
@@ -235,6 +235,51 @@ int dibColumns4(const float* v, std::ptrdiff_t stride, const int* x0, const floa
     const int rest = dibOneByOne(v, stride, x0 + k, a + k, b + k, factors ? factors + k : nullptr,
                                  factorStride, out + k, count - k, writeCount - k);
     return rest < 0 ? rest : 3 * k + rest;
+}
+
+// The column loops given random draws instead of factor planes: the factors of 64 columns at a
+// time go to planes on the stack first.
+using FactorPlanes = void (*)(const RandomSequence&, float, float*, std::ptrdiff_t, int);
+using PixelAccessFactors = void (*)(const float*, std::ptrdiff_t, const int*, const float*, const float*,
+                                    const float*, std::ptrdiff_t, std::uint32_t*, int);
+using DibFactors = int (*)(const float*, std::ptrdiff_t, const int*, const float*, const float*, const float*,
+                           std::ptrdiff_t, std::uint32_t*, int, int);
+constexpr int kFactorChunk = 64;
+
+template <FactorPlanes Factors, PixelAccessFactors Columns>
+void pixelAccessDrawn(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
+                      const ColumnDraws* draws, std::uint32_t* out, int count) {
+    if (!draws) {
+        Columns(v, stride, x0, a, b, nullptr, 0, out, count);
+        return;
+    }
+    float factors[3 * kFactorChunk];
+    RandomSequence at = draws->start;
+    for (int k = 0; k < count; k += kFactorChunk) {
+        const int n = std::min(kFactorChunk, count - k);
+        Factors(at, draws->r, factors, kFactorChunk, n);
+        Columns(v, stride, x0 + k, a + k, b + k, factors, kFactorChunk, out + k, n);
+        at.skip(3 * kFactorChunk);
+    }
+}
+
+template <FactorPlanes Factors, DibFactors Columns>
+int dibDrawn(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
+             const ColumnDraws* draws, std::uint32_t* out, int count, int writeCount) {
+    if (!draws)
+        return Columns(v, stride, x0, a, b, nullptr, 0, out, count, writeCount);
+    float factors[3 * kFactorChunk];
+    RandomSequence at = draws->start;
+    for (int k = 0; k < count; k += kFactorChunk) {
+        const int n = std::min(kFactorChunk, count - k);
+        Factors(at, draws->r, factors, kFactorChunk, n);
+        const int failed =
+            Columns(v, stride, x0 + k, a + k, b + k, factors, kFactorChunk, out + k, n, writeCount - k);
+        if (failed >= 0)
+            return 3 * k + failed;
+        at.skip(3 * kFactorChunk);
+    }
+    return -1;
 }
 
 // --- eight lanes ------------------------------------------------------------------------------
@@ -347,7 +392,7 @@ AVX2 inline __m256i pack8(const __m256i (&ch)[3]) {
                         _mm256_set1_epi32(static_cast<int>(0xFF000000u))));
 }
 
-AVX2 void pixelAccessColumns8(const float* v, std::ptrdiff_t stride, const int* x0, const float* a,
+AVX2 void pixelAccessFactors8(const float* v, std::ptrdiff_t stride, const int* x0, const float* a,
                               const float* b, const float* factors, std::ptrdiff_t factorStride,
                               std::uint32_t* out, int count) {
     const __m256i limit = _mm256_set1_epi32(kMaxChannel);
@@ -373,11 +418,11 @@ AVX2 void pixelAccessColumns8(const float* v, std::ptrdiff_t stride, const int* 
             _mm256_maskstore_epi32(reinterpret_cast<int*>(out + k),
                                    _mm256_xor_si256(bad, _mm256_set1_epi32(-1)), px);
     }
-    pixelAccessColumns4(v, stride, x0 + k, a + k, b + k, factors ? factors + k : nullptr, factorStride,
+    pixelAccessFactors4(v, stride, x0 + k, a + k, b + k, factors ? factors + k : nullptr, factorStride,
                         out + k, count - k);
 }
 
-AVX2 int dibColumns8(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
+AVX2 int dibFactors8(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
                      const float* factors, std::ptrdiff_t factorStride, std::uint32_t* out, int count,
                      int writeCount) {
     int k = 0;
@@ -406,7 +451,7 @@ AVX2 int dibColumns8(const float* v, std::ptrdiff_t stride, const int* x0, const
                                    _mm256_cmpgt_epi32(_mm256_set1_epi32(writeCount - k), lanes), px);
         }
     }
-    const int rest = dibColumns4(v, stride, x0 + k, a + k, b + k, factors ? factors + k : nullptr,
+    const int rest = dibFactors4(v, stride, x0 + k, a + k, b + k, factors ? factors + k : nullptr,
                                  factorStride, out + k, count - k, writeCount - k);
     return rest < 0 ? rest : 3 * k + rest;
 }
@@ -474,38 +519,74 @@ AVX512 void planes16(const std::uint32_t* pixels, int count, const float* percen
     planesOneByOne(pixels + x, count - x, percent, out + x, stride);
 }
 
-// Lane i of vector c holds the state of draw 3i + c of a block of 48 draws (sixteen columns);
-// each lane jumps 48 draws ahead.
-AVX512 void factorPlanes16(const RandomSequence& random, float r, float* factors, std::ptrdiff_t stride,
-                           int n) {
-    constexpr int kColumns = 16;
-    constexpr Jump jump = jumpOf(3 * kColumns);
-    const std::array<std::uint32_t, 3 * kColumns> first = nextStates<3 * kColumns>(random);
-    __m512i s[3];
-    for (int c = 0; c < 3; ++c) {
-        std::array<std::uint32_t, kColumns> lanes;
-        for (int i = 0; i < kColumns; ++i)
-            lanes[i] = first[3 * i + c];
-        s[c] = _mm512_loadu_si512(lanes.data());
-    }
-    const __m512i a = _mm512_set1_epi32(static_cast<int>(jump.a)),
-                  cc = _mm512_set1_epi32(static_cast<int>(jump.c));
-    const __m512i mask = _mm512_set1_epi32(static_cast<int>(RandomSequence::kMask));
-    const __m512 scale = _mm512_set1_ps(kScale), rr = _mm512_set1_ps(r), twoR = _mm512_set1_ps(2.0f * r);
-    const __m512 hundred = _mm512_set1_ps(100.0f), one = _mm512_set1_ps(1.0f);
-    int k = 0;
-    for (; k + kColumns <= n; k += kColumns)
-        for (int c = 0; c < 3; ++c) {
-            const __m512 u = _mm512_mul_ps(_mm512_cvtepi32_ps(s[c]), scale);
-            _mm512_storeu_ps(
-                factors + c * stride + k,
-                _mm512_add_ps(one, _mm512_div_ps(_mm512_sub_ps(rr, _mm512_mul_ps(twoR, u)), hundred)));
-            s[c] = _mm512_and_si512(_mm512_add_epi32(_mm512_mullo_epi32(s[c], a), cc), mask);
-        }
-    std::array<std::array<std::uint32_t, kColumns>, 3> rest;
+// The draws of sixteen columns at a time: lane i of vector c holds the state of draw 3i + c of
+// a block of 48 draws, and every lane jumps 48 draws per block.
+struct LaneJumps16 {
+    std::array<std::array<std::uint32_t, 16>, 3> a, c; // draw 3i + c is start stepped 3i + c + 1 times
+};
+
+constexpr LaneJumps16 laneJumps16() {
+    LaneJumps16 j{};
     for (int c = 0; c < 3; ++c)
-        _mm512_storeu_si512(rest[c].data(), s[c]);
-    factorTail(rest, r, factors, stride, k, n);
+        for (int i = 0; i < 16; ++i) {
+            const Jump step = jumpOf(3 * i + c + 1);
+            j.a[c][i] = step.a;
+            j.c[c][i] = step.c;
+        }
+    return j;
+}
+
+constexpr LaneJumps16 kLaneJumps16 = laneJumps16();
+
+AVX512 inline void startDraws16(const RandomSequence& start, __m512i (&s)[3]) {
+    const __m512i first = _mm512_set1_epi32(static_cast<int>(start.state()));
+    for (int c = 0; c < 3; ++c)
+        s[c] = _mm512_and_si512(
+            _mm512_add_epi32(_mm512_mullo_epi32(first, _mm512_loadu_si512(kLaneJumps16.a[c].data())),
+                             _mm512_loadu_si512(kLaneJumps16.c[c].data())),
+            _mm512_set1_epi32(static_cast<int>(RandomSequence::kMask)));
+}
+
+// The factors of the next sixteen columns, one vector per channel.
+AVX512 inline void nextFactors16(__m512i (&s)[3], float r, __m512 (&f)[3]) {
+    constexpr Jump jump = jumpOf(48);
+    const __m512 scale = _mm512_set1_ps(kScale), rr = _mm512_set1_ps(r), twoR = _mm512_set1_ps(2.0f * r);
+    for (int c = 0; c < 3; ++c) {
+        const __m512 u = _mm512_mul_ps(_mm512_cvtepi32_ps(s[c]), scale);
+        f[c] = _mm512_add_ps(_mm512_set1_ps(1.0f), _mm512_div_ps(_mm512_sub_ps(rr, _mm512_mul_ps(twoR, u)),
+                                                                 _mm512_set1_ps(100.0f)));
+        s[c] = _mm512_and_si512(
+            _mm512_add_epi32(_mm512_mullo_epi32(s[c], _mm512_set1_epi32(static_cast<int>(jump.a))),
+                             _mm512_set1_epi32(static_cast<int>(jump.c))),
+            _mm512_set1_epi32(static_cast<int>(RandomSequence::kMask)));
+    }
+}
+
+// The factors of the next n < 16 columns into three planes of sixteen.
+AVX512 inline void lastFactors16(const __m512i (&s)[3], float r, int n, float (&f)[3 * 16]) {
+    std::array<std::array<std::uint32_t, 16>, 3> states;
+    for (int c = 0; c < 3; ++c)
+        _mm512_storeu_si512(states[c].data(), s[c]);
+    factorTail(states, r, f, 16, 0, n);
+}
+
+AVX512 void factorPlanes16(const RandomSequence& start, float r, float* factors, std::ptrdiff_t stride,
+                           int n) {
+    __m512i s[3];
+    startDraws16(start, s);
+    int k = 0;
+    for (; k + 16 <= n; k += 16) {
+        __m512 f[3];
+        nextFactors16(s, r, f);
+        for (int c = 0; c < 3; ++c)
+            _mm512_storeu_ps(factors + c * stride + k, f[c]);
+    }
+    if (k < n) {
+        float f[3 * 16];
+        lastFactors16(s, r, n - k, f);
+        for (int c = 0; c < 3; ++c)
+            std::copy_n(f + 16 * c, n - k, factors + c * stride + k);
+    }
 }
 
 // plane[x0[k + i] + offset] for sixteen columns: picked from one load when their x0 lie within
@@ -541,47 +622,77 @@ AVX512 inline __m512i pack16(const __m512i (&ch)[3]) {
                         _mm512_set1_epi32(static_cast<int>(0xFF000000u))));
 }
 
-AVX512 void pixelAccessColumns16(const float* v, std::ptrdiff_t stride, const int* x0, const float* a,
-                                 const float* b, const float* factors, std::ptrdiff_t factorStride,
-                                 std::uint32_t* out, int count) {
+// The factors are drawn alongside the columns, so that the divisions they need overlap the
+// column arithmetic.
+template <bool kDrawn>
+AVX512 inline void pixelAccessLoop16(const float* v, std::ptrdiff_t stride, const int* x0, const float* a,
+                                     const float* b, const ColumnDraws* draws, std::uint32_t* out,
+                                     int count) {
     const __m512i limit = _mm512_set1_epi32(kMaxChannel);
+    __m512i s[3];
+    if constexpr (kDrawn)
+        startDraws16(draws->start, s);
     int k = 0;
     for (; k + 16 <= count; k += 16) {
         const Columns16 cols = columns16(x0 + k);
         const __m512 wa = _mm512_loadu_ps(a + k), wb = _mm512_loadu_ps(b + k);
+        __m512 f[3];
+        if constexpr (kDrawn)
+            nextFactors16(s, draws->r, f);
         __m512i ch[3];
         __mmask16 bad = 0;
         for (int c = 0; c < 3; ++c) {
             const float* plane = v + c * stride;
             ch[c] = _mm512_cvtps_epi32(_mm512_add_ps(_mm512_mul_ps(wa, pick16(plane, cols, 0)),
                                                      _mm512_mul_ps(wb, pick16(plane, cols, 1))));
-            if (factors)
-                ch[c] = _mm512_cvtps_epi32(_mm512_mul_ps(_mm512_cvtepi32_ps(ch[c]),
-                                                         _mm512_loadu_ps(factors + c * factorStride + k)));
+            if constexpr (kDrawn)
+                ch[c] = _mm512_cvtps_epi32(_mm512_mul_ps(_mm512_cvtepi32_ps(ch[c]), f[c]));
             // Below 0 or above the limit in one unsigned comparison.
             bad |= _mm512_cmpgt_epu32_mask(ch[c], limit);
         }
         _mm512_mask_storeu_epi32(out + k, static_cast<__mmask16>(~bad), pack16(ch));
     }
-    pixelAccessColumns4(v, stride, x0 + k, a + k, b + k, factors ? factors + k : nullptr, factorStride,
-                        out + k, count - k);
+    if (k == count)
+        return;
+    if constexpr (kDrawn) {
+        float f[3 * 16];
+        lastFactors16(s, draws->r, count - k, f);
+        pixelAccessFactors4(v, stride, x0 + k, a + k, b + k, f, 16, out + k, count - k);
+    } else {
+        pixelAccessFactors4(v, stride, x0 + k, a + k, b + k, nullptr, 0, out + k, count - k);
+    }
 }
 
-AVX512 int dibColumns16(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
-                        const float* factors, std::ptrdiff_t factorStride, std::uint32_t* out, int count,
-                        int writeCount) {
+AVX512 void pixelAccessColumns16(const float* v, std::ptrdiff_t stride, const int* x0, const float* a,
+                                 const float* b, const ColumnDraws* draws, std::uint32_t* out, int count) {
+    if (draws)
+        pixelAccessLoop16<true>(v, stride, x0, a, b, draws, out, count);
+    else
+        pixelAccessLoop16<false>(v, stride, x0, a, b, draws, out, count);
+}
+
+template <bool kDrawn>
+AVX512 inline int dibLoop16(const float* v, std::ptrdiff_t stride, const int* x0, const float* a,
+                            const float* b, const ColumnDraws* draws, std::uint32_t* out, int count,
+                            int writeCount) {
+    __m512i s[3];
+    if constexpr (kDrawn)
+        startDraws16(draws->start, s);
     int k = 0;
     for (; k + 16 <= count; k += 16) {
         const Columns16 cols = columns16(x0 + k);
         const __m512 wa = _mm512_loadu_ps(a + k), wb = _mm512_loadu_ps(b + k);
+        __m512 f[3];
+        if constexpr (kDrawn)
+            nextFactors16(s, draws->r, f);
         __m512i ch[3];
         unsigned failed[3];
         for (int c = 0; c < 3; ++c) {
             const float* plane = v + c * stride;
             __m512 value = _mm512_add_ps(_mm512_mul_ps(wa, pick16(plane, cols, 0)),
                                          _mm512_mul_ps(pick16(plane, cols, 1), wb));
-            if (factors)
-                value = _mm512_mul_ps(value, _mm512_loadu_ps(factors + c * factorStride + k));
+            if constexpr (kDrawn)
+                value = _mm512_mul_ps(value, f[c]);
             ch[c] = _mm512_cvtps_epi32(value);
             failed[c] = _mm512_movepi32_mask(ch[c]);
         }
@@ -594,9 +705,23 @@ AVX512 int dibColumns16(const float* v, std::ptrdiff_t stride, const int* x0, co
             _mm512_mask_storeu_epi32(out + k, writing, pack16(ch));
         }
     }
-    const int rest = dibColumns4(v, stride, x0 + k, a + k, b + k, factors ? factors + k : nullptr,
-                                 factorStride, out + k, count - k, writeCount - k);
+    if (k == count)
+        return -1;
+    int rest;
+    if constexpr (kDrawn) {
+        float f[3 * 16];
+        lastFactors16(s, draws->r, count - k, f);
+        rest = dibFactors4(v, stride, x0 + k, a + k, b + k, f, 16, out + k, count - k, writeCount - k);
+    } else {
+        rest = dibFactors4(v, stride, x0 + k, a + k, b + k, nullptr, 0, out + k, count - k, writeCount - k);
+    }
     return rest < 0 ? rest : 3 * k + rest;
+}
+
+AVX512 int dibColumns16(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
+                        const ColumnDraws* draws, std::uint32_t* out, int count, int writeCount) {
+    return draws ? dibLoop16<true>(v, stride, x0, a, b, draws, out, count, writeCount)
+                 : dibLoop16<false>(v, stride, x0, a, b, draws, out, count, writeCount);
 }
 
 #pragma GCC diagnostic pop
@@ -604,10 +729,19 @@ AVX512 int dibColumns16(const float* v, std::ptrdiff_t stride, const int* x0, co
 
 #endif
 
-const RowLoops kFourLanes{blend4, blendHundredths4, planes4, factorPlanes4, pixelAccessColumns4, dibColumns4};
+const RowLoops kFourLanes{blend4,
+                          blendHundredths4,
+                          planes4,
+                          factorPlanes4,
+                          pixelAccessDrawn<factorPlanes4, pixelAccessFactors4>,
+                          dibDrawn<factorPlanes4, dibFactors4>};
 #if TESMARO_AVX2_DISPATCH
-const RowLoops kEightLanes{blend8,        blendHundredths8,    planes8,
-                           factorPlanes8, pixelAccessColumns8, dibColumns8};
+const RowLoops kEightLanes{blend8,
+                           blendHundredths8,
+                           planes8,
+                           factorPlanes8,
+                           pixelAccessDrawn<factorPlanes8, pixelAccessFactors8>,
+                           dibDrawn<factorPlanes8, dibFactors8>};
 const RowLoops kSixteenLanes{blend16,        blendHundredths16,    planes16,
                              factorPlanes16, pixelAccessColumns16, dibColumns16};
 #endif

@@ -19,6 +19,13 @@ namespace tesmaro::resize {
 // forms load a window of 32 floats from the first column of a group.
 constexpr int kPlaneSlack = 32;
 
+// The random factors of a run of result columns: column k of the run takes the draws 3k, 3k + 1
+// and 3k + 2 after start for blue, green and red, each as randomFactor(r, u).
+struct ColumnDraws {
+    RandomSequence start;
+    float r = 0;
+};
+
 struct RowLoops {
     // out[i] = wa*a[i] + wb*b[i] for i < n.
     void (*blend)(const float* a, const float* b, float wa, float wb, float* out, int n);
@@ -32,20 +39,18 @@ struct RowLoops {
     // start (start is not advanced).
     void (*factorPlanes)(const RandomSequence& start, float r, float* factors, std::ptrdiff_t stride, int n);
     // "XY VB" result columns k < count from the column values in the planes of v: per channel
-    // nearest(a[k]*v[x0[k]] + b[k]*v[x0[k] + 1]), times the factor of its plane and rounded
-    // again when factors is not null; written to out[k] unless a channel is below 0 or above
-    // 32767. x0 is nondecreasing; each plane needs kPlaneSlack readable floats past its last
-    // sampled column.
+    // nearest(a[k]*v[x0[k]] + b[k]*v[x0[k] + 1]), times its random factor and rounded again
+    // unless draws is null; written to out[k] unless a channel is below 0 or above 32767. x0 is
+    // nondecreasing; each plane needs kPlaneSlack readable floats past its last sampled column.
     void (*pixelAccessColumns)(const float* v, std::ptrdiff_t stride, const int* x0, const float* a,
-                               const float* b, const float* factors, std::ptrdiff_t factorStride,
-                               std::uint32_t* out, int count);
+                               const float* b, const ColumnDraws* draws, std::uint32_t* out, int count);
     // "XY API" result columns k < count from the column values in the planes of v: per channel
-    // nearest((a[k]*v[x0[k]] + v[x0[k] + 1]*b[k]) * factor) (no factor when null), capped at 255,
-    // written to out[k] for k < writeCount. Returns the draw 3k + c of the first channel below 0
-    // or beyond 32 bits (in draw order), or -1. Planes as for pixelAccessColumns.
+    // nearest((a[k]*v[x0[k]] + v[x0[k] + 1]*b[k]) * its random factor) (no factor when draws is
+    // null), capped at 255, written to out[k] for k < writeCount. Returns the draw 3k + c of the
+    // first channel below 0 or beyond 32 bits (in draw order), or -1. Planes as for
+    // pixelAccessColumns.
     int (*dibColumns)(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
-                      const float* factors, std::ptrdiff_t factorStride, std::uint32_t* out, int count,
-                      int writeCount);
+                      const ColumnDraws* draws, std::uint32_t* out, int count, int writeCount);
 };
 
 // The loops for this processor.
