@@ -98,7 +98,8 @@ public:
         const float sy = m_ky * static_cast<float>(Y);
         const int y0 = static_cast<int>(sy);
         const float fy = sy - static_cast<float>(y0);
-        const float* v = columnValues(s, y0, fy);
+        loadRows(s, y0);
+        const float* v = s.vertical.data();
 
         const int destRow = m_s.height - 1 - Y;
         const bool visible = !dest.empty() && destRow < dest.height;
@@ -108,9 +109,11 @@ public:
         // The row's draws start 3*Wd draws per row into the run's sequence.
         ColumnDraws draws{start, m_r};
         draws.start.skip(static_cast<std::uint64_t>(Y) * 3 * static_cast<std::uint64_t>(m_s.width));
-        // The row is computed in parts, each followed by a part of the source rows ahead, so that
-        // reading and the arithmetic overlap. When no channel can fail, each part also goes out
-        // to the rasters at once; otherwise the row goes out only once all of it succeeded.
+        // The row is computed in parts: the vertical pass over the columns the part samples (still
+        // in the first-level cache for the horizontal pass), its columns, then a part of the source
+        // rows ahead, so that reading and the arithmetic overlap. When no channel can fail, each
+        // part also goes out to the rasters at once; otherwise the row goes out only once all of
+        // it succeeded.
         const int aheadLast = std::min(m_h - 1, bitmapRowOf(Y + kRowsAhead) + 1);
         const int aheadFirst = std::max({0, s.prefetched + 1, aheadLast - 1});
         const int prefetchCount = std::min(m_columns, m_w);
@@ -119,6 +122,8 @@ public:
         for (int part = 0; part < parts; ++part) {
             const int from = partStart(m_s.width, part, parts), to = partStart(m_s.width, part + 1, parts);
             const int writing = std::clamp(writeCols - from, 0, to - from);
+            if (to > from)
+                columnValues(s, fy, m_x0[from], m_x0[to - 1] + 2);
             const int failed =
                 m_loops.dibColumns(v, m_planeStride, m_x0.data() + from, m_a.data() + from, m_b.data() + from,
                                    m_r != 0.0f ? &draws : nullptr, pixels + from, to - from, writing);
@@ -152,10 +157,8 @@ private:
                        std::clamp(combine->target.width - from, 0, count));
     }
 
-    // c per byte offset of the row pair (y0, y0 + 1) with weight fy: the percent applied to
-    // each of the two bytes, the vertical weighting, each divided by 100, summed. Offset 3x + c
-    // is column x of plane c.
-    const float* columnValues(Scratch& s, int y0, float fy) const {
+    // Bitmap rows y0 and y0 + 1 into rowA and rowB.
+    void loadRows(Scratch& s, int y0) const {
         const int y1 = y0 + 1;
         if (s.dibA != y0) {
             if (s.dibB == y0) {
@@ -170,10 +173,17 @@ private:
             fillRow(y1, s.rowB.data());
             s.dibB = y1;
         }
-        float* pv = s.vertical.data();
-        m_loops.blendHundredths(s.rowA.data(), s.rowB.data(), 1.0f - fy, fy, pv,
-                                static_cast<int>(2 * m_planeStride + m_columns));
-        return pv;
+    }
+
+    // c per byte offset of the row pair with weight fy, for plane columns lo..hi-1 into vertical:
+    // the percent applied to each of the two bytes, the vertical weighting, each divided by 100,
+    // summed. Offset 3x + c is column x of plane c.
+    void columnValues(Scratch& s, float fy, int lo, int hi) const {
+        for (int c = 0; c < 3; ++c) {
+            const std::ptrdiff_t at = c * m_planeStride + lo;
+            m_loops.blendHundredths(s.rowA.data() + at, s.rowB.data() + at, 1.0f - fy, fy,
+                                    s.vertical.data() + at, hi - lo);
+        }
     }
 
     // P*byte for the offsets 0..length-1 from the start of bitmap row j, offset 3x + c in

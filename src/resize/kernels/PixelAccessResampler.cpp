@@ -85,10 +85,14 @@ public:
         const float sy = m_ky * static_cast<float>(Y);
         const int y0 = static_cast<int>(sy);
         const float fy = sy - static_cast<float>(y0);
-        const float* v = planeRows(s, y0, fy);
+        // With fy = 0 the vertical pass gives plane row y0 itself: 1*p + 0*q is p exactly.
+        const bool blended = loadPlaneRows(s, y0, fy);
+        const float* v = blended ? s.vertical.data() : s.rowA.data();
 
         std::uint32_t* out = (Y - 1 < (m_dest.empty() ? 0 : m_dest.height)) ? m_dest.row(Y - 1) : nullptr;
         if (sequential) {
+            if (blended)
+                blendColumns(s, fy, 0, m_ws + 2);
             exactRow(v, out, *sequential);
             return;
         }
@@ -100,15 +104,18 @@ public:
         std::uint32_t* pixels = s.pixels.data();
         if (m_mayLeavePixels)
             std::copy_n(out, m_writeCols, pixels);
-        // The row goes out in parts, each streamed to the raster and followed by a part of the
-        // source rows ahead (source rows y0 - 1 and y0 hold plane rows y0 and y0 + 1), so that
-        // writing, reading and the arithmetic overlap.
+        // The row is made in parts: the vertical pass over the plane columns the part samples
+        // (still in the first-level cache for the horizontal pass), its columns, streamed to the
+        // raster, then a part of the source rows ahead (source rows y0 - 1 and y0 hold plane rows
+        // y0 and y0 + 1), so that writing, reading and the arithmetic overlap.
         const int aheadLast = std::min(m_hs - 1, planeRowOf(Y + kRowsAhead));
         const int aheadFirst = std::max({0, s.prefetched + 1, aheadLast - 1});
         const int parts = rowParts(m_writeCols);
         for (int part = 0; part < parts; ++part) {
             const int from = partStart(m_writeCols, part, parts),
                       to = partStart(m_writeCols, part + 1, parts);
+            if (blended && to > from)
+                blendColumns(s, fy, m_cols.x0[from], m_cols.x0[to - 1] + 2);
             m_loops.pixelAccessColumns(v, m_stride, m_cols.x0.data() + from, m_cols.a.data() + from,
                                        m_cols.b.data() + from, m_r != 0.0f ? &draws : nullptr, pixels + from,
                                        to - from);
@@ -124,8 +131,9 @@ public:
 private:
     int planeRowOf(int Y) const { return static_cast<int>(m_ky * static_cast<float>(Y)); }
 
-    // The column values of the vertical pass for plane rows y0 and y0 + 1 with weight fy.
-    const float* planeRows(Scratch& s, int y0, float fy) const {
+    // Plane rows y0 and y0 + 1 into rowA and rowB (y0 + 1 only when fy is not 0, as it is then
+    // not needed); true when the vertical pass has to blend them.
+    bool loadPlaneRows(Scratch& s, int y0, float fy) const {
         const int y1 = y0 + 1;
         if (s.planeA != y0) {
             if (s.planeB == y0) {
@@ -136,17 +144,22 @@ private:
                 s.planeA = y0;
             }
         }
-        // With fy = 0 the pass gives row y0 itself: 1*p + 0*q is p exactly.
         if (fy == 0.0f)
-            return s.rowA.data();
+            return false;
         if (s.planeB != y1) {
             fillPlaneRow(y1, s.rowB.data());
             s.planeB = y1;
         }
-        float* pv = s.vertical.data();
-        m_loops.blend(s.rowA.data(), s.rowB.data(), 1.0f - fy, fy, pv,
-                      static_cast<int>(2 * m_stride + m_ws + 2));
-        return pv;
+        return true;
+    }
+
+    // The vertical pass (1 - fy)*rowA + fy*rowB over plane columns lo..hi-1 into vertical.
+    void blendColumns(Scratch& s, float fy, int lo, int hi) const {
+        for (int c = 0; c < 3; ++c) {
+            const std::ptrdiff_t at = c * m_stride + lo;
+            m_loops.blend(s.rowA.data() + at, s.rowB.data() + at, 1.0f - fy, fy, s.vertical.data() + at,
+                          hi - lo);
+        }
     }
 
     // Plane row p (0..Hs+1) with its margin columns, corrected by the percents, as three
