@@ -279,9 +279,14 @@ void kernelLimitRows(int sw, int sh, int dw, int dh) {
         const Timing t = compare(
             kRuns, [&] { k.run(dest, threads); }, [&] { k.run(other, 1); });
         const bool same = sameRaster(dest, other);
-        std::printf("%s %s %d threads %8.2f ms   1 thread %8.2f ms   speedup %5.2f   %s\n",
-                    padded(k.name, 30).c_str(), padded(sizes, 22).c_str(), threads, t.ours, t.theirs,
-                    t.theirs / t.ours, same ? "bit-identical" : "RESULTS DIFFER");
+        const double speedup = t.theirs / t.ours;
+        std::printf("%s %s %d threads %8.2f ms   1 thread %8.2f ms   speedup %5.2f   %s",
+                    padded(k.name, 30).c_str(), padded(sizes, 22).c_str(), threads, t.ours, t.theirs, speedup,
+                    same ? "bit-identical" : "RESULTS DIFFER");
+        // The resamplers are held to 1.7 on two cores.
+        if (threads == 2 && k.name.rfind("XY", 0) == 0)
+            std::printf("  (target >= 1.7: %s)", speedup >= 1.7 ? "met" : "MISSED");
+        std::printf("\n");
     }
 }
 
