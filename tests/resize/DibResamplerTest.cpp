@@ -92,9 +92,19 @@ TEST(DibResampler, EveryPaddingClassOnSeveralThreadsMatchesTheDefinition) {
     // Source and result widths of all four padding classes, results tall enough that every
     // thread takes several rows at a time.
     // The last ones are wide enough for a row to be computed and written in parts.
-    const int sizes[][4] = {{36, 23, 50, 67},   {37, 29, 51, 66},  {38, 40, 25, 64}, {39, 31, 77, 70},
-                            {64, 71, 37, 48},   {41, 50, 41, 50},  {42, 17, 62, 81}, {43, 60, 29, 73},
-                            {700, 9, 1283, 11}, {1301, 5, 1030, 4}};
+    const int sizes[][4] = {{36, 23, 50, 67},
+                            {37, 29, 51, 66},
+                            {38, 40, 25, 64},
+                            {39, 31, 77, 70},
+                            {64, 71, 37, 48},
+                            {41, 50, 41, 50},
+                            {42, 17, 62, 81},
+                            {43, 60, 29, 73},
+                            {700, 9, 1283, 11},
+                            {1301, 5, 1030, 4},
+                            // fewer rows, about as many columns: the last samples reach the padding
+                            {22, 40, 22, 13},
+                            {21, 33, 23, 11}};
     const ReferenceSettings colour[] = {sized(0, 0), sized(0, 0, 5), sized(0, 0, 5, 73, 100, 150)};
     testing::forEachResizeCase(sizes, colour, 300, [](const Picture& src, const ReferenceSettings& s) {
         const Outcome expected = runReference(src, s);

@@ -87,6 +87,38 @@ TEST_P(RowLoopForms, PlanesAgree) {
     }
 }
 
+TEST_P(RowLoopForms, BlendsFromPixelsEqualPlanesThenBlends) {
+    const float percent[3] = {-7, 100, 32767};
+    for (int count : {1, 7, 8, 9, 16, 17, 33, 640}) {
+        const auto a = pixels(count), b = pixels(count);
+        const std::ptrdiff_t stride = count + 5;
+        for (float w : {0.25f, 0.3333333f, 0.9999f}) {
+            SCOPED_TRACE(::testing::Message() << count << " pixels, weight " << w);
+            std::vector<float> planesA(3 * stride), planesB(3 * stride), twoSteps(3 * stride, -1);
+            four.planes(a.data(), count, nullptr, planesA.data(), stride);
+            four.planes(b.data(), count, nullptr, planesB.data(), stride);
+            for (int c = 0; c < 3; ++c)
+                four.blend(planesA.data() + c * stride, planesB.data() + c * stride, 1 - w, w,
+                           twoSteps.data() + c * stride, count);
+            std::vector<float> x(3 * stride, -1), y(3 * stride, -1);
+            four.blendPixels(a.data(), b.data(), 1 - w, w, x.data(), stride, count);
+            wide.blendPixels(a.data(), b.data(), 1 - w, w, y.data(), stride, count);
+            EXPECT_TRUE(sameBits(twoSteps, x)) << "four lanes";
+            EXPECT_TRUE(sameBits(twoSteps, y)) << "wide";
+
+            four.planes(a.data(), count, percent, planesA.data(), stride);
+            four.planes(b.data(), count, percent, planesB.data(), stride);
+            for (int c = 0; c < 3; ++c)
+                four.blendHundredths(planesA.data() + c * stride, planesB.data() + c * stride, 1 - w, w,
+                                     twoSteps.data() + c * stride, count);
+            four.blendPixelsHundredths(a.data(), b.data(), percent, 1 - w, w, x.data(), stride, count);
+            wide.blendPixelsHundredths(a.data(), b.data(), percent, 1 - w, w, y.data(), stride, count);
+            EXPECT_TRUE(sameBits(twoSteps, x)) << "four lanes, hundredths";
+            EXPECT_TRUE(sameBits(twoSteps, y)) << "wide, hundredths";
+        }
+    }
+}
+
 TEST_P(RowLoopForms, ResultColumnsAgreeIncludingFailures) {
     int failures = 0, successes = 0, unwritten = 0;
     for (int count : {1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 31, 33, 64, 65, 300})

@@ -82,6 +82,7 @@ public:
         m_planeStride = (m_columns + kPlaneSlack + 15) / 16 * 16;
         m_pixelBytes = 3 * m_w;
         m_cannotFail = dibChannelsCannotFail(s);
+        m_blendPixels = m_ky >= 1.0f;
     }
 
     void prepare(Scratch& s) const {
@@ -98,7 +99,11 @@ public:
         const float sy = m_ky * static_cast<float>(Y);
         const int y0 = static_cast<int>(sy);
         const float fy = sy - static_cast<float>(y0);
-        loadRows(s, y0);
+        // When shrinking, a bitmap row serves about one result row, so the vertical pass reads
+        // the two rows' pixels instead of keeping them as planes.
+        const bool fromPixels = m_blendPixels && y0 >= 0 && y0 + 1 < m_h;
+        if (!fromPixels)
+            loadRows(s, y0);
         const float* v = s.vertical.data();
 
         const int destRow = m_s.height - 1 - Y;
@@ -123,7 +128,7 @@ public:
             const int from = partStart(m_s.width, part, parts), to = partStart(m_s.width, part + 1, parts);
             const int writing = std::clamp(writeCols - from, 0, to - from);
             if (to > from)
-                columnValues(s, fy, m_x0[from], m_x0[to - 1] + 2);
+                columnValues(s, y0, fy, fromPixels, m_x0[from], m_x0[to - 1] + 2);
             const int failed =
                 m_loops.dibColumns(v, m_planeStride, m_x0.data() + from, m_a.data() + from, m_b.data() + from,
                                    m_r != 0.0f ? &draws : nullptr, pixels + from, to - from, writing);
@@ -175,10 +180,28 @@ private:
         }
     }
 
-    // c per byte offset of the row pair with weight fy, for plane columns lo..hi-1 into vertical:
-    // the percent applied to each of the two bytes, the vertical weighting, each divided by 100,
-    // summed. Offset 3x + c is column x of plane c.
-    void columnValues(Scratch& s, float fy, int lo, int hi) const {
+    // c per byte offset of bitmap rows y0 and y0 + 1 with weight fy, for plane columns lo..hi-1
+    // into vertical: the percent applied to each of the two bytes, the vertical weighting, each
+    // divided by 100, summed. Offset 3x + c is column x of plane c. From the planes in rowA and
+    // rowB or, fromPixels, from the rows' pixels and bytes.
+    void columnValues(Scratch& s, int y0, float fy, bool fromPixels, int lo, int hi) const {
+        if (fromPixels) {
+            const int direct = std::min(hi, m_w);
+            if (direct > lo)
+                m_loops.blendPixelsHundredths(m_source.row(m_h - 1 - y0) + lo,
+                                              m_source.row(m_h - 2 - y0) + lo, m_percent.data(), 1.0f - fy,
+                                              fy, s.vertical.data() + lo, m_planeStride, direct - lo);
+            // Past the pixels: the padding, then the next row's bytes.
+            const std::int64_t rowA = static_cast<std::int64_t>(y0) * m_stride, rowB = rowA + m_stride;
+            for (int x = std::max(lo, m_w); x < hi; ++x)
+                for (int c = 0; c < 3; ++c) {
+                    const float a = m_percent[c] * static_cast<float>(byteAt(rowA + 3 * x + c));
+                    const float b = m_percent[c] * static_cast<float>(byteAt(rowB + 3 * x + c));
+                    s.vertical[static_cast<std::size_t>(c * m_planeStride + x)] =
+                        (a * (1.0f - fy)) / 100.0f + (b * fy) / 100.0f;
+                }
+            return;
+        }
         for (int c = 0; c < 3; ++c) {
             const std::ptrdiff_t at = c * m_planeStride + lo;
             m_loops.blendHundredths(s.rowA.data() + at, s.rowB.data() + at, 1.0f - fy, fy,
@@ -227,6 +250,7 @@ private:
     int m_pixelBytes = 0;
     std::ptrdiff_t m_planeStride = 0; // floats from one plane of a row to the next
     bool m_cannotFail = false;
+    bool m_blendPixels = false; // the vertical pass reads source pixels (see row())
 };
 
 bool resampleRows(const ConstRasterView& source, const RasterView& dest, const ResampleSettings& settings,

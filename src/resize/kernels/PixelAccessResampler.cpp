@@ -59,6 +59,7 @@ public:
         }
         m_writeCols = std::min(s.width, dest.empty() ? 0 : dest.width);
         m_stride = (m_ws + 2 + kPlaneSlack + 15) / 16 * 16;
+        m_blendPixels = m_identity && m_ky >= 1.0f;
         // Only a negative percent, a factor that can turn negative or a channel that can pass
         // 32767 leaves pixels unwritten; then a row starts from what the raster holds.
         const int largest = std::max({static_cast<int>(s.bluePercent), static_cast<int>(s.greenPercent),
@@ -86,13 +87,16 @@ public:
         const int y0 = static_cast<int>(sy);
         const float fy = sy - static_cast<float>(y0);
         // With fy = 0 the vertical pass gives plane row y0 itself: 1*p + 0*q is p exactly.
-        const bool blended = loadPlaneRows(s, y0, fy);
+        // When shrinking, a source row serves about one result row, so the pass blends two of
+        // them straight from their pixels instead of keeping them as planes.
+        const bool fromPixels = m_blendPixels && fy != 0.0f && y0 >= 1 && y0 + 1 <= m_hs;
+        const bool blended = fromPixels || loadPlaneRows(s, y0, fy);
         const float* v = blended ? s.vertical.data() : s.rowA.data();
 
         std::uint32_t* out = (Y - 1 < (m_dest.empty() ? 0 : m_dest.height)) ? m_dest.row(Y - 1) : nullptr;
         if (sequential) {
             if (blended)
-                blendColumns(s, fy, 0, m_ws + 2);
+                blendColumns(s, y0, fy, fromPixels, 0, m_ws + 2);
             exactRow(v, out, *sequential);
             return;
         }
@@ -115,7 +119,7 @@ public:
             const int from = partStart(m_writeCols, part, parts),
                       to = partStart(m_writeCols, part + 1, parts);
             if (blended && to > from)
-                blendColumns(s, fy, m_cols.x0[from], m_cols.x0[to - 1] + 2);
+                blendColumns(s, y0, fy, fromPixels, m_cols.x0[from], m_cols.x0[to - 1] + 2);
             m_loops.pixelAccessColumns(v, m_stride, m_cols.x0.data() + from, m_cols.a.data() + from,
                                        m_cols.b.data() + from, m_r != 0.0f ? &draws : nullptr, pixels + from,
                                        to - from);
@@ -153,8 +157,17 @@ private:
         return true;
     }
 
-    // The vertical pass (1 - fy)*rowA + fy*rowB over plane columns lo..hi-1 into vertical.
-    void blendColumns(Scratch& s, float fy, int lo, int hi) const {
+    // The vertical pass (1 - fy)*row y0 + fy*row y0 + 1 over plane columns lo..hi-1 into
+    // vertical, from the planes in rowA and rowB or, fromPixels, from the source rows (then
+    // the margin columns stay 0 from prepare()).
+    void blendColumns(Scratch& s, int y0, float fy, bool fromPixels, int lo, int hi) const {
+        if (fromPixels) {
+            const int first = std::max(lo, 1), last = std::min(hi, m_ws + 1);
+            if (last > first)
+                m_loops.blendPixels(m_source.row(y0 - 1) + first - 1, m_source.row(y0) + first - 1, 1.0f - fy,
+                                    fy, s.vertical.data() + first, m_stride, last - first);
+            return;
+        }
         for (int c = 0; c < 3; ++c) {
             const std::ptrdiff_t at = c * m_stride + lo;
             m_loops.blend(s.rowA.data() + at, s.rowB.data() + at, 1.0f - fy, fy, s.vertical.data() + at,
@@ -217,6 +230,7 @@ private:
     int m_ws, m_hs;
     float m_r;
     bool m_identity = false;
+    bool m_blendPixels = false; // the vertical pass reads source pixels (see row())
     bool m_mayLeavePixels = true;
     float m_lut[3][256];
     float m_kx = 0, m_ky = 0;

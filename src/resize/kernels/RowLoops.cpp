@@ -43,6 +43,25 @@ void planesOneByOne(const std::uint32_t* pixels, int count, const float* percent
         }
 }
 
+inline float channelOf(std::uint32_t pixel, int c) {
+    return static_cast<float>((pixel >> (8 * c)) & 0xFF);
+}
+
+void blendPixelsOneByOne(const std::uint32_t* a, const std::uint32_t* b, float wa, float wb, float* out,
+                         std::ptrdiff_t stride, int count) {
+    for (int x = 0; x < count; ++x)
+        for (int c = 0; c < 3; ++c)
+            out[c * stride + x] = wa * channelOf(a[x], c) + wb * channelOf(b[x], c);
+}
+
+void blendPixelsHundredthsOneByOne(const std::uint32_t* a, const std::uint32_t* b, const float* percent,
+                                   float wa, float wb, float* out, std::ptrdiff_t stride, int count) {
+    for (int x = 0; x < count; ++x)
+        for (int c = 0; c < 3; ++c)
+            out[c * stride + x] = ((channelOf(a[x], c) * percent[c]) * wa) / 100.0f +
+                                  ((channelOf(b[x], c) * percent[c]) * wb) / 100.0f;
+}
+
 void pixelAccessOneByOne(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
                          const float* factors, std::ptrdiff_t factorStride, std::uint32_t* out, int count) {
     for (int k = 0; k < count; ++k) {
@@ -325,6 +344,49 @@ AVX2 void planes8(const std::uint32_t* pixels, int count, const float* percent, 
     planesOneByOne(pixels + x, count - x, percent, out + x, stride);
 }
 
+// Blue, green and red of eight pixels as floats.
+AVX2 inline void channels8(const std::uint32_t* pixels, __m256 (&ch)[3]) {
+    const __m256i px = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pixels)),
+                  byte = _mm256_set1_epi32(0xFF);
+    ch[0] = _mm256_cvtepi32_ps(_mm256_and_si256(px, byte));
+    ch[1] = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(px, 8), byte));
+    ch[2] = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(px, 16), byte));
+}
+
+AVX2 void blendPixels8(const std::uint32_t* a, const std::uint32_t* b, float wa, float wb, float* out,
+                       std::ptrdiff_t stride, int count) {
+    const __m256 va = _mm256_set1_ps(wa), vb = _mm256_set1_ps(wb);
+    int x = 0;
+    for (; x + 8 <= count; x += 8) {
+        __m256 ca[3], cb[3];
+        channels8(a + x, ca);
+        channels8(b + x, cb);
+        for (int c = 0; c < 3; ++c)
+            _mm256_storeu_ps(out + c * stride + x,
+                             _mm256_add_ps(_mm256_mul_ps(va, ca[c]), _mm256_mul_ps(vb, cb[c])));
+    }
+    blendPixelsOneByOne(a + x, b + x, wa, wb, out + x, stride, count - x);
+}
+
+AVX2 void blendPixelsHundredths8(const std::uint32_t* a, const std::uint32_t* b, const float* percent,
+                                 float wa, float wb, float* out, std::ptrdiff_t stride, int count) {
+    const __m256 va = _mm256_set1_ps(wa), vb = _mm256_set1_ps(wb), hundred = _mm256_set1_ps(100.0f);
+    int x = 0;
+    for (; x + 8 <= count; x += 8) {
+        __m256 ca[3], cb[3];
+        channels8(a + x, ca);
+        channels8(b + x, cb);
+        for (int c = 0; c < 3; ++c) {
+            const __m256 p = _mm256_set1_ps(percent[c]);
+            _mm256_storeu_ps(
+                out + c * stride + x,
+                _mm256_add_ps(_mm256_div_ps(_mm256_mul_ps(_mm256_mul_ps(ca[c], p), va), hundred),
+                              _mm256_div_ps(_mm256_mul_ps(_mm256_mul_ps(cb[c], p), vb), hundred)));
+        }
+    }
+    blendPixelsHundredthsOneByOne(a + x, b + x, percent, wa, wb, out + x, stride, count - x);
+}
+
 // Lane i of vector c holds the state of draw 3i + c of a block of 24 draws (eight columns);
 // each lane jumps 24 draws ahead.
 AVX2 void factorPlanes8(const RandomSequence& random, float r, float* factors, std::ptrdiff_t stride, int n) {
@@ -517,6 +579,46 @@ AVX512 void planes16(const std::uint32_t* pixels, int count, const float* percen
         }
     }
     planesOneByOne(pixels + x, count - x, percent, out + x, stride);
+}
+
+// Blue, green and red of sixteen pixels as floats.
+AVX512 inline void channels16(const std::uint32_t* pixels, __m512 (&ch)[3]) {
+    const __m512i px = _mm512_loadu_si512(pixels), byte = _mm512_set1_epi32(0xFF);
+    ch[0] = _mm512_cvtepi32_ps(_mm512_and_si512(px, byte));
+    ch[1] = _mm512_cvtepi32_ps(_mm512_and_si512(_mm512_srli_epi32(px, 8), byte));
+    ch[2] = _mm512_cvtepi32_ps(_mm512_and_si512(_mm512_srli_epi32(px, 16), byte));
+}
+
+AVX512 void blendPixels16(const std::uint32_t* a, const std::uint32_t* b, float wa, float wb, float* out,
+                          std::ptrdiff_t stride, int count) {
+    const __m512 va = _mm512_set1_ps(wa), vb = _mm512_set1_ps(wb);
+    int x = 0;
+    for (; x + 16 <= count; x += 16) {
+        __m512 ca[3], cb[3];
+        channels16(a + x, ca);
+        channels16(b + x, cb);
+        for (int c = 0; c < 3; ++c)
+            _mm512_storeu_ps(out + c * stride + x,
+                             _mm512_add_ps(_mm512_mul_ps(va, ca[c]), _mm512_mul_ps(vb, cb[c])));
+    }
+    blendPixelsOneByOne(a + x, b + x, wa, wb, out + x, stride, count - x);
+}
+
+AVX512 void blendPixelsHundredths16(const std::uint32_t* a, const std::uint32_t* b, const float* percent,
+                                    float wa, float wb, float* out, std::ptrdiff_t stride, int count) {
+    const __m512 va = _mm512_set1_ps(wa), vb = _mm512_set1_ps(wb);
+    int x = 0;
+    for (; x + 16 <= count; x += 16) {
+        __m512 ca[3], cb[3];
+        channels16(a + x, ca);
+        channels16(b + x, cb);
+        for (int c = 0; c < 3; ++c) {
+            const __m512 p = _mm512_set1_ps(percent[c]);
+            _mm512_storeu_ps(out + c * stride + x,
+                             hundredths16(_mm512_mul_ps(ca[c], p), _mm512_mul_ps(cb[c], p), va, vb));
+        }
+    }
+    blendPixelsHundredthsOneByOne(a + x, b + x, percent, wa, wb, out + x, stride, count - x);
 }
 
 // The draws of sixteen columns at a time: lane i of vector c holds the state of draw 3i + c of
@@ -732,6 +834,8 @@ AVX512 int dibColumns16(const float* v, std::ptrdiff_t stride, const int* x0, co
 const RowLoops kFourLanes{blend4,
                           blendHundredths4,
                           planes4,
+                          blendPixelsOneByOne,
+                          blendPixelsHundredthsOneByOne,
                           factorPlanes4,
                           pixelAccessDrawn<factorPlanes4, pixelAccessFactors4>,
                           dibDrawn<factorPlanes4, dibFactors4>};
@@ -739,11 +843,14 @@ const RowLoops kFourLanes{blend4,
 const RowLoops kEightLanes{blend8,
                            blendHundredths8,
                            planes8,
+                           blendPixels8,
+                           blendPixelsHundredths8,
                            factorPlanes8,
                            pixelAccessDrawn<factorPlanes8, pixelAccessFactors8>,
                            dibDrawn<factorPlanes8, dibFactors8>};
-const RowLoops kSixteenLanes{blend16,        blendHundredths16,    planes16,
-                             factorPlanes16, pixelAccessColumns16, dibColumns16};
+const RowLoops kSixteenLanes{
+    blend16,        blendHundredths16,    planes16,    blendPixels16, blendPixelsHundredths16,
+    factorPlanes16, pixelAccessColumns16, dibColumns16};
 #endif
 
 } // namespace

@@ -35,6 +35,14 @@ struct RowLoops {
     // percent[c] (one multiplication) unless percent is null.
     void (*planes)(const std::uint32_t* pixels, int count, const float* percent, float* out,
                    std::ptrdiff_t stride);
+    // The vertical passes straight from two rows of pixels, without keeping them as planes:
+    // plane c of out, column x < count, from channel c of a[x] and b[x] as floats A and B:
+    // wa*A + wb*B for blendPixels, ((A*percent[c])*wa)/100 + ((B*percent[c])*wb)/100 for
+    // blendPixelsHundredths, so exactly what planes followed by blend or blendHundredths give.
+    void (*blendPixels)(const std::uint32_t* a, const std::uint32_t* b, float wa, float wb, float* out,
+                        std::ptrdiff_t stride, int count);
+    void (*blendPixelsHundredths)(const std::uint32_t* a, const std::uint32_t* b, const float* percent,
+                                  float wa, float wb, float* out, std::ptrdiff_t stride, int count);
     // Plane c of factors, column k < n: randomFactor(r, u) for the draw u number 3k + c after
     // start (start is not advanced).
     void (*factorPlanes)(const RandomSequence& start, float r, float* factors, std::ptrdiff_t stride, int n);
