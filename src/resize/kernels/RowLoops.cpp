@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <climits>
 #include <cmath>
 
@@ -34,17 +35,18 @@ inline std::uint32_t opaquePixel(std::int32_t blue, std::int32_t green, std::int
            static_cast<std::uint32_t>(std::min(blue, 255));
 }
 
+// Channel c (0 blue, 1 green, 2 red) of a 0xAARRGGBB pixel as a float.
+inline float channelOf(std::uint32_t pixel, int c) {
+    return static_cast<float>((pixel >> (8 * c)) & 0xFF);
+}
+
 void planesOneByOne(const std::uint32_t* pixels, int count, const float* percent, float* out,
                     std::ptrdiff_t stride) {
     for (int x = 0; x < count; ++x)
         for (int c = 0; c < 3; ++c) {
-            const float value = static_cast<float>((pixels[x] >> (8 * c)) & 0xFF);
+            const float value = channelOf(pixels[x], c);
             out[c * stride + x] = percent ? value * percent[c] : value;
         }
-}
-
-inline float channelOf(std::uint32_t pixel, int c) {
-    return static_cast<float>((pixel >> (8 * c)) & 0xFF);
 }
 
 void blendPixelsOneByOne(const std::uint32_t* a, const std::uint32_t* b, float wa, float wb, float* out,
@@ -104,7 +106,7 @@ int firstFailedDraw(const unsigned (&failed)[3]) {
     int first = INT_MAX;
     for (int c = 0; c < 3; ++c)
         if (failed[c])
-            first = std::min(first, 3 * __builtin_ctz(failed[c]) + c);
+            first = std::min(first, 3 * std::countr_zero(failed[c]) + c);
     return first;
 }
 
