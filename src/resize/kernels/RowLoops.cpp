@@ -258,14 +258,14 @@ int dibFactors4(const float* v, std::ptrdiff_t stride, const int* x0, const floa
     return rest < 0 ? rest : 3 * k + rest;
 }
 
-// The column loops given random draws instead of factor planes: the factors of 64 columns at a
+// The column loops given random draws instead of factor planes: the factors of 256 columns at a
 // time go to planes on the stack first.
 using FactorPlanes = void (*)(const RandomSequence&, float, float*, std::ptrdiff_t, int);
 using PixelAccessFactors = void (*)(const float*, std::ptrdiff_t, const int*, const float*, const float*,
                                     const float*, std::ptrdiff_t, std::uint32_t*, int);
 using DibFactors = int (*)(const float*, std::ptrdiff_t, const int*, const float*, const float*, const float*,
                            std::ptrdiff_t, std::uint32_t*, int, int);
-constexpr int kFactorChunk = 64;
+constexpr int kFactorChunk = 256;
 
 template <FactorPlanes Factors, PixelAccessFactors Columns>
 void pixelAccessDrawn(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
