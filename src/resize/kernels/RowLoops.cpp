@@ -148,6 +148,23 @@ void factorTail(const std::array<std::array<std::uint32_t, Lanes>, 3>& states, f
             factors[c * stride + k + i] = randomFactor(r, static_cast<float>(states[c][i]) * kScale);
 }
 
+// The draws of the vector forms, Columns result columns at a time: lane i of vector c holds the
+// state of draw 3i + c of a block of 3*Columns draws, and every lane jumps a block at a time.
+// A lane starts from the state before the block stepped 3i + c + 1 times: a*state + c with
+// these jumps' a and c.
+template <int Columns> struct LaneJumps { std::array<std::array<std::uint32_t, Columns>, 3> a, c; };
+
+template <int Columns> constexpr LaneJumps<Columns> laneJumps() {
+    LaneJumps<Columns> j{};
+    for (int c = 0; c < 3; ++c)
+        for (int i = 0; i < Columns; ++i) {
+            const Jump step = jumpOf(3 * i + c + 1);
+            j.a[c][i] = step.a;
+            j.c[c][i] = step.c;
+        }
+    return j;
+}
+
 // --- four lanes -------------------------------------------------------------------------------
 
 void blend4(const float* a, const float* b, float wa, float wb, float* out, int n) {
@@ -258,8 +275,8 @@ int dibFactors4(const float* v, std::ptrdiff_t stride, const int* x0, const floa
     return rest < 0 ? rest : 3 * k + rest;
 }
 
-// The column loops given random draws instead of factor planes: the factors of 256 columns at a
-// time go to planes on the stack first.
+// The four-lane column loops given random draws instead of factor planes: the factors of 256
+// columns at a time go to planes on the stack first.
 using FactorPlanes = void (*)(const RandomSequence&, float, float*, std::ptrdiff_t, int);
 using PixelAccessFactors = void (*)(const float*, std::ptrdiff_t, const int*, const float*, const float*,
                                     const float*, std::ptrdiff_t, std::uint32_t*, int);
@@ -389,62 +406,84 @@ AVX2 void blendPixelsHundredths8(const std::uint32_t* a, const std::uint32_t* b,
     blendPixelsHundredthsOneByOne(a + x, b + x, percent, wa, wb, out + x, stride, count - x);
 }
 
-// Lane i of vector c holds the state of draw 3i + c of a block of 24 draws (eight columns);
-// each lane jumps 24 draws ahead.
-AVX2 void factorPlanes8(const RandomSequence& random, float r, float* factors, std::ptrdiff_t stride, int n) {
-    constexpr int kColumns = 8;
-    constexpr Jump jump = jumpOf(3 * kColumns);
-    const std::array<std::uint32_t, 3 * kColumns> first = nextStates<3 * kColumns>(random);
-    __m256i s[3];
-    for (int c = 0; c < 3; ++c) {
-        std::array<std::uint32_t, kColumns> lanes;
-        for (int i = 0; i < kColumns; ++i)
-            lanes[i] = first[3 * i + c];
-        s[c] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(lanes.data()));
-    }
-    const __m256i a = _mm256_set1_epi32(static_cast<int>(jump.a)),
-                  cc = _mm256_set1_epi32(static_cast<int>(jump.c));
-    const __m256i mask = _mm256_set1_epi32(static_cast<int>(RandomSequence::kMask));
-    const __m256 scale = _mm256_set1_ps(kScale), rr = _mm256_set1_ps(r), twoR = _mm256_set1_ps(2.0f * r);
-    const __m256 hundred = _mm256_set1_ps(100.0f), one = _mm256_set1_ps(1.0f);
-    int k = 0;
-    for (; k + kColumns <= n; k += kColumns)
-        for (int c = 0; c < 3; ++c) {
-            const __m256 u = _mm256_mul_ps(_mm256_cvtepi32_ps(s[c]), scale);
-            _mm256_storeu_ps(
-                factors + c * stride + k,
-                _mm256_add_ps(one, _mm256_div_ps(_mm256_sub_ps(rr, _mm256_mul_ps(twoR, u)), hundred)));
-            s[c] = _mm256_and_si256(_mm256_add_epi32(_mm256_mullo_epi32(s[c], a), cc), mask);
-        }
-    std::array<std::array<std::uint32_t, kColumns>, 3> rest;
+constexpr LaneJumps<8> kLaneJumps8 = laneJumps<8>();
+
+AVX2 inline void startDraws8(const RandomSequence& start, __m256i (&s)[3]) {
+    const __m256i first = _mm256_set1_epi32(static_cast<int>(start.state()));
     for (int c = 0; c < 3; ++c)
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(rest[c].data()), s[c]);
-    factorTail(rest, r, factors, stride, k, n);
+        s[c] = _mm256_and_si256(
+            _mm256_add_epi32(_mm256_mullo_epi32(first, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(
+                                                           kLaneJumps8.a[c].data()))),
+                             _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kLaneJumps8.c[c].data()))),
+            _mm256_set1_epi32(static_cast<int>(RandomSequence::kMask)));
 }
 
-// plane[x0[k + i] + offset] for eight columns whose x0 lie within 15 columns of x0[k]: two
-// loads and a pick from them; otherwise a gather.
+// The factors of the next eight columns, one vector per channel.
+AVX2 inline void nextFactors8(__m256i (&s)[3], float r, __m256 (&f)[3]) {
+    constexpr Jump jump = jumpOf(24);
+    const __m256 scale = _mm256_set1_ps(kScale), rr = _mm256_set1_ps(r), twoR = _mm256_set1_ps(2.0f * r);
+    for (int c = 0; c < 3; ++c) {
+        const __m256 u = _mm256_mul_ps(_mm256_cvtepi32_ps(s[c]), scale);
+        f[c] = _mm256_add_ps(_mm256_set1_ps(1.0f), _mm256_div_ps(_mm256_sub_ps(rr, _mm256_mul_ps(twoR, u)),
+                                                                 _mm256_set1_ps(100.0f)));
+        s[c] = _mm256_and_si256(
+            _mm256_add_epi32(_mm256_mullo_epi32(s[c], _mm256_set1_epi32(static_cast<int>(jump.a))),
+                             _mm256_set1_epi32(static_cast<int>(jump.c))),
+            _mm256_set1_epi32(static_cast<int>(RandomSequence::kMask)));
+    }
+}
+
+// The factors of the next n < 8 columns into three planes of eight.
+AVX2 inline void lastFactors8(const __m256i (&s)[3], float r, int n, float (&f)[3 * 8]) {
+    std::array<std::array<std::uint32_t, 8>, 3> states;
+    for (int c = 0; c < 3; ++c)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(states[c].data()), s[c]);
+    factorTail(states, r, f, 8, 0, n);
+}
+
+AVX2 void factorPlanes8(const RandomSequence& start, float r, float* factors, std::ptrdiff_t stride, int n) {
+    __m256i s[3];
+    startDraws8(start, s);
+    int k = 0;
+    for (; k + 8 <= n; k += 8) {
+        __m256 f[3];
+        nextFactors8(s, r, f);
+        for (int c = 0; c < 3; ++c)
+            _mm256_storeu_ps(factors + c * stride + k, f[c]);
+    }
+    if (k < n) {
+        float f[3 * 8];
+        lastFactors8(s, r, n - k, f);
+        for (int c = 0; c < 3; ++c)
+            std::copy_n(f + 8 * c, n - k, factors + c * stride + k);
+    }
+}
+
+// plane[x0[k + i] + offset] for eight columns: picked from one load when their x0 lie within 7
+// columns of x0[k] (enlarging), from two when within 15, otherwise gathered.
 struct Columns8 {
     __m256i at;   // x0[k + i]
     __m256i near; // x0[k + i] - x0[k]
     int base;
-    bool window;
+    int spread; // x0[k + 7] - x0[k]
 };
 
 AVX2 inline Columns8 columns8(const int* x0) {
     const __m256i at = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x0));
-    return {at, _mm256_sub_epi32(at, _mm256_set1_epi32(x0[0])), x0[0], x0[7] - x0[0] <= 14};
+    return {at, _mm256_sub_epi32(at, _mm256_set1_epi32(x0[0])), x0[0], x0[7] - x0[0]};
 }
 
 AVX2 inline __m256 pick8(const float* plane, const Columns8& cols, int offset) {
-    if (!cols.window)
-        return _mm256_i32gather_ps(plane + offset, cols.at, 4);
     const float* from = plane + cols.base;
     const __m256i i = _mm256_add_epi32(cols.near, _mm256_set1_epi32(offset));
-    // vpermps reads the low three bits of i; bit 3 chooses the second eight floats.
-    return _mm256_blendv_ps(_mm256_permutevar8x32_ps(_mm256_loadu_ps(from), i),
-                            _mm256_permutevar8x32_ps(_mm256_loadu_ps(from + 8), i),
-                            _mm256_castsi256_ps(_mm256_slli_epi32(i, 28)));
+    if (cols.spread <= 6)
+        return _mm256_permutevar8x32_ps(_mm256_loadu_ps(from), i);
+    if (cols.spread <= 14)
+        // vpermps reads the low three bits of i; bit 3 chooses the second eight floats.
+        return _mm256_blendv_ps(_mm256_permutevar8x32_ps(_mm256_loadu_ps(from), i),
+                                _mm256_permutevar8x32_ps(_mm256_loadu_ps(from + 8), i),
+                                _mm256_castsi256_ps(_mm256_slli_epi32(i, 28)));
+    return _mm256_i32gather_ps(plane + offset, cols.at, 4);
 }
 
 // Eight opaque pixels from channel lanes that are at least 0, each limited to 255.
@@ -456,23 +495,30 @@ AVX2 inline __m256i pack8(const __m256i (&ch)[3]) {
                         _mm256_set1_epi32(static_cast<int>(0xFF000000u))));
 }
 
-AVX2 void pixelAccessFactors8(const float* v, std::ptrdiff_t stride, const int* x0, const float* a,
-                              const float* b, const float* factors, std::ptrdiff_t factorStride,
-                              std::uint32_t* out, int count) {
+// The factors are drawn alongside the columns, so that the divisions they need overlap the
+// column arithmetic.
+template <bool kDrawn>
+AVX2 inline void pixelAccessLoop8(const float* v, std::ptrdiff_t stride, const int* x0, const float* a,
+                                  const float* b, const ColumnDraws* draws, std::uint32_t* out, int count) {
     const __m256i limit = _mm256_set1_epi32(kMaxChannel);
+    __m256i s[3];
+    if constexpr (kDrawn)
+        startDraws8(draws->start, s);
     int k = 0;
     for (; k + 8 <= count; k += 8) {
         const Columns8 cols = columns8(x0 + k);
         const __m256 wa = _mm256_loadu_ps(a + k), wb = _mm256_loadu_ps(b + k);
+        __m256 f[3];
+        if constexpr (kDrawn)
+            nextFactors8(s, draws->r, f);
         __m256i ch[3];
         __m256i bad = _mm256_setzero_si256(); // sign bit set: below 0 or above the limit
         for (int c = 0; c < 3; ++c) {
             const float* plane = v + c * stride;
             ch[c] = _mm256_cvtps_epi32(_mm256_add_ps(_mm256_mul_ps(wa, pick8(plane, cols, 0)),
                                                      _mm256_mul_ps(wb, pick8(plane, cols, 1))));
-            if (factors)
-                ch[c] = _mm256_cvtps_epi32(_mm256_mul_ps(_mm256_cvtepi32_ps(ch[c]),
-                                                         _mm256_loadu_ps(factors + c * factorStride + k)));
+            if constexpr (kDrawn)
+                ch[c] = _mm256_cvtps_epi32(_mm256_mul_ps(_mm256_cvtepi32_ps(ch[c]), f[c]));
             bad = _mm256_or_si256(bad, _mm256_or_si256(ch[c], _mm256_cmpgt_epi32(ch[c], limit)));
         }
         const __m256i px = pack8(ch);
@@ -482,25 +528,46 @@ AVX2 void pixelAccessFactors8(const float* v, std::ptrdiff_t stride, const int* 
             _mm256_maskstore_epi32(reinterpret_cast<int*>(out + k),
                                    _mm256_xor_si256(bad, _mm256_set1_epi32(-1)), px);
     }
-    pixelAccessFactors4(v, stride, x0 + k, a + k, b + k, factors ? factors + k : nullptr, factorStride,
-                        out + k, count - k);
+    if (k == count)
+        return;
+    if constexpr (kDrawn) {
+        float f[3 * 8];
+        lastFactors8(s, draws->r, count - k, f);
+        pixelAccessFactors4(v, stride, x0 + k, a + k, b + k, f, 8, out + k, count - k);
+    } else {
+        pixelAccessFactors4(v, stride, x0 + k, a + k, b + k, nullptr, 0, out + k, count - k);
+    }
 }
 
-AVX2 int dibFactors8(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
-                     const float* factors, std::ptrdiff_t factorStride, std::uint32_t* out, int count,
-                     int writeCount) {
+AVX2 void pixelAccessColumns8(const float* v, std::ptrdiff_t stride, const int* x0, const float* a,
+                              const float* b, const ColumnDraws* draws, std::uint32_t* out, int count) {
+    if (draws)
+        pixelAccessLoop8<true>(v, stride, x0, a, b, draws, out, count);
+    else
+        pixelAccessLoop8<false>(v, stride, x0, a, b, draws, out, count);
+}
+
+template <bool kDrawn>
+AVX2 inline int dibLoop8(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
+                         const ColumnDraws* draws, std::uint32_t* out, int count, int writeCount) {
+    __m256i s[3];
+    if constexpr (kDrawn)
+        startDraws8(draws->start, s);
     int k = 0;
     for (; k + 8 <= count; k += 8) {
         const Columns8 cols = columns8(x0 + k);
         const __m256 wa = _mm256_loadu_ps(a + k), wb = _mm256_loadu_ps(b + k);
+        __m256 f[3];
+        if constexpr (kDrawn)
+            nextFactors8(s, draws->r, f);
         __m256i ch[3];
         unsigned failed[3];
         for (int c = 0; c < 3; ++c) {
             const float* plane = v + c * stride;
             __m256 value = _mm256_add_ps(_mm256_mul_ps(wa, pick8(plane, cols, 0)),
                                          _mm256_mul_ps(pick8(plane, cols, 1), wb));
-            if (factors)
-                value = _mm256_mul_ps(value, _mm256_loadu_ps(factors + c * factorStride + k));
+            if constexpr (kDrawn)
+                value = _mm256_mul_ps(value, f[c]);
             ch[c] = _mm256_cvtps_epi32(value);
             failed[c] = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(ch[c])));
         }
@@ -515,9 +582,23 @@ AVX2 int dibFactors8(const float* v, std::ptrdiff_t stride, const int* x0, const
                                    _mm256_cmpgt_epi32(_mm256_set1_epi32(writeCount - k), lanes), px);
         }
     }
-    const int rest = dibFactors4(v, stride, x0 + k, a + k, b + k, factors ? factors + k : nullptr,
-                                 factorStride, out + k, count - k, writeCount - k);
+    if (k == count)
+        return -1;
+    int rest;
+    if constexpr (kDrawn) {
+        float f[3 * 8];
+        lastFactors8(s, draws->r, count - k, f);
+        rest = dibFactors4(v, stride, x0 + k, a + k, b + k, f, 8, out + k, count - k, writeCount - k);
+    } else {
+        rest = dibFactors4(v, stride, x0 + k, a + k, b + k, nullptr, 0, out + k, count - k, writeCount - k);
+    }
     return rest < 0 ? rest : 3 * k + rest;
+}
+
+AVX2 int dibColumns8(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
+                     const ColumnDraws* draws, std::uint32_t* out, int count, int writeCount) {
+    return draws ? dibLoop8<true>(v, stride, x0, a, b, draws, out, count, writeCount)
+                 : dibLoop8<false>(v, stride, x0, a, b, draws, out, count, writeCount);
 }
 
 #undef AVX2
@@ -623,24 +704,7 @@ AVX512 void blendPixelsHundredths16(const std::uint32_t* a, const std::uint32_t*
     blendPixelsHundredthsOneByOne(a + x, b + x, percent, wa, wb, out + x, stride, count - x);
 }
 
-// The draws of sixteen columns at a time: lane i of vector c holds the state of draw 3i + c of
-// a block of 48 draws, and every lane jumps 48 draws per block.
-struct LaneJumps16 {
-    std::array<std::array<std::uint32_t, 16>, 3> a, c; // draw 3i + c is start stepped 3i + c + 1 times
-};
-
-constexpr LaneJumps16 laneJumps16() {
-    LaneJumps16 j{};
-    for (int c = 0; c < 3; ++c)
-        for (int i = 0; i < 16; ++i) {
-            const Jump step = jumpOf(3 * i + c + 1);
-            j.a[c][i] = step.a;
-            j.c[c][i] = step.c;
-        }
-    return j;
-}
-
-constexpr LaneJumps16 kLaneJumps16 = laneJumps16();
+constexpr LaneJumps<16> kLaneJumps16 = laneJumps<16>();
 
 AVX512 inline void startDraws16(const RandomSequence& start, __m512i (&s)[3]) {
     const __m512i first = _mm512_set1_epi32(static_cast<int>(start.state()));
@@ -842,14 +906,9 @@ const RowLoops kFourLanes{blend4,
                           pixelAccessDrawn<factorPlanes4, pixelAccessFactors4>,
                           dibDrawn<factorPlanes4, dibFactors4>};
 #if TESMARO_AVX2_DISPATCH
-const RowLoops kEightLanes{blend8,
-                           blendHundredths8,
-                           planes8,
-                           blendPixels8,
-                           blendPixelsHundredths8,
-                           factorPlanes8,
-                           pixelAccessDrawn<factorPlanes8, pixelAccessFactors8>,
-                           dibDrawn<factorPlanes8, dibFactors8>};
+const RowLoops kEightLanes{
+    blend8,        blendHundredths8,    planes8,    blendPixels8, blendPixelsHundredths8,
+    factorPlanes8, pixelAccessColumns8, dibColumns8};
 const RowLoops kSixteenLanes{
     blend16,        blendHundredths16,    planes16,    blendPixels16, blendPixelsHundredths16,
     factorPlanes16, pixelAccessColumns16, dibColumns16};
