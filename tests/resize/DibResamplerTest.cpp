@@ -88,6 +88,38 @@ TEST(DibResampler, MatchesTheDefinitionOnRandomPictures) {
     });
 }
 
+TEST(DibResampler, EveryPaddingClassOnSeveralThreadsMatchesTheDefinition) {
+    // Source and result widths of all four padding classes, results tall enough that every
+    // thread takes several rows at a time.
+    // The last ones are wide enough for a row to be computed and written in parts.
+    const int sizes[][4] = {{36, 23, 50, 67},
+                            {37, 29, 51, 66},
+                            {38, 40, 25, 64},
+                            {39, 31, 77, 70},
+                            {64, 71, 37, 48},
+                            {41, 50, 41, 50},
+                            {42, 17, 62, 81},
+                            {43, 60, 29, 73},
+                            {700, 9, 1283, 11},
+                            {1301, 5, 1030, 4},
+                            // fewer rows, about as many columns: the last samples reach the padding
+                            {22, 40, 22, 13},
+                            {21, 33, 23, 11}};
+    const ReferenceSettings colour[] = {sized(0, 0), sized(0, 0, 5), sized(0, 0, 5, 73, 100, 150)};
+    testing::forEachResizeCase(sizes, colour, 300, [](const Picture& src, const ReferenceSettings& s) {
+        const Outcome expected = runReference(src, s);
+        ASSERT_TRUE(expected.ok);
+        for (int threads : {1, 2, 3, 7}) {
+            SCOPED_TRACE(::testing::Message() << threads << " threads");
+            const Outcome actual = runKernel(src, s, threads);
+            EXPECT_TRUE(actual.ok);
+            EXPECT_TRUE(samePicture(expected.picture, actual.picture));
+            EXPECT_EQ(expected.randomState, actual.randomState);
+            EXPECT_EQ(expected.titles, actual.titles);
+        }
+    });
+}
+
 TEST(DibResampler, ThreadsGiveTheSameResultAndSequence) {
     const Picture src = testing::randomPicture(103, 71, 9);
     const RandomSequence start(0xABCDE);
@@ -107,13 +139,15 @@ TEST(DibResampler, ThreadsGiveTheSameResultAndSequence) {
 TEST(DibResampler, AFailingChannelStopsTheRunRightAfterItsDraw) {
     // A negative percent fails at the first non-zero channel; r above 100 at the first negative
     // factor. The sequence must stand where the one-thread run leaves it, whatever the threads.
-    Picture black(30, 20, rgbPixel(0, 0, 0));
+    Picture black(30, 20, rgbPixel(0, 0, 0)), wideBlack(1200, 4, rgbPixel(0, 0, 0));
     Picture src = testing::randomPicture(30, 20, 5);
-    black.at(17, 3) = rgbPixel(0, 40, 0); // the first non-zero green, read from the bottom up
+    black.at(17, 3) = rgbPixel(0, 40, 0);       // the first non-zero green, read from the bottom up
+    wideBlack.at(1000, 2) = rgbPixel(0, 40, 0); // in the third part of its row
     const struct {
         const Picture* picture;
         ReferenceSettings settings;
     } cases[] = {{&black, sized(30, 20, 0, 100, -5, 100)},
+                 {&wideBlack, sized(1200, 4, 0, 100, -5, 100)},
                  {&src, sized(41, 33, 250)},
                  {&src, sized(41, 33, -300)},
                  {&src, sized(25, 19, 3.0e38f)}};
@@ -212,51 +246,57 @@ std::uint32_t literalOp(std::int32_t code, std::uint32_t d, std::uint32_t s) {
 }
 
 TEST(DibResampler, CombiningEachRowEqualsCombiningTheFinishedRaster) {
-    // The result raster (wider and higher than the run, so clipping shows) starts non-blank;
-    // combining rows as they are made must equal the run and then a 1:1 blit with the code.
-    const Picture src = testing::randomPicture(58, 41, 21);
-    const Picture before = testing::randomPicture(90, 70, 22);
-    const ReferenceSettings s = sized(83, 64, 5, 110, 0, 95);
-    for (std::int32_t code : {SRCCOPY, SRCAND, SRCERASE, SRCINVERT, SRCPAINT})
-        for (int threads : {1, 3}) {
-            SCOPED_TRACE(::testing::Message()
-                         << std::hex << "code " << code << std::dec << ", " << threads << " threads");
-            Picture work(s.width, s.height, 0xFF000000u), later = before;
-            RandomSequence first;
-            ASSERT_TRUE(resize::resampleByDib(viewOf(src), viewOf(work), testing::kernelSettings(s), first,
-                                              threads, {}));
-            Picture expected = before;
-            for (int y = 0; y < s.height; ++y)
-                for (int x = 0; x < s.width; ++x)
-                    expected.at(x, y) = literalOp(code, expected.at(x, y), work.at(x, y));
+    // The target raster starts non-blank; combining rows as they are made must equal the run
+    // and then a 1:1 blit with the code. The first target is larger than its run; the second
+    // run is wide enough to be combined in parts, and its narrower target cuts one part short.
+    const struct {
+        Picture src, before;
+        ReferenceSettings s;
+    } runs[] = {{testing::randomPicture(58, 41, 21), testing::randomPicture(90, 70, 22),
+                 sized(83, 64, 5, 110, 0, 95)},
+                {testing::randomPicture(300, 20, 23), testing::randomPicture(700, 30, 25),
+                 sized(1100, 25, 5, 100, 100, 100)}};
+    for (const auto& [src, before, s] : runs)
+        for (std::int32_t code : {SRCCOPY, SRCAND, SRCERASE, SRCINVERT, SRCPAINT})
+            for (int threads : {1, 3}) {
+                SCOPED_TRACE(::testing::Message() << s.width << " wide, " << std::hex << "code " << code
+                                                  << std::dec << ", " << threads << " threads");
+                Picture work(s.width, s.height, 0xFF000000u), later = before;
+                RandomSequence first;
+                ASSERT_TRUE(resize::resampleByDib(viewOf(src), viewOf(work), testing::kernelSettings(s),
+                                                  first, threads, {}));
+                Picture expected = before;
+                for (int y = 0; y < std::min(s.height, before.height); ++y)
+                    for (int x = 0; x < std::min(s.width, before.width); ++x)
+                        expected.at(x, y) = literalOp(code, expected.at(x, y), work.at(x, y));
 
-            Picture fusedWork(s.width, s.height, 0xFF000000u);
-            RandomSequence second;
-            ASSERT_TRUE(resize::resampleByDib(viewOf(src), viewOf(fusedWork), testing::kernelSettings(s),
-                                              second, threads, {},
-                                              resize::DibCombine{viewOf(later), code, std::nullopt}));
-            EXPECT_TRUE(samePicture(expected, later));
-            EXPECT_TRUE(samePicture(work, fusedWork));
-            EXPECT_EQ(first.state(), second.state());
+                Picture fusedWork(s.width, s.height, 0xFF000000u);
+                RandomSequence second;
+                ASSERT_TRUE(resize::resampleByDib(viewOf(src), viewOf(fusedWork), testing::kernelSettings(s),
+                                                  second, threads, {},
+                                                  resize::DibCombine{viewOf(later), code, std::nullopt}));
+                EXPECT_TRUE(samePicture(expected, later));
+                EXPECT_TRUE(samePicture(work, fusedWork));
+                EXPECT_EQ(first.state(), second.state());
 
-            // A cleared target: what it holds is never read, each D is the back colour.
-            const std::uint32_t back = testing::rgbPixel(0x21, 0xE4, 0x9B);
-            Picture cleared = testing::randomPicture(s.width, s.height, 24),
-                    clearedExpected(s.width, s.height);
-            for (int y = 0; y < s.height; ++y)
-                for (int x = 0; x < s.width; ++x)
-                    clearedExpected.at(x, y) = literalOp(code, back, work.at(x, y));
-            RandomSequence third;
-            ASSERT_TRUE(resize::resampleByDib(viewOf(src), viewOf(fusedWork), testing::kernelSettings(s),
-                                              third, threads, {},
-                                              resize::DibCombine{viewOf(cleared), code, back}));
-            EXPECT_TRUE(samePicture(clearedExpected, cleared));
+                // A cleared target: what it holds is never read, each D is the back colour.
+                const std::uint32_t back = testing::rgbPixel(0x21, 0xE4, 0x9B);
+                Picture cleared = testing::randomPicture(s.width, s.height, 24),
+                        clearedExpected(s.width, s.height);
+                for (int y = 0; y < s.height; ++y)
+                    for (int x = 0; x < s.width; ++x)
+                        clearedExpected.at(x, y) = literalOp(code, back, work.at(x, y));
+                RandomSequence third;
+                ASSERT_TRUE(resize::resampleByDib(viewOf(src), viewOf(fusedWork), testing::kernelSettings(s),
+                                                  third, threads, {},
+                                                  resize::DibCombine{viewOf(cleared), code, back}));
+                EXPECT_TRUE(samePicture(clearedExpected, cleared));
 
-            Picture blitted = before;
-            const resize::PixelRect whole{0, 0, s.width, s.height};
-            resize::stretchInBands(viewOf(blitted), whole, viewOf(work), whole, code, threads);
-            EXPECT_TRUE(samePicture(blitted, later)) << "the blit the command falls back to";
-        }
+                Picture blitted = before;
+                const resize::PixelRect whole{0, 0, s.width, s.height};
+                resize::stretchInBands(viewOf(blitted), whole, viewOf(work), whole, code, threads);
+                EXPECT_TRUE(samePicture(blitted, later)) << "the blit the command falls back to";
+            }
 }
 
 TEST(DibResampler, ChannelsCannotFailOnlyForNonNegativePercentsAndRWithin100) {

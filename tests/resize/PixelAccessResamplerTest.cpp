@@ -66,6 +66,24 @@ TEST(PixelAccessResampler, MatchesTheDefinitionOnRandomPictures) {
     });
 }
 
+TEST(PixelAccessResampler, EveryPaddingClassOnSeveralThreadsMatchesTheDefinition) {
+    // Source and result widths of all four classes of width mod 4, results tall enough that
+    // every thread takes several rows at a time.
+    // The last ones are wide enough for a row to be computed and written in parts.
+    const int sizes[][4] = {{36, 23, 50, 67},   {37, 29, 51, 66},  {38, 40, 25, 64}, {39, 31, 77, 70},
+                            {64, 71, 37, 48},   {41, 50, 41, 50},  {42, 17, 62, 81}, {43, 60, 29, 73},
+                            {700, 9, 1283, 11}, {1301, 5, 1030, 4}};
+    const ReferenceSettings colour[] = {sized(0, 0), sized(0, 0, 5), sized(0, 0, 5, 73, 100, 150),
+                                        sized(0, 0, 5, 100, -10, 300)};
+    testing::forEachResizeCase(sizes, colour, 300, [](const Picture& src, const ReferenceSettings& s) {
+        const Outcome expected = runReference(src, s);
+        for (int threads : {1, 2, 3, 7}) {
+            SCOPED_TRACE(::testing::Message() << threads << " threads");
+            expectSame(expected, runKernel(src, s, threads));
+        }
+    });
+}
+
 TEST(PixelAccessResampler, ThreadsGiveTheSameResultAndSequence) {
     const Picture src = testing::randomPicture(101, 67, 7);
     const RandomSequence start(0x123456);

@@ -3,7 +3,7 @@
 #include "resize/kernels/BandedStretch.h"
 #include "resize/kernels/Mirror.h"
 #include "resize/kernels/ParallelRows.h"
-#include "resize/kernels/RandomFactors.h"
+#include "resize/kernels/RowLoops.h"
 
 #include <gtest/gtest.h>
 
@@ -42,41 +42,55 @@ TEST(MirrorRow, ThreeColoursSwapEndsAndKeepTheMiddle) {
 }
 
 TEST(RunRows, ReportsProgressInOrderOnTheCallingThread) {
-    for (int threads : {1, 2, 5}) {
-        std::vector<int> reported;
-        std::atomic<int> worked{0};
-        const auto caller = std::this_thread::get_id();
-        bool offThread = false;
-        const int failed = resize::runRows(
-            200, threads,
-            [&](int, int worker) {
-                EXPECT_LT(worker, threads);
-                ++worked;
-                return true;
-            },
-            [&](int row) {
-                offThread |= std::this_thread::get_id() != caller;
-                reported.push_back(row);
-            });
-        EXPECT_EQ(200, failed);
-        EXPECT_EQ(200, worked.load());
-        ASSERT_EQ(200u, reported.size());
-        for (int i = 0; i < 200; ++i)
-            EXPECT_EQ(i, reported[static_cast<std::size_t>(i)]);
-        EXPECT_FALSE(offThread);
-    }
+    for (int threads : {1, 2, 5})
+        for (int take : {1, 7, 300}) {
+            SCOPED_TRACE(::testing::Message() << threads << " threads, " << take << " rows per take");
+            std::vector<int> reported;
+            std::vector<std::atomic<int>> worked(200);
+            const auto caller = std::this_thread::get_id();
+            bool offThread = false;
+            const int failed = resize::runRows(
+                200, threads,
+                [&](int row, int worker) {
+                    EXPECT_LT(worker, threads);
+                    ++worked[static_cast<std::size_t>(row)];
+                    return true;
+                },
+                [&](int row) {
+                    offThread |= std::this_thread::get_id() != caller;
+                    reported.push_back(row);
+                },
+                take);
+            EXPECT_EQ(200, failed);
+            for (const auto& w : worked)
+                EXPECT_EQ(1, w.load());
+            ASSERT_EQ(200u, reported.size());
+            for (int i = 0; i < 200; ++i)
+                EXPECT_EQ(i, reported[static_cast<std::size_t>(i)]);
+            EXPECT_FALSE(offThread);
+        }
 }
 
 TEST(RunRows, StopsReportingAtTheFirstFailedRow) {
-    for (int threads : {1, 3}) {
-        std::vector<int> reported;
-        const int failed = resize::runRows(
-            100, threads, [](int row, int) { return row != 41 && row != 77; },
-            [&](int row) { reported.push_back(row); });
-        EXPECT_EQ(41, failed);
-        ASSERT_EQ(41u, reported.size());
-        EXPECT_EQ(40, reported.back());
-    }
+    for (int threads : {1, 3})
+        for (int take : {1, 4, 16}) {
+            SCOPED_TRACE(::testing::Message() << threads << " threads, " << take << " rows per take");
+            std::vector<int> reported;
+            std::atomic<bool> afterFailureInItsTake{false};
+            const int failed = resize::runRows(
+                100, threads,
+                [&](int row, int) {
+                    // A take runs its rows in order and ends at a failed one.
+                    if (row > 41 && row / take == 41 / take)
+                        afterFailureInItsTake = true;
+                    return row != 41 && row != 77;
+                },
+                [&](int row) { reported.push_back(row); }, take);
+            EXPECT_EQ(41, failed);
+            ASSERT_EQ(41u, reported.size());
+            EXPECT_EQ(40, reported.back());
+            EXPECT_FALSE(afterFailureInItsTake);
+        }
 }
 
 TEST(RunRows, RethrowsAWorkersExceptionAfterAllThreadsStop) {
@@ -90,18 +104,23 @@ TEST(RunRows, RethrowsAWorkersExceptionAfterAllThreadsStop) {
                  std::runtime_error);
 }
 
-TEST(DrawFactors, EqualsDrawingOneByOne) {
-    for (int n : {1, 7, 8, 9, 31, 1000}) {
-        std::vector<float> factors(static_cast<std::size_t>(n));
-        RandomSequence batch(0x777);
-        resize::drawFactors(batch, 5.0f, factors.data(), n);
+TEST(FactorPlanes, HoldTheDrawsOneByOneChannelByChannel) {
+    // Column k of plane c takes draw 3k + c; the sequence it started from stays where it was.
+    for (int n : {1, 7, 8, 9, 16, 17, 31, 1000}) {
+        const std::ptrdiff_t stride = n + 5;
+        std::vector<float> factors(static_cast<std::size_t>(3 * stride), -1.0f);
+        const RandomSequence start(0x777);
+        resize::rowLoops().factorPlanes(start, 5.0f, factors.data(), stride, n);
         RandomSequence single(0x777);
-        for (int i = 0; i < n; ++i) {
-            const float u = single.next();
-            const float expected = 1 + (5.0f - 2 * 5.0f * u) / 100;
-            ASSERT_EQ(expected, factors[static_cast<std::size_t>(i)]) << "draw " << i << " of " << n;
-        }
-        EXPECT_EQ(single.state(), batch.state());
+        for (int k = 0; k < n; ++k)
+            for (int c = 0; c < 3; ++c) {
+                const float u = single.next();
+                const float expected = 1 + (5.0f - 2 * 5.0f * u) / 100;
+                ASSERT_EQ(expected, factors[static_cast<std::size_t>(c * stride + k)])
+                    << "column " << k << ", channel " << c << " of " << n;
+            }
+        EXPECT_EQ(-1.0f, factors[static_cast<std::size_t>(n)]) << "nothing past the columns";
+        EXPECT_EQ(0x777u, start.state());
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include "core/RasterOp.h"
 #include "resize/kernels/ParallelRows.h"
-#include "resize/kernels/RandomFactors.h"
 #include "resize/kernels/RowLoops.h"
 
 #include <algorithm>
@@ -14,7 +13,7 @@ namespace tesmaro::resize {
 namespace {
 
 // to[x] = applyRasterOp(code, D, from[x]) for x < count, D being to[x] or cleared when given;
-// the code is chosen once per row.
+// the code is chosen once per row. Complete for other threads after streamsDone().
 void combineRow(std::int32_t code, const std::optional<std::uint32_t>& cleared, const std::uint32_t* from,
                 std::uint32_t* to, int count) {
     const auto each = [&](auto op) {
@@ -41,16 +40,20 @@ void combineRow(std::int32_t code, const std::optional<std::uint32_t>& cleared, 
         each([](std::uint32_t d, std::uint32_t s) { return d | s; });
         break;
     default:
-        streamRow(from, to, count); // result pixels are opaque already
+        streamPixels(from, to, count); // result pixels are opaque already
         break;
     }
 }
 
 struct Scratch {
-    std::vector<float> rowA, rowB, vertical, factors;
+    std::vector<float> rowA, rowB, vertical;
     std::vector<std::uint32_t> pixels; // the result row before it goes to the raster
     int dibA = -1, dibB = -1;
+    int prefetched = -1; // the last bitmap row asked into the cache
 };
+
+// A row asks for the source rows of the result row this many rows ahead.
+constexpr int kRowsAhead = 2;
 
 class DibRun {
 public:
@@ -74,18 +77,19 @@ public:
             m_b[x] = fx;
             lastX0 = std::max(lastX0, x0);
         }
-        // Offsets 3*x0 .. 3*x0 + 5 are read; the four-lane load at 3*x0 + 3 reaches one further.
-        m_length = 3 * lastX0 + 6;
-        m_padded = (m_length + 1 + 3) / 4 * 4;
+        // Offsets 3*x0 .. 3*x0 + 5 are read: plane columns x0 and x0 + 1.
+        m_columns = lastX0 + 2;
+        m_planeStride = (m_columns + kPlaneSlack + 15) / 16 * 16;
         m_pixelBytes = 3 * m_w;
+        m_cannotFail = dibChannelsCannotFail(s);
+        m_blendPixels = m_ky >= 1.0f;
     }
 
     void prepare(Scratch& s) const {
-        s.rowA.assign(m_padded, 0.0f);
-        s.rowB.assign(m_padded, 0.0f);
-        s.vertical.assign(m_padded, 0.0f);
-        if (m_r != 0.0f)
-            s.factors.assign(static_cast<std::size_t>(m_s.width) * 3 + 1, 1.0f);
+        const std::size_t n = 3 * static_cast<std::size_t>(m_planeStride);
+        s.rowA.assign(n, 0.0f);
+        s.rowB.assign(n, 0.0f);
+        s.vertical.assign(n, 0.0f);
         s.pixels.assign(static_cast<std::size_t>(m_s.width), 0);
     }
 
@@ -95,39 +99,71 @@ public:
         const float sy = m_ky * static_cast<float>(Y);
         const int y0 = static_cast<int>(sy);
         const float fy = sy - static_cast<float>(y0);
-        const float* v = columnValues(s, y0, fy);
+        // When shrinking, a bitmap row serves about one result row, so the vertical pass reads
+        // the two rows' pixels instead of keeping them as planes.
+        const bool fromPixels = m_blendPixels && y0 >= 0 && y0 + 1 < m_h;
+        if (!fromPixels)
+            loadRows(s, y0);
+        const float* v = s.vertical.data();
 
         const int destRow = m_s.height - 1 - Y;
         const bool visible = !dest.empty() && destRow < dest.height;
         std::uint32_t* out = visible ? dest.row(destRow) : nullptr;
         const int writeCols = visible ? std::min(m_s.width, dest.width) : 0;
 
-        const float* f = nullptr;
-        if (m_r != 0.0f) {
-            RandomSequence rowStart = start;
-            rowStart.skip(static_cast<std::uint64_t>(Y) * 3 * static_cast<std::uint64_t>(m_s.width));
-            drawFactors(rowStart, m_r, s.factors.data(), m_s.width * 3);
-            f = s.factors.data();
+        // The row's draws start 3*Wd draws per row into the run's sequence.
+        ColumnDraws draws{start, m_r};
+        draws.start.skip(static_cast<std::uint64_t>(Y) * 3 * static_cast<std::uint64_t>(m_s.width));
+        // The row is computed in parts: the vertical pass over the columns the part samples (still
+        // in the first-level cache for the horizontal pass), its columns, then a part of the source
+        // rows ahead, so that reading and the arithmetic overlap. When no channel can fail, each
+        // part also goes out to the rasters at once; otherwise the row goes out only once all of
+        // it succeeded.
+        const int aheadLast = std::min(m_h - 1, bitmapRowOf(Y + kRowsAhead) + 1);
+        const int aheadFirst = std::max({0, s.prefetched + 1, aheadLast - 1});
+        const int prefetchCount = std::min(m_columns, m_w);
+        const int parts = rowParts(m_s.width);
+        std::uint32_t* pixels = s.pixels.data();
+        for (int part = 0; part < parts; ++part) {
+            const int from = partStart(m_s.width, part, parts), to = partStart(m_s.width, part + 1, parts);
+            const int writing = std::clamp(writeCols - from, 0, to - from);
+            if (to > from)
+                columnValues(s, y0, fy, fromPixels, m_x0[from], m_x0[to - 1] + 2);
+            const int failed =
+                m_loops.dibColumns(v, m_planeStride, m_x0.data() + from, m_a.data() + from, m_b.data() + from,
+                                   m_r != 0.0f ? &draws : nullptr, pixels + from, to - from, writing);
+            draws.start.skip(3 * static_cast<std::uint64_t>(to - from));
+            if (failed >= 0) {
+                failedDraw = 3 * from + failed;
+                return false;
+            }
+            if (m_cannotFail && out)
+                writeOut(pixels + from, out + from, writing, destRow, from, combine);
+            for (int j = aheadFirst; j <= aheadLast; ++j)
+                prefetchPart(m_source.row(m_h - 1 - j), prefetchCount, part, parts);
         }
-        const int failed = m_loops.dibColumns(v, m_x0.data(), m_a.data(), m_b.data(), f, s.pixels.data(),
-                                              m_s.width, writeCols);
-        if (failed >= 0) {
-            failedDraw = failed;
-            return false;
-        }
-        if (out) {
-            streamRow(s.pixels.data(), out, writeCols);
-            if (combine && destRow < combine->target.height)
-                combineRow(combine->rasterCode, combine->cleared, s.pixels.data(),
-                           combine->target.row(destRow), std::min(writeCols, combine->target.width));
-        }
+        s.prefetched = std::max(s.prefetched, aheadLast);
+        if (!m_cannotFail && out)
+            writeOut(pixels, out, writeCols, destRow, 0, combine);
+        streamsDone();
         return true;
     }
 
 private:
-    // c per byte offset of the row pair (y0, y0 + 1) with weight fy: the percent applied to
-    // each of the two bytes, the vertical weighting, each divided by 100, summed.
-    const float* columnValues(Scratch& s, int y0, float fy) const {
+    int bitmapRowOf(int Y) const { return static_cast<int>(m_ky * static_cast<float>(Y)); }
+
+    // count finished pixels from column `from` of result row destRow to dest and the combined
+    // target, complete after streamsDone().
+    void writeOut(const std::uint32_t* pixels, std::uint32_t* out, int count, int destRow, int from,
+                  const DibCombine* combine) const {
+        streamPixels(pixels, out, count);
+        if (combine && destRow < combine->target.height)
+            combineRow(combine->rasterCode, combine->cleared, pixels, combine->target.row(destRow) + from,
+                       std::clamp(combine->target.width - from, 0, count));
+    }
+
+    // Bitmap rows y0 and y0 + 1 into rowA and rowB.
+    void loadRows(Scratch& s, int y0) const {
         const int y1 = y0 + 1;
         if (s.dibA != y0) {
             if (s.dibB == y0) {
@@ -142,22 +178,50 @@ private:
             fillRow(y1, s.rowB.data());
             s.dibB = y1;
         }
-        float* pv = s.vertical.data();
-        m_loops.blendHundredths(s.rowA.data(), s.rowB.data(), 1.0f - fy, fy, pv, m_padded);
-        return pv;
     }
 
-    // P*byte for the offsets 0..length-1 from the start of bitmap row j, zero beyond.
+    // c per byte offset of bitmap rows y0 and y0 + 1 with weight fy, for plane columns lo..hi-1
+    // into vertical: the percent applied to each of the two bytes, the vertical weighting, each
+    // divided by 100, summed. Offset 3x + c is column x of plane c. From the planes in rowA and
+    // rowB or, fromPixels, from the rows' pixels and bytes.
+    void columnValues(Scratch& s, int y0, float fy, bool fromPixels, int lo, int hi) const {
+        if (fromPixels) {
+            const int direct = std::min(hi, m_w);
+            if (direct > lo)
+                m_loops.blendPixelsHundredths(m_source.row(m_h - 1 - y0) + lo,
+                                              m_source.row(m_h - 2 - y0) + lo, m_percent.data(), 1.0f - fy,
+                                              fy, s.vertical.data() + lo, m_planeStride, direct - lo);
+            // Past the pixels: the padding, then the next row's bytes.
+            const std::int64_t rowA = static_cast<std::int64_t>(y0) * m_stride, rowB = rowA + m_stride;
+            for (int x = std::max(lo, m_w); x < hi; ++x)
+                for (int c = 0; c < 3; ++c) {
+                    const float a = m_percent[c] * static_cast<float>(byteAt(rowA + 3 * x + c));
+                    const float b = m_percent[c] * static_cast<float>(byteAt(rowB + 3 * x + c));
+                    s.vertical[static_cast<std::size_t>(c * m_planeStride + x)] =
+                        (a * (1.0f - fy)) / 100.0f + (b * fy) / 100.0f;
+                }
+            return;
+        }
+        for (int c = 0; c < 3; ++c) {
+            const std::ptrdiff_t at = c * m_planeStride + lo;
+            m_loops.blendHundredths(s.rowA.data() + at, s.rowB.data() + at, 1.0f - fy, fy,
+                                    s.vertical.data() + at, hi - lo);
+        }
+    }
+
+    // P*byte for the offsets 0..length-1 from the start of bitmap row j, offset 3x + c in
+    // column x of plane c. Columns past the last one stay 0 from prepare().
     void fillRow(int j, float* out) const {
         int direct = 0;
         if (j >= 0 && j < m_h) {
-            direct = std::min(m_length, m_pixelBytes);
-            const std::uint32_t* src = m_source.row(m_h - 1 - j);
-            m_loops.weightedChannels(src, direct / 3, m_percent.data(), out);
+            direct = std::min(m_columns, m_w);
+            m_loops.planes(m_source.row(m_h - 1 - j), direct, m_percent.data(), out, m_planeStride);
         }
+        // Past the pixels: the padding, then the next row's bytes.
         const std::int64_t rowStart = static_cast<std::int64_t>(j) * m_stride;
-        for (int o = direct; o < m_padded; ++o)
-            out[o] = o < m_length ? m_percent[o % 3] * static_cast<float>(byteAt(rowStart + o)) : 0.0f;
+        for (int x = direct; x < m_columns; ++x)
+            for (int c = 0; c < 3; ++c)
+                out[c * m_planeStride + x] = m_percent[c] * static_cast<float>(byteAt(rowStart + 3 * x + c));
     }
 
     // One byte of the whole bitmap buffer by its linear offset; 0 outside it and in padding.
@@ -182,7 +246,11 @@ private:
     float m_kx = 0, m_ky = 0;
     std::vector<int> m_x0;
     std::vector<float> m_a, m_b;
-    int m_length = 0, m_padded = 0, m_pixelBytes = 0;
+    int m_columns = 0; // plane columns: pixels x0 and x0 + 1 for every x0
+    int m_pixelBytes = 0;
+    std::ptrdiff_t m_planeStride = 0; // floats from one plane of a row to the next
+    bool m_cannotFail = false;
+    bool m_blendPixels = false; // the vertical pass reads source pixels (see row())
 };
 
 bool resampleRows(const ConstRasterView& source, const RasterView& dest, const ResampleSettings& settings,
@@ -211,7 +279,8 @@ bool resampleRows(const ConstRasterView& source, const RasterView& dest, const R
         [&](int row) {
             if (progress)
                 progress(hd == 1 ? 100 : static_cast<int>(100LL * row / (hd - 1)));
-        });
+        },
+        rowsPerTakeFor(hd, threads));
 
     const std::uint64_t perRow = 3ULL * static_cast<std::uint64_t>(settings.width);
     random = start;

@@ -1,6 +1,6 @@
 #pragma once
-// Four single-precision lanes holding one pixel's blue, green and red (and a spare lane), for
-// the resamplers' inner loops. Every operation is one IEEE single-precision operation per lane,
+// Four single-precision lanes, one channel of four result columns, for the resamplers' portable
+// inner loops. Every operation is one IEEE single-precision operation per lane,
 // so a lane gives exactly what scalar float code in the same order gives. Rounding to an
 // integer is to nearest with halves to even (the default floating-point environment is
 // assumed); a value outside the signed 32-bit range, or NaN, becomes INT32_MIN.
@@ -61,16 +61,14 @@ inline int negativeLanes(Ints4 a) {
 inline int lanesAbove(Ints4 a, int limit) {
     return _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(a.v, _mm_set1_epi32(limit))));
 }
-// Blue, green and red of a 0xAARRGGBB pixel in lanes 0..2, lane 3 zero.
-inline Ints4 pixelChannels(std::uint32_t pixel) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i bytes = _mm_cvtsi32_si128(static_cast<int>(pixel & 0xFFFFFFu));
-    return {_mm_unpacklo_epi16(_mm_unpacklo_epi8(bytes, zero), zero)};
-}
-// Lanes 0..2 (each at most 32767) as blue, green and red, each limited to 0..255, in an opaque pixel.
-inline std::uint32_t packPixel(Ints4 a) {
-    const __m128i words = _mm_packs_epi32(a.v, a.v);
-    return static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(words, words))) | 0xFF000000u;
+// Four opaque 0xAARRGGBB pixels, lane i of blue, green and red (each at least 0) limited to 255.
+inline void packPixels4(Ints4 blue, Ints4 green, Ints4 red, std::uint32_t* out) {
+    // Saturating packs give bytes b0..b3 g0..g3 r0..r3 0 0 0 0, then interleave them.
+    const __m128i bytes =
+        _mm_packus_epi16(_mm_packs_epi32(blue.v, green.v), _mm_packs_epi32(red.v, _mm_setzero_si128()));
+    const __m128i bg = _mm_unpacklo_epi8(bytes, _mm_srli_si128(bytes, 4));
+    const __m128i ra = _mm_unpacklo_epi8(_mm_srli_si128(bytes, 8), _mm_set1_epi8(-1));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi16(bg, ra));
 }
 
 #else
@@ -134,13 +132,10 @@ inline int lanesAbove(Ints4 a, int limit) {
         m |= (a.v[i] > limit ? 1 : 0) << i;
     return m;
 }
-inline Ints4 pixelChannels(std::uint32_t pixel) {
-    return {{static_cast<std::int32_t>(pixel & 0xFF), static_cast<std::int32_t>((pixel >> 8) & 0xFF),
-             static_cast<std::int32_t>((pixel >> 16) & 0xFF), 0}};
-}
-inline std::uint32_t packPixel(Ints4 a) {
-    auto byte = [](std::int32_t c) { return static_cast<std::uint32_t>(c < 0 ? 0 : (c > 255 ? 255 : c)); };
-    return 0xFF000000u | byte(a.v[2]) << 16 | byte(a.v[1]) << 8 | byte(a.v[0]);
+inline void packPixels4(Ints4 blue, Ints4 green, Ints4 red, std::uint32_t* out) {
+    auto byte = [](std::int32_t c) { return static_cast<std::uint32_t>(c > 255 ? 255 : c); };
+    for (int i = 0; i < 4; ++i)
+        out[i] = 0xFF000000u | byte(red.v[i]) << 16 | byte(green.v[i]) << 8 | byte(blue.v[i]);
 }
 
 #endif

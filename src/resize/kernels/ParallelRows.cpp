@@ -30,10 +30,16 @@ void setResizeThreadCount(int threads) {
     g_threadCount.store(threads > 0 ? threads : 0);
 }
 
-int runRows(int count, int threads, const RowWork& work, const RowProgress& progress) {
+int rowsPerTakeFor(int count, int threads) {
+    return std::clamp(count / (8 * std::max(1, threads)), 1, 16);
+}
+
+int runRows(int count, int threads, const RowWork& work, const RowProgress& progress, int rowsPerTake) {
     if (count <= 0)
         return 0;
-    threads = std::clamp(threads, 1, count);
+    rowsPerTake = std::clamp(rowsPerTake, 1, count);
+    const int takes = (count - 1) / rowsPerTake + 1;
+    threads = std::clamp(threads, 1, takes);
 
     std::atomic<int> next{0};
     std::atomic<int> firstFailed{count};
@@ -45,29 +51,34 @@ int runRows(int count, int threads, const RowWork& work, const RowProgress& prog
     std::exception_ptr error;
     std::atomic<bool> stop{false};
 
-    // Runs one row; false when there is nothing left to take.
+    // Runs the rows of one take in order, up to a failed one; false when there is nothing left.
     auto takeRow = [&](int worker) {
         if (stop.load())
             return false;
-        const int row = next.fetch_add(1);
-        if (row >= count || row > firstFailed.load())
+        const int first = next.fetch_add(1) * rowsPerTake;
+        if (first >= count || first > firstFailed.load())
             return false;
-        bool ok = false;
-        try {
-            ok = work(row, worker);
-        } catch (...) {
-            const std::lock_guard lock(mutex);
-            if (!error)
-                error = std::current_exception();
-        }
-        if (!ok) {
-            int seen = firstFailed.load();
-            while (row < seen && !firstFailed.compare_exchange_weak(seen, row)) {
+        const int end = std::min(count, first + rowsPerTake);
+        for (int row = first; row < end && !stop.load(); ++row) {
+            bool ok = false;
+            try {
+                ok = work(row, worker);
+            } catch (...) {
+                const std::lock_guard lock(mutex);
+                if (!error)
+                    error = std::current_exception();
             }
+            if (!ok) {
+                int seen = firstFailed.load();
+                while (row < seen && !firstFailed.compare_exchange_weak(seen, row)) {
+                }
+            }
+            state[row].store(ok ? Done : Failed, std::memory_order_release);
+            { const std::lock_guard lock(mutex); }
+            rowFinished.notify_all();
+            if (!ok)
+                break;
         }
-        state[row].store(ok ? Done : Failed, std::memory_order_release);
-        { const std::lock_guard lock(mutex); }
-        rowFinished.notify_all();
         return true;
     };
 

@@ -18,10 +18,26 @@ using RowWork = std::function<bool(int row, int worker)>;
 using RowProgress = std::function<void(int row)>;
 
 // Runs work for rows 0..count-1 on up to threads threads, the calling thread included; with
-// one thread the rows run in order on the calling thread. progress (may be empty) is called for
-// every row before the first failed row, in order. Rows after the first failure may be skipped.
+// one thread the rows run in order on the calling thread. A thread takes rowsPerTake
+// consecutive rows at a time and runs them in order, so per-thread state that follows the rows
+// (cached source rows) keeps being reused. progress (may be empty) is called for every row
+// before the first failed row, in order. Rows after the first failure may be skipped.
 // Returns the first failed row, or count when none failed. An exception thrown by work is
 // rethrown here after every thread has stopped.
-int runRows(int count, int threads, const RowWork& work, const RowProgress& progress);
+int runRows(int count, int threads, const RowWork& work, const RowProgress& progress, int rowsPerTake = 1);
+
+// Rows per take for count rows on threads threads: up to 16, while leaving each thread at
+// least eight takes so that they all finish at about the same time.
+int rowsPerTakeFor(int count, int threads);
+
+// A row of `width` pixels cut into parts of about 512 pixels (whole 64-byte lines where
+// possible), so that a kernel can interleave its memory traffic with its arithmetic: part p
+// runs from partStart(width, p, parts) to partStart(width, p + 1, parts).
+inline int rowParts(int width) {
+    return width / 512 + 1;
+}
+inline int partStart(int width, int part, int parts) {
+    return part >= parts ? width : static_cast<int>(static_cast<long long>(width) * part / parts) & ~15;
+}
 
 } // namespace tesmaro::resize

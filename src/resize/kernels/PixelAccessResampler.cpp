@@ -18,9 +18,6 @@ namespace {
 constexpr float kSafeRandomPercent = 1.0e5f;
 constexpr int kMaxChannel = 32767;
 
-// Four floats per plane column: blue, green, red, 0.
-constexpr int kLanes = 4;
-
 struct Columns {
     std::vector<int> x0;
     std::vector<float> a; // 1 - fx
@@ -28,10 +25,14 @@ struct Columns {
 };
 
 struct Scratch {
-    std::vector<float> rowA, rowB, vertical, factors;
+    std::vector<float> rowA, rowB, vertical;
     std::vector<std::uint32_t> pixels; // the result row before it goes to the raster
     int planeA = -1, planeB = -1;
+    int prefetched = -1; // the last source row asked into the cache
 };
+
+// A row asks for the source rows of the result row this many rows ahead.
+constexpr int kRowsAhead = 2;
 
 class PixelAccessRun {
 public:
@@ -57,6 +58,8 @@ public:
             m_cols.b[k] = fx;
         }
         m_writeCols = std::min(s.width, dest.empty() ? 0 : dest.width);
+        m_stride = (m_ws + 2 + kPlaneSlack + 15) / 16 * 16;
+        m_blendPixels = m_identity && m_ky >= 1.0f;
         // Only a negative percent, a factor that can turn negative or a channel that can pass
         // 32767 leaves pixels unwritten; then a row starts from what the raster holds.
         const int largest = std::max({static_cast<int>(s.bluePercent), static_cast<int>(s.greenPercent),
@@ -70,12 +73,10 @@ public:
     bool fastRandom() const { return std::fabs(m_r) <= kSafeRandomPercent; }
 
     void prepare(Scratch& s) const {
-        const std::size_t n = static_cast<std::size_t>(m_ws + 2) * kLanes;
+        const std::size_t n = 3 * static_cast<std::size_t>(m_stride);
         s.rowA.assign(n, 0.0f);
         s.rowB.assign(n, 0.0f);
         s.vertical.assign(n, 0.0f);
-        if (m_r != 0.0f)
-            s.factors.assign(static_cast<std::size_t>(m_s.width) * 3 + 1, 1.0f);
         s.pixels.assign(static_cast<std::size_t>(m_writeCols), 0);
     }
 
@@ -85,33 +86,58 @@ public:
         const float sy = m_ky * static_cast<float>(Y);
         const int y0 = static_cast<int>(sy);
         const float fy = sy - static_cast<float>(y0);
-        const float* v = planeRows(s, y0, fy);
+        // With fy = 0 the vertical pass gives plane row y0 itself: 1*p + 0*q is p exactly.
+        // When shrinking, a source row serves about one result row, so the pass blends two of
+        // them straight from their pixels instead of keeping them as planes.
+        const bool fromPixels = m_blendPixels && fy != 0.0f && y0 >= 1 && y0 + 1 <= m_hs;
+        const bool blended = fromPixels || loadPlaneRows(s, y0, fy);
+        const float* v = blended ? s.vertical.data() : s.rowA.data();
 
         std::uint32_t* out = (Y - 1 < (m_dest.empty() ? 0 : m_dest.height)) ? m_dest.row(Y - 1) : nullptr;
         if (sequential) {
+            if (blended)
+                blendColumns(s, y0, fy, fromPixels, 0, m_ws + 2);
             exactRow(v, out, *sequential);
             return;
         }
         if (!out)
             return;
-        const float* factors = nullptr;
-        if (m_r != 0.0f) {
-            RandomSequence rowStart = start;
-            rowStart.skip(static_cast<std::uint64_t>(Y - 1) * 3 * static_cast<std::uint64_t>(m_s.width));
-            drawFactors(rowStart, m_r, s.factors.data(), m_writeCols * 3);
-            factors = s.factors.data();
-        }
+        // The row's draws start 3*Wd draws per row into the run's sequence.
+        ColumnDraws draws{start, m_r};
+        draws.start.skip(static_cast<std::uint64_t>(Y - 1) * 3 * static_cast<std::uint64_t>(m_s.width));
         std::uint32_t* pixels = s.pixels.data();
         if (m_mayLeavePixels)
             std::copy_n(out, m_writeCols, pixels);
-        m_loops.pixelAccessColumns(v, m_cols.x0.data(), m_cols.a.data(), m_cols.b.data(), factors, pixels,
-                                   m_writeCols);
-        streamRow(pixels, out, m_writeCols);
+        // The row is made in parts: the vertical pass over the plane columns the part samples
+        // (still in the first-level cache for the horizontal pass), its columns, streamed to the
+        // raster, then a part of the source rows ahead (source rows y0 - 1 and y0 hold plane rows
+        // y0 and y0 + 1), so that writing, reading and the arithmetic overlap.
+        const int aheadLast = std::min(m_hs - 1, planeRowOf(Y + kRowsAhead));
+        const int aheadFirst = std::max({0, s.prefetched + 1, aheadLast - 1});
+        const int parts = rowParts(m_writeCols);
+        for (int part = 0; part < parts; ++part) {
+            const int from = partStart(m_writeCols, part, parts),
+                      to = partStart(m_writeCols, part + 1, parts);
+            if (blended && to > from)
+                blendColumns(s, y0, fy, fromPixels, m_cols.x0[from], m_cols.x0[to - 1] + 2);
+            m_loops.pixelAccessColumns(v, m_stride, m_cols.x0.data() + from, m_cols.a.data() + from,
+                                       m_cols.b.data() + from, m_r != 0.0f ? &draws : nullptr, pixels + from,
+                                       to - from);
+            draws.start.skip(3 * static_cast<std::uint64_t>(to - from));
+            streamPixels(pixels + from, out + from, to - from);
+            for (int r = aheadFirst; r <= aheadLast; ++r)
+                prefetchPart(m_source.row(r), m_ws, part, parts);
+        }
+        streamsDone();
+        s.prefetched = std::max(s.prefetched, aheadLast);
     }
 
 private:
-    // The column values of the vertical pass for plane rows y0 and y0 + 1 with weight fy.
-    const float* planeRows(Scratch& s, int y0, float fy) const {
+    int planeRowOf(int Y) const { return static_cast<int>(m_ky * static_cast<float>(Y)); }
+
+    // Plane rows y0 and y0 + 1 into rowA and rowB (y0 + 1 only when fy is not 0, as it is then
+    // not needed); true when the vertical pass has to blend them.
+    bool loadPlaneRows(Scratch& s, int y0, float fy) const {
         const int y1 = y0 + 1;
         if (s.planeA != y0) {
             if (s.planeB == y0) {
@@ -122,50 +148,65 @@ private:
                 s.planeA = y0;
             }
         }
-        // With fy = 0 the pass gives row y0 itself: 1*p + 0*q is p exactly.
         if (fy == 0.0f)
-            return s.rowA.data();
+            return false;
         if (s.planeB != y1) {
             fillPlaneRow(y1, s.rowB.data());
             s.planeB = y1;
         }
-        float* pv = s.vertical.data();
-        m_loops.blend(s.rowA.data(), s.rowB.data(), 1.0f - fy, fy, pv, static_cast<int>(s.vertical.size()));
-        return pv;
+        return true;
     }
 
-    // Plane row p (0..Hs+1) with its margin columns, corrected by the percents.
-    void fillPlaneRow(int p, float* out) const {
-        const std::ptrdiff_t end = static_cast<std::ptrdiff_t>(m_ws + 2) * kLanes;
-        if (p < 1 || p > m_hs) {
-            std::fill(out, out + end, 0.0f);
+    // The vertical pass (1 - fy)*row y0 + fy*row y0 + 1 over plane columns lo..hi-1 into
+    // vertical, from the planes in rowA and rowB or, fromPixels, from the source rows (then
+    // the margin columns stay 0 from prepare()).
+    void blendColumns(Scratch& s, int y0, float fy, bool fromPixels, int lo, int hi) const {
+        if (fromPixels) {
+            const int first = std::max(lo, 1), last = std::min(hi, m_ws + 1);
+            if (last > first)
+                m_loops.blendPixels(m_source.row(y0 - 1) + first - 1, m_source.row(y0) + first - 1, 1.0f - fy,
+                                    fy, s.vertical.data() + first, m_stride, last - first);
             return;
         }
-        std::fill(out, out + kLanes, 0.0f);
-        std::fill(out + end - kLanes, out + end, 0.0f);
+        for (int c = 0; c < 3; ++c) {
+            const std::ptrdiff_t at = c * m_stride + lo;
+            m_loops.blend(s.rowA.data() + at, s.rowB.data() + at, 1.0f - fy, fy, s.vertical.data() + at,
+                          hi - lo);
+        }
+    }
+
+    // Plane row p (0..Hs+1) with its margin columns, corrected by the percents, as three
+    // planes. Columns past Ws + 1 stay 0 from prepare().
+    void fillPlaneRow(int p, float* out) const {
+        if (p < 1 || p > m_hs) {
+            for (int c = 0; c < 3; ++c)
+                std::fill_n(out + c * m_stride, m_ws + 2, 0.0f);
+            return;
+        }
         const std::uint32_t* src = m_source.row(p - 1);
-        float* dst = out + kLanes;
         if (m_identity) {
-            m_loops.channels(src, m_ws, dst);
+            m_loops.planes(src, m_ws, nullptr, out + 1, m_stride);
         } else {
-            for (int x = 0; x < m_ws; ++x) {
-                const std::uint32_t px = src[x];
-                dst[x * kLanes] = m_lut[0][px & 0xFF];
-                dst[x * kLanes + 1] = m_lut[1][(px >> 8) & 0xFF];
-                dst[x * kLanes + 2] = m_lut[2][(px >> 16) & 0xFF];
-                dst[x * kLanes + 3] = 0.0f;
+            for (int c = 0; c < 3; ++c) {
+                float* plane = out + c * m_stride + 1;
+                for (int x = 0; x < m_ws; ++x)
+                    plane[x] = m_lut[c][(src[x] >> (8 * c)) & 0xFF];
             }
+        }
+        for (int c = 0; c < 3; ++c) {
+            out[c * m_stride] = 0.0f;
+            out[c * m_stride + m_ws + 1] = 0.0f;
         }
     }
 
     // The definition step by step, for r so large that a random step can fail a pixel.
     void exactRow(const float* v, std::uint32_t* out, RandomSequence& random) const {
         for (int k = 0; k < m_s.width; ++k) {
-            const float* p = v + static_cast<std::ptrdiff_t>(m_cols.x0[k]) * kLanes;
             std::array<std::int32_t, 3> ch{};
-            for (int c = 0; c < 3; ++c)
-                ch[c] = static_cast<std::int32_t>(
-                    std::nearbyint(m_cols.a[k] * p[c] + m_cols.b[k] * p[kLanes + c]));
+            for (int c = 0; c < 3; ++c) {
+                const float* p = v + c * m_stride + m_cols.x0[k];
+                ch[c] = static_cast<std::int32_t>(std::nearbyint(m_cols.a[k] * p[0] + m_cols.b[k] * p[1]));
+            }
             bool ok = true;
             for (int c = 0; c < 3 && ok; ++c) {
                 const float t = randomFactor(m_r, random.next()) * static_cast<float>(ch[c]);
@@ -189,11 +230,13 @@ private:
     int m_ws, m_hs;
     float m_r;
     bool m_identity = false;
+    bool m_blendPixels = false; // the vertical pass reads source pixels (see row())
     bool m_mayLeavePixels = true;
     float m_lut[3][256];
     float m_kx = 0, m_ky = 0;
     Columns m_cols;
     int m_writeCols = 0;
+    std::ptrdiff_t m_stride = 0; // floats from one plane of a row to the next
 };
 
 } // namespace
@@ -237,7 +280,7 @@ bool resampleByPixelAccess(const ConstRasterView& source, const RasterView& dest
             run.row(row + 1, s, start, nullptr);
             return true;
         },
-        rowProgress);
+        rowProgress, rowsPerTakeFor(hd, threads));
     random = start;
     random.skip(3ULL * static_cast<std::uint64_t>(settings.width) * static_cast<std::uint64_t>(hd));
     return true;

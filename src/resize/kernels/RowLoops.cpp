@@ -3,7 +3,11 @@
 #include "resize/kernels/Lanes.h"
 #include "resize/kernels/RandomFactors.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
+#include <climits>
+#include <cmath>
 
 #if defined(__GNUC__) && defined(__x86_64__)
 #include <immintrin.h>
@@ -15,41 +19,95 @@ namespace {
 
 constexpr int kMaxChannel = 32767;
 
-// --- four lanes -------------------------------------------------------------------------------
+// --- one column at a time: the definitions, and the ends of rows in every form ----------------
 
-void blend4(const float* a, const float* b, float wa, float wb, float* out, int n) {
-    const Floats4 va = splat4(wa), vb = splat4(wb);
-    for (int i = 0; i < n; i += 4)
-        store4(out + i, va * load4(a + i) + vb * load4(b + i));
+// Nearest integer, halves to even (default floating-point environment), as the vector
+// conversions give it: INT32_MIN outside the signed 32-bit range or for NaN.
+inline std::int32_t nearestInt(float v) {
+    return v >= -2147483648.0f && v < 2147483648.0f ? static_cast<std::int32_t>(std::nearbyint(v))
+                                                    : INT32_MIN;
 }
 
-void blendHundredths4(const float* a, const float* b, float wa, float wb, float* out, int n) {
-    const Floats4 va = splat4(wa), vb = splat4(wb), hundred = splat4(100.0f);
-    for (int i = 0; i < n; i += 4)
-        store4(out + i, (load4(a + i) * va) / hundred + (load4(b + i) * vb) / hundred);
+// An opaque pixel of three channels, each at least 0 and limited to 255.
+inline std::uint32_t opaquePixel(std::int32_t blue, std::int32_t green, std::int32_t red) {
+    return 0xFF000000u | static_cast<std::uint32_t>(std::min(red, 255)) << 16 |
+           static_cast<std::uint32_t>(std::min(green, 255)) << 8 |
+           static_cast<std::uint32_t>(std::min(blue, 255));
 }
 
-void channels4(const std::uint32_t* pixels, int count, float* out) {
+// Channel c (0 blue, 1 green, 2 red) of a 0xAARRGGBB pixel as a float.
+inline float channelOf(std::uint32_t pixel, int c) {
+    return static_cast<float>((pixel >> (8 * c)) & 0xFF);
+}
+
+void planesOneByOne(const std::uint32_t* pixels, int count, const float* percent, float* out,
+                    std::ptrdiff_t stride) {
     for (int x = 0; x < count; ++x)
-        store4(out + 4 * x, toFloats(pixelChannels(pixels[x])));
+        for (int c = 0; c < 3; ++c) {
+            const float value = channelOf(pixels[x], c);
+            out[c * stride + x] = percent ? value * percent[c] : value;
+        }
 }
 
-void weightedChannels4(const std::uint32_t* pixels, int count, const float* p, float* out) {
-    const Floats4 percent = lanes4(p[0], p[1], p[2], 0.0f);
+void blendPixelsOneByOne(const std::uint32_t* a, const std::uint32_t* b, float wa, float wb, float* out,
+                         std::ptrdiff_t stride, int count) {
     for (int x = 0; x < count; ++x)
-        store4(out + 3 * x, toFloats(pixelChannels(pixels[x])) * percent);
+        for (int c = 0; c < 3; ++c)
+            out[c * stride + x] = wa * channelOf(a[x], c) + wb * channelOf(b[x], c);
 }
 
-void pixelAccessColumns4(const float* v, const int* x0, const float* a, const float* b, const float* factors,
-                         std::uint32_t* out, int count) {
+void blendPixelsHundredthsOneByOne(const std::uint32_t* a, const std::uint32_t* b, const float* percent,
+                                   float wa, float wb, float* out, std::ptrdiff_t stride, int count) {
+    for (int x = 0; x < count; ++x)
+        for (int c = 0; c < 3; ++c)
+            out[c * stride + x] = ((channelOf(a[x], c) * percent[c]) * wa) / 100.0f +
+                                  ((channelOf(b[x], c) * percent[c]) * wb) / 100.0f;
+}
+
+void pixelAccessOneByOne(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
+                         const float* factors, std::ptrdiff_t factorStride, std::uint32_t* out, int count) {
     for (int k = 0; k < count; ++k) {
-        const float* p = v + 4 * static_cast<std::ptrdiff_t>(x0[k]);
-        Ints4 ch = roundToInts(splat4(a[k]) * load4(p) + splat4(b[k]) * load4(p + 4));
-        if (factors)
-            ch = roundToInts(toFloats(ch) * load4(factors + 3 * k));
-        if (((negativeLanes(ch) | lanesAbove(ch, kMaxChannel)) & 7) == 0)
-            out[k] = packPixel(ch);
+        std::array<std::int32_t, 3> ch{};
+        bool ok = true;
+        for (int c = 0; c < 3; ++c) {
+            const float* p = v + c * stride + x0[k];
+            ch[c] = nearestInt(a[k] * p[0] + b[k] * p[1]);
+            if (factors)
+                ch[c] = nearestInt(static_cast<float>(ch[c]) * factors[c * factorStride + k]);
+            ok = ok && ch[c] >= 0 && ch[c] <= kMaxChannel;
+        }
+        if (ok)
+            out[k] = opaquePixel(ch[0], ch[1], ch[2]);
     }
+}
+
+int dibOneByOne(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
+                const float* factors, std::ptrdiff_t factorStride, std::uint32_t* out, int count,
+                int writeCount) {
+    for (int k = 0; k < count; ++k) {
+        std::array<std::int32_t, 3> ch{};
+        for (int c = 0; c < 3; ++c) {
+            const float* p = v + c * stride + x0[k];
+            float value = a[k] * p[0] + p[1] * b[k];
+            if (factors)
+                value = value * factors[c * factorStride + k];
+            ch[c] = nearestInt(value);
+            if (ch[c] < 0)
+                return 3 * k + c;
+        }
+        if (k < writeCount)
+            out[k] = opaquePixel(ch[0], ch[1], ch[2]);
+    }
+    return -1;
+}
+
+// The first failing draw 3i + c of a group, from the failed lanes i of each channel c.
+int firstFailedDraw(const unsigned (&failed)[3]) {
+    int first = INT_MAX;
+    for (int c = 0; c < 3; ++c)
+        if (failed[c])
+            first = std::min(first, 3 * std::countr_zero(failed[c]) + c);
+    return first;
 }
 
 // The step of the sequence applied `steps` times: state -> a*state + c (mod 2^24).
@@ -80,45 +138,184 @@ template <std::size_t N> std::array<std::uint32_t, N> nextStates(const RandomSeq
     return states;
 }
 
-// Portable: eight interleaved chains, each jumping eight draws ahead, so the steps overlap.
-void factors4(const RandomSequence& random, float r, float* factors, int n) {
-    constexpr int kChains = 8;
-    constexpr Jump jump = jumpOf(kChains);
-    std::array<std::uint32_t, kChains> state = nextStates<kChains>(random);
-    int i = 0;
-    for (; i + kChains <= n; i += kChains)
-        for (int k = 0; k < kChains; ++k) {
-            factors[i + k] = static_cast<float>(state[k]) * kScale;
-            state[k] = (state[k] * jump.a + jump.c) & RandomSequence::kMask;
+// Columns k..n-1 of the factor planes, the draws of column k + i having the states
+// states[c][i] (c = channel), as a block of the vector forms leaves them.
+template <std::size_t Lanes>
+void factorTail(const std::array<std::array<std::uint32_t, Lanes>, 3>& states, float r, float* factors,
+                std::ptrdiff_t stride, int k, int n) {
+    for (int i = 0; k + i < n; ++i)
+        for (int c = 0; c < 3; ++c)
+            factors[c * stride + k + i] = randomFactor(r, static_cast<float>(states[c][i]) * kScale);
+}
+
+// The draws of the vector forms, Columns result columns at a time: lane i of vector c holds the
+// state of draw 3i + c of a block of 3*Columns draws, and every lane jumps a block at a time.
+// A lane starts from the state before the block stepped 3i + c + 1 times: a*state + c with
+// these jumps' a and c.
+template <int Columns> struct LaneJumps { std::array<std::array<std::uint32_t, Columns>, 3> a, c; };
+
+template <int Columns> constexpr LaneJumps<Columns> laneJumps() {
+    LaneJumps<Columns> j{};
+    for (int c = 0; c < 3; ++c)
+        for (int i = 0; i < Columns; ++i) {
+            const Jump step = jumpOf(3 * i + c + 1);
+            j.a[c][i] = step.a;
+            j.c[c][i] = step.c;
         }
-    for (int k = 0; i + k < n; ++k)
-        factors[i + k] = static_cast<float>(state[k]) * kScale;
-
-    const Floats4 rr = splat4(r), twoR = splat4(2.0f * r), hundred = splat4(100.0f), one = splat4(1.0f);
-    int j = 0;
-    for (; j + 4 <= n; j += 4)
-        store4(factors + j, one + (rr - twoR * load4(factors + j)) / hundred);
-    for (; j < n; ++j)
-        factors[j] = randomFactor(r, factors[j]);
+    return j;
 }
 
-int firstLane(int mask) {
-    return mask & 1 ? 0 : (mask & 2 ? 1 : 2);
+// --- four lanes -------------------------------------------------------------------------------
+
+void blend4(const float* a, const float* b, float wa, float wb, float* out, int n) {
+    const Floats4 va = splat4(wa), vb = splat4(wb);
+    int i = 0;
+    for (; i + 4 <= n; i += 4)
+        store4(out + i, va * load4(a + i) + vb * load4(b + i));
+    for (; i < n; ++i)
+        out[i] = wa * a[i] + wb * b[i];
 }
 
-int dibColumns4(const float* v, const int* x0, const float* a, const float* b, const float* factors,
-                std::uint32_t* out, int count, int writeCount) {
-    for (int k = 0; k < count; ++k) {
-        const float* p = v + 3 * static_cast<std::ptrdiff_t>(x0[k]);
-        Floats4 value = splat4(a[k]) * load4(p) + load4(p + 3) * splat4(b[k]);
-        if (factors)
-            value = value * load4(factors + 3 * k);
-        const Ints4 ch = roundToInts(value);
-        const int failed = negativeLanes(ch) & 7;
-        if (failed)
-            return 3 * k + firstLane(failed);
-        if (k < writeCount)
-            out[k] = packPixel(ch);
+void blendHundredths4(const float* a, const float* b, float wa, float wb, float* out, int n) {
+    const Floats4 va = splat4(wa), vb = splat4(wb), hundred = splat4(100.0f);
+    int i = 0;
+    for (; i + 4 <= n; i += 4)
+        store4(out + i, (load4(a + i) * va) / hundred + (load4(b + i) * vb) / hundred);
+    for (; i < n; ++i)
+        out[i] = (a[i] * wa) / 100.0f + (b[i] * wb) / 100.0f;
+}
+
+void planes4(const std::uint32_t* pixels, int count, const float* percent, float* out,
+             std::ptrdiff_t stride) {
+    planesOneByOne(pixels, count, percent, out, stride);
+}
+
+// Twelve chains, lane i of chain c holding draw 3i + c of a block of four columns, each
+// jumping twelve draws ahead, so that the steps overlap.
+void factorPlanes4(const RandomSequence& start, float r, float* factors, std::ptrdiff_t stride, int n) {
+    constexpr int kColumns = 4;
+    constexpr Jump jump = jumpOf(3 * kColumns);
+    const std::array<std::uint32_t, 3 * kColumns> first = nextStates<3 * kColumns>(start);
+    std::array<std::array<std::uint32_t, kColumns>, 3> state;
+    for (int i = 0; i < kColumns; ++i)
+        for (int c = 0; c < 3; ++c)
+            state[c][i] = first[3 * i + c];
+    const Floats4 scale = splat4(kScale), rr = splat4(r), twoR = splat4(2.0f * r), hundred = splat4(100.0f),
+                  one = splat4(1.0f);
+    int k = 0;
+    for (; k + kColumns <= n; k += kColumns)
+        for (int c = 0; c < 3; ++c) {
+            std::array<std::uint32_t, kColumns>& s = state[c];
+            const Floats4 u = lanes4(static_cast<float>(s[0]), static_cast<float>(s[1]),
+                                     static_cast<float>(s[2]), static_cast<float>(s[3])) *
+                              scale;
+            store4(factors + c * stride + k, one + (rr - twoR * u) / hundred);
+            for (std::uint32_t& x : s)
+                x = (x * jump.a + jump.c) & RandomSequence::kMask;
+        }
+    factorTail(state, r, factors, stride, k, n);
+}
+
+// Samples of one plane at four columns, one column per lane.
+inline Floats4 columns4(const float* plane, const std::array<int, 4>& at) {
+    return lanes4(plane[at[0]], plane[at[1]], plane[at[2]], plane[at[3]]);
+}
+
+void pixelAccessFactors4(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
+                         const float* factors, std::ptrdiff_t factorStride, std::uint32_t* out, int count) {
+    int k = 0;
+    for (; k + 4 <= count; k += 4) {
+        const std::array<int, 4> at{x0[k], x0[k + 1], x0[k + 2], x0[k + 3]};
+        const Floats4 wa = load4(a + k), wb = load4(b + k);
+        Ints4 ch[3];
+        int bad = 0;
+        for (int c = 0; c < 3; ++c) {
+            const float* plane = v + c * stride;
+            ch[c] = roundToInts(wa * columns4(plane, at) + wb * columns4(plane + 1, at));
+            if (factors)
+                ch[c] = roundToInts(toFloats(ch[c]) * load4(factors + c * factorStride + k));
+            bad |= negativeLanes(ch[c]) | lanesAbove(ch[c], kMaxChannel);
+        }
+        std::uint32_t px[4];
+        packPixels4(ch[0], ch[1], ch[2], px);
+        for (int i = 0; i < 4; ++i)
+            if (!((bad >> i) & 1))
+                out[k + i] = px[i];
+    }
+    pixelAccessOneByOne(v, stride, x0 + k, a + k, b + k, factors ? factors + k : nullptr, factorStride,
+                        out + k, count - k);
+}
+
+int dibFactors4(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
+                const float* factors, std::ptrdiff_t factorStride, std::uint32_t* out, int count,
+                int writeCount) {
+    int k = 0;
+    for (; k + 4 <= count; k += 4) {
+        const std::array<int, 4> at{x0[k], x0[k + 1], x0[k + 2], x0[k + 3]};
+        const Floats4 wa = load4(a + k), wb = load4(b + k);
+        Ints4 ch[3];
+        unsigned failed[3];
+        for (int c = 0; c < 3; ++c) {
+            const float* plane = v + c * stride;
+            Floats4 value = wa * columns4(plane, at) + columns4(plane + 1, at) * wb;
+            if (factors)
+                value = value * load4(factors + c * factorStride + k);
+            ch[c] = roundToInts(value);
+            failed[c] = static_cast<unsigned>(negativeLanes(ch[c]));
+        }
+        if (failed[0] | failed[1] | failed[2])
+            return 3 * k + firstFailedDraw(failed);
+        std::uint32_t px[4];
+        packPixels4(ch[0], ch[1], ch[2], px);
+        for (int i = 0; i < 4 && k + i < writeCount; ++i)
+            out[k + i] = px[i];
+    }
+    const int rest = dibOneByOne(v, stride, x0 + k, a + k, b + k, factors ? factors + k : nullptr,
+                                 factorStride, out + k, count - k, writeCount - k);
+    return rest < 0 ? rest : 3 * k + rest;
+}
+
+// The four-lane column loops given random draws instead of factor planes: the factors of 256
+// columns at a time go to planes on the stack first.
+using FactorPlanes = void (*)(const RandomSequence&, float, float*, std::ptrdiff_t, int);
+using PixelAccessFactors = void (*)(const float*, std::ptrdiff_t, const int*, const float*, const float*,
+                                    const float*, std::ptrdiff_t, std::uint32_t*, int);
+using DibFactors = int (*)(const float*, std::ptrdiff_t, const int*, const float*, const float*, const float*,
+                           std::ptrdiff_t, std::uint32_t*, int, int);
+constexpr int kFactorChunk = 256;
+
+template <FactorPlanes Factors, PixelAccessFactors Columns>
+void pixelAccessDrawn(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
+                      const ColumnDraws* draws, std::uint32_t* out, int count) {
+    if (!draws) {
+        Columns(v, stride, x0, a, b, nullptr, 0, out, count);
+        return;
+    }
+    float factors[3 * kFactorChunk];
+    RandomSequence at = draws->start;
+    for (int k = 0; k < count; k += kFactorChunk) {
+        const int n = std::min(kFactorChunk, count - k);
+        Factors(at, draws->r, factors, kFactorChunk, n);
+        Columns(v, stride, x0 + k, a + k, b + k, factors, kFactorChunk, out + k, n);
+        at.skip(3 * kFactorChunk);
+    }
+}
+
+template <FactorPlanes Factors, DibFactors Columns>
+int dibDrawn(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
+             const ColumnDraws* draws, std::uint32_t* out, int count, int writeCount) {
+    if (!draws)
+        return Columns(v, stride, x0, a, b, nullptr, 0, out, count, writeCount);
+    float factors[3 * kFactorChunk];
+    RandomSequence at = draws->start;
+    for (int k = 0; k < count; k += kFactorChunk) {
+        const int n = std::min(kFactorChunk, count - k);
+        Factors(at, draws->r, factors, kFactorChunk, n);
+        const int failed =
+            Columns(v, stride, x0 + k, a + k, b + k, factors, kFactorChunk, out + k, n, writeCount - k);
+        if (failed >= 0)
+            return 3 * k + failed;
+        at.skip(3 * kFactorChunk);
     }
     return -1;
 }
@@ -135,9 +332,7 @@ AVX2 void blend8(const float* a, const float* b, float wa, float wb, float* out,
     for (; i + 8 <= n; i += 8)
         _mm256_storeu_ps(out + i, _mm256_add_ps(_mm256_mul_ps(va, _mm256_loadu_ps(a + i)),
                                                 _mm256_mul_ps(vb, _mm256_loadu_ps(b + i))));
-    if (i < n)
-        _mm_storeu_ps(out + i, _mm_add_ps(_mm_mul_ps(_mm256_castps256_ps128(va), _mm_loadu_ps(a + i)),
-                                          _mm_mul_ps(_mm256_castps256_ps128(vb), _mm_loadu_ps(b + i))));
+    blend4(a + i, b + i, wa, wb, out + i, n - i);
 }
 
 AVX2 void blendHundredths8(const float* a, const float* b, float wa, float wb, float* out, int n) {
@@ -147,151 +342,576 @@ AVX2 void blendHundredths8(const float* a, const float* b, float wa, float wb, f
         _mm256_storeu_ps(out + i,
                          _mm256_add_ps(_mm256_div_ps(_mm256_mul_ps(_mm256_loadu_ps(a + i), va), hundred),
                                        _mm256_div_ps(_mm256_mul_ps(_mm256_loadu_ps(b + i), vb), hundred)));
-    if (i < n) {
-        const __m128 h = _mm256_castps256_ps128(hundred);
-        _mm_storeu_ps(out + i,
-                      _mm_add_ps(_mm_div_ps(_mm_mul_ps(_mm_loadu_ps(a + i), _mm256_castps256_ps128(va)), h),
-                                 _mm_div_ps(_mm_mul_ps(_mm_loadu_ps(b + i), _mm256_castps256_ps128(vb)), h)));
-    }
+    blendHundredths4(a + i, b + i, wa, wb, out + i, n - i);
 }
 
-// Two pixels' blue, green, red (alpha cleared) as eight int lanes.
-AVX2 inline __m256i channelsOfTwo(const std::uint32_t* pixels) {
-    const __m128i two = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pixels));
-    return _mm256_and_si256(_mm256_cvtepu8_epi32(two), _mm256_setr_epi32(-1, -1, -1, 0, -1, -1, -1, 0));
-}
-
-AVX2 void channels8(const std::uint32_t* pixels, int count, float* out) {
+AVX2 void planes8(const std::uint32_t* pixels, int count, const float* percent, float* out,
+                  std::ptrdiff_t stride) {
+    const __m256i byte = _mm256_set1_epi32(0xFF);
     int x = 0;
-    for (; x + 2 <= count; x += 2)
-        _mm256_storeu_ps(out + 4 * x, _mm256_cvtepi32_ps(channelsOfTwo(pixels + x)));
-    if (x < count)
-        channels4(pixels + x, count - x, out + 4 * x);
-}
-
-AVX2 void weightedChannels8(const std::uint32_t* pixels, int count, const float* p, float* out) {
-    const __m256 percent = _mm256_setr_ps(p[0], p[1], p[2], 0.0f, p[0], p[1], p[2], 0.0f);
-    const __m256i pack = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 7, 7);
-    int x = 0;
-    for (; x + 2 <= count; x += 2) {
-        const __m256 weighted = _mm256_mul_ps(_mm256_cvtepi32_ps(channelsOfTwo(pixels + x)), percent);
-        // Six floats matter; the last two are overwritten by the next pair (or are the one past the end).
-        _mm256_storeu_ps(out + 3 * x, _mm256_permutevar8x32_ps(weighted, pack));
-    }
-    if (x < count)
-        weightedChannels4(pixels + x, count - x, p, out + 3 * x);
-}
-
-// a[k] in the low four lanes, a[k + 1] in the high four.
-AVX2 inline __m256 pairOf(const float* a) {
-    return _mm256_permutevar8x32_ps(
-        _mm256_castps128_ps256(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(a)))),
-        _mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1));
-}
-
-AVX2 inline __m256 twoAt(const float* low, const float* high) {
-    return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_loadu_ps(low)), _mm_loadu_ps(high), 1);
-}
-
-AVX2 inline std::uint32_t lowPixel(__m256i bytes) {
-    return static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm256_castsi256_si128(bytes))) | 0xFF000000u;
-}
-AVX2 inline std::uint32_t highPixel(__m256i bytes) {
-    return static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm256_extracti128_si256(bytes, 1))) | 0xFF000000u;
-}
-
-AVX2 void pixelAccessColumns8(const float* v, const int* x0, const float* a, const float* b,
-                              const float* factors, std::uint32_t* out, int count) {
-    const __m256i limit = _mm256_set1_epi32(kMaxChannel);
-    int k = 0;
-    for (; k + 2 <= count; k += 2) {
-        const float* p = v + 4 * static_cast<std::ptrdiff_t>(x0[k]);
-        const float* q = v + 4 * static_cast<std::ptrdiff_t>(x0[k + 1]);
-        __m256i ch = _mm256_cvtps_epi32(_mm256_add_ps(_mm256_mul_ps(pairOf(a + k), twoAt(p, q)),
-                                                      _mm256_mul_ps(pairOf(b + k), twoAt(p + 4, q + 4))));
-        if (factors)
-            ch = _mm256_cvtps_epi32(
-                _mm256_mul_ps(_mm256_cvtepi32_ps(ch), twoAt(factors + 3 * k, factors + 3 * k + 3)));
-        const int bad =
-            _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_or_si256(ch, _mm256_cmpgt_epi32(ch, limit))));
-        const __m256i words = _mm256_packs_epi32(ch, ch);
-        const __m256i bytes = _mm256_packus_epi16(words, words);
-        if ((bad & 0x07) == 0)
-            out[k] = lowPixel(bytes);
-        if ((bad & 0x70) == 0)
-            out[k + 1] = highPixel(bytes);
-    }
-    if (k < count)
-        pixelAccessColumns4(v, x0 + k, a + k, b + k, factors ? factors + 3 * k : nullptr, out + k, count - k);
-}
-
-AVX2 int dibColumns8(const float* v, const int* x0, const float* a, const float* b, const float* factors,
-                     std::uint32_t* out, int count, int writeCount) {
-    int k = 0;
-    for (; k + 2 <= count; k += 2) {
-        const float* p = v + 3 * static_cast<std::ptrdiff_t>(x0[k]);
-        const float* q = v + 3 * static_cast<std::ptrdiff_t>(x0[k + 1]);
-        __m256 value = _mm256_add_ps(_mm256_mul_ps(pairOf(a + k), twoAt(p, q)),
-                                     _mm256_mul_ps(twoAt(p + 3, q + 3), pairOf(b + k)));
-        if (factors)
-            value = _mm256_mul_ps(value, twoAt(factors + 3 * k, factors + 3 * k + 3));
-        const __m256i ch = _mm256_cvtps_epi32(value);
-        const int failed = _mm256_movemask_ps(_mm256_castsi256_ps(ch)) & 0x77;
-        if (failed)
-            return failed & 0x07 ? 3 * k + firstLane(failed) : 3 * (k + 1) + firstLane(failed >> 4);
-        const __m256i words = _mm256_packs_epi32(ch, ch);
-        const __m256i bytes = _mm256_packus_epi16(words, words);
-        if (k < writeCount)
-            out[k] = lowPixel(bytes);
-        if (k + 1 < writeCount)
-            out[k + 1] = highPixel(bytes);
-    }
-    if (k < count) {
-        const int rest = dibColumns4(v, x0 + k, a + k, b + k, factors ? factors + 3 * k : nullptr, out + k,
-                                     count - k, writeCount - k);
-        return rest < 0 ? rest : 3 * k + rest;
-    }
-    return -1;
-}
-
-// Four vectors of eight lanes hold 32 consecutive draws; each lane jumps 32 draws ahead.
-AVX2 void factors8(const RandomSequence& random, float r, float* factors, int n) {
-    constexpr int kBlock = 32;
-    constexpr Jump jump = jumpOf(kBlock);
-    const std::array<std::uint32_t, kBlock> first = nextStates<kBlock>(random);
-    __m256i s[4];
-    for (int v = 0; v < 4; ++v)
-        s[v] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(first.data() + 8 * v));
-    const __m256i a = _mm256_set1_epi32(static_cast<int>(jump.a)),
-                  c = _mm256_set1_epi32(static_cast<int>(jump.c));
-    const __m256i mask = _mm256_set1_epi32(static_cast<int>(RandomSequence::kMask));
-    const __m256 scale = _mm256_set1_ps(kScale), rr = _mm256_set1_ps(r), twoR = _mm256_set1_ps(2.0f * r);
-    const __m256 hundred = _mm256_set1_ps(100.0f), one = _mm256_set1_ps(1.0f);
-    int i = 0;
-    for (; i + kBlock <= n; i += kBlock)
-        for (int v = 0; v < 4; ++v) {
-            const __m256 u = _mm256_mul_ps(_mm256_cvtepi32_ps(s[v]), scale);
-            _mm256_storeu_ps(
-                factors + i + 8 * v,
-                _mm256_add_ps(one, _mm256_div_ps(_mm256_sub_ps(rr, _mm256_mul_ps(twoR, u)), hundred)));
-            s[v] = _mm256_and_si256(_mm256_add_epi32(_mm256_mullo_epi32(s[v], a), c), mask);
+    for (; x + 8 <= count; x += 8) {
+        const __m256i px = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pixels + x));
+        const __m256i ch[3] = {_mm256_and_si256(px, byte), _mm256_and_si256(_mm256_srli_epi32(px, 8), byte),
+                               _mm256_and_si256(_mm256_srli_epi32(px, 16), byte)};
+        for (int c = 0; c < 3; ++c) {
+            __m256 value = _mm256_cvtepi32_ps(ch[c]);
+            if (percent)
+                value = _mm256_mul_ps(value, _mm256_set1_ps(percent[c]));
+            _mm256_storeu_ps(out + c * stride + x, value);
         }
-    alignas(32) std::uint32_t rest[kBlock];
-    for (int v = 0; v < 4; ++v)
-        _mm256_store_si256(reinterpret_cast<__m256i*>(rest + 8 * v), s[v]);
-    for (int k = 0; i + k < n; ++k)
-        factors[i + k] = randomFactor(r, static_cast<float>(rest[k]) * kScale);
+    }
+    planesOneByOne(pixels + x, count - x, percent, out + x, stride);
+}
+
+// Blue, green and red of eight pixels as floats.
+AVX2 inline void channels8(const std::uint32_t* pixels, __m256 (&ch)[3]) {
+    const __m256i px = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pixels)),
+                  byte = _mm256_set1_epi32(0xFF);
+    ch[0] = _mm256_cvtepi32_ps(_mm256_and_si256(px, byte));
+    ch[1] = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(px, 8), byte));
+    ch[2] = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(px, 16), byte));
+}
+
+AVX2 void blendPixels8(const std::uint32_t* a, const std::uint32_t* b, float wa, float wb, float* out,
+                       std::ptrdiff_t stride, int count) {
+    const __m256 va = _mm256_set1_ps(wa), vb = _mm256_set1_ps(wb);
+    int x = 0;
+    for (; x + 8 <= count; x += 8) {
+        __m256 ca[3], cb[3];
+        channels8(a + x, ca);
+        channels8(b + x, cb);
+        for (int c = 0; c < 3; ++c)
+            _mm256_storeu_ps(out + c * stride + x,
+                             _mm256_add_ps(_mm256_mul_ps(va, ca[c]), _mm256_mul_ps(vb, cb[c])));
+    }
+    blendPixelsOneByOne(a + x, b + x, wa, wb, out + x, stride, count - x);
+}
+
+AVX2 void blendPixelsHundredths8(const std::uint32_t* a, const std::uint32_t* b, const float* percent,
+                                 float wa, float wb, float* out, std::ptrdiff_t stride, int count) {
+    const __m256 va = _mm256_set1_ps(wa), vb = _mm256_set1_ps(wb), hundred = _mm256_set1_ps(100.0f);
+    int x = 0;
+    for (; x + 8 <= count; x += 8) {
+        __m256 ca[3], cb[3];
+        channels8(a + x, ca);
+        channels8(b + x, cb);
+        for (int c = 0; c < 3; ++c) {
+            const __m256 p = _mm256_set1_ps(percent[c]);
+            _mm256_storeu_ps(
+                out + c * stride + x,
+                _mm256_add_ps(_mm256_div_ps(_mm256_mul_ps(_mm256_mul_ps(ca[c], p), va), hundred),
+                              _mm256_div_ps(_mm256_mul_ps(_mm256_mul_ps(cb[c], p), vb), hundred)));
+        }
+    }
+    blendPixelsHundredthsOneByOne(a + x, b + x, percent, wa, wb, out + x, stride, count - x);
+}
+
+constexpr LaneJumps<8> kLaneJumps8 = laneJumps<8>();
+
+AVX2 inline void startDraws8(const RandomSequence& start, __m256i (&s)[3]) {
+    const __m256i first = _mm256_set1_epi32(static_cast<int>(start.state()));
+    for (int c = 0; c < 3; ++c)
+        s[c] = _mm256_and_si256(
+            _mm256_add_epi32(_mm256_mullo_epi32(first, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(
+                                                           kLaneJumps8.a[c].data()))),
+                             _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kLaneJumps8.c[c].data()))),
+            _mm256_set1_epi32(static_cast<int>(RandomSequence::kMask)));
+}
+
+// The factors of the next eight columns, one vector per channel.
+AVX2 inline void nextFactors8(__m256i (&s)[3], float r, __m256 (&f)[3]) {
+    constexpr Jump jump = jumpOf(24);
+    const __m256 scale = _mm256_set1_ps(kScale), rr = _mm256_set1_ps(r), twoR = _mm256_set1_ps(2.0f * r);
+    for (int c = 0; c < 3; ++c) {
+        const __m256 u = _mm256_mul_ps(_mm256_cvtepi32_ps(s[c]), scale);
+        f[c] = _mm256_add_ps(_mm256_set1_ps(1.0f), _mm256_div_ps(_mm256_sub_ps(rr, _mm256_mul_ps(twoR, u)),
+                                                                 _mm256_set1_ps(100.0f)));
+        s[c] = _mm256_and_si256(
+            _mm256_add_epi32(_mm256_mullo_epi32(s[c], _mm256_set1_epi32(static_cast<int>(jump.a))),
+                             _mm256_set1_epi32(static_cast<int>(jump.c))),
+            _mm256_set1_epi32(static_cast<int>(RandomSequence::kMask)));
+    }
+}
+
+// The factors of the next n < 8 columns into three planes of eight.
+AVX2 inline void lastFactors8(const __m256i (&s)[3], float r, int n, float (&f)[3 * 8]) {
+    std::array<std::array<std::uint32_t, 8>, 3> states;
+    for (int c = 0; c < 3; ++c)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(states[c].data()), s[c]);
+    factorTail(states, r, f, 8, 0, n);
+}
+
+AVX2 void factorPlanes8(const RandomSequence& start, float r, float* factors, std::ptrdiff_t stride, int n) {
+    __m256i s[3];
+    startDraws8(start, s);
+    int k = 0;
+    for (; k + 8 <= n; k += 8) {
+        __m256 f[3];
+        nextFactors8(s, r, f);
+        for (int c = 0; c < 3; ++c)
+            _mm256_storeu_ps(factors + c * stride + k, f[c]);
+    }
+    if (k < n) {
+        float f[3 * 8];
+        lastFactors8(s, r, n - k, f);
+        for (int c = 0; c < 3; ++c)
+            std::copy_n(f + 8 * c, n - k, factors + c * stride + k);
+    }
+}
+
+// plane[x0[k + i] + offset] for eight columns: picked from one load when their x0 lie within 7
+// columns of x0[k] (enlarging), from two when within 15, otherwise gathered.
+struct Columns8 {
+    __m256i at;   // x0[k + i]
+    __m256i near; // x0[k + i] - x0[k]
+    int base;
+    int spread; // x0[k + 7] - x0[k]
+};
+
+AVX2 inline Columns8 columns8(const int* x0) {
+    const __m256i at = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x0));
+    return {at, _mm256_sub_epi32(at, _mm256_set1_epi32(x0[0])), x0[0], x0[7] - x0[0]};
+}
+
+AVX2 inline __m256 pick8(const float* plane, const Columns8& cols, int offset) {
+    const float* from = plane + cols.base;
+    const __m256i i = _mm256_add_epi32(cols.near, _mm256_set1_epi32(offset));
+    if (cols.spread <= 6)
+        return _mm256_permutevar8x32_ps(_mm256_loadu_ps(from), i);
+    if (cols.spread <= 14)
+        // vpermps reads the low three bits of i; bit 3 chooses the second eight floats.
+        return _mm256_blendv_ps(_mm256_permutevar8x32_ps(_mm256_loadu_ps(from), i),
+                                _mm256_permutevar8x32_ps(_mm256_loadu_ps(from + 8), i),
+                                _mm256_castsi256_ps(_mm256_slli_epi32(i, 28)));
+    return _mm256_i32gather_ps(plane + offset, cols.at, 4);
+}
+
+// Eight opaque pixels from channel lanes that are at least 0, each limited to 255.
+AVX2 inline __m256i pack8(const __m256i (&ch)[3]) {
+    const __m256i byte = _mm256_set1_epi32(0xFF);
+    return _mm256_or_si256(
+        _mm256_or_si256(_mm256_min_epu32(ch[0], byte), _mm256_slli_epi32(_mm256_min_epu32(ch[1], byte), 8)),
+        _mm256_or_si256(_mm256_slli_epi32(_mm256_min_epu32(ch[2], byte), 16),
+                        _mm256_set1_epi32(static_cast<int>(0xFF000000u))));
+}
+
+// The factors are drawn alongside the columns, so that the divisions they need overlap the
+// column arithmetic.
+template <bool kDrawn>
+AVX2 inline void pixelAccessLoop8(const float* v, std::ptrdiff_t stride, const int* x0, const float* a,
+                                  const float* b, const ColumnDraws* draws, std::uint32_t* out, int count) {
+    const __m256i limit = _mm256_set1_epi32(kMaxChannel);
+    __m256i s[3];
+    if constexpr (kDrawn)
+        startDraws8(draws->start, s);
+    int k = 0;
+    for (; k + 8 <= count; k += 8) {
+        const Columns8 cols = columns8(x0 + k);
+        const __m256 wa = _mm256_loadu_ps(a + k), wb = _mm256_loadu_ps(b + k);
+        __m256 f[3];
+        if constexpr (kDrawn)
+            nextFactors8(s, draws->r, f);
+        __m256i ch[3];
+        __m256i bad = _mm256_setzero_si256(); // sign bit set: below 0 or above the limit
+        for (int c = 0; c < 3; ++c) {
+            const float* plane = v + c * stride;
+            ch[c] = _mm256_cvtps_epi32(_mm256_add_ps(_mm256_mul_ps(wa, pick8(plane, cols, 0)),
+                                                     _mm256_mul_ps(wb, pick8(plane, cols, 1))));
+            if constexpr (kDrawn)
+                ch[c] = _mm256_cvtps_epi32(_mm256_mul_ps(_mm256_cvtepi32_ps(ch[c]), f[c]));
+            bad = _mm256_or_si256(bad, _mm256_or_si256(ch[c], _mm256_cmpgt_epi32(ch[c], limit)));
+        }
+        const __m256i px = pack8(ch);
+        if (_mm256_movemask_ps(_mm256_castsi256_ps(bad)) == 0)
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), px);
+        else
+            _mm256_maskstore_epi32(reinterpret_cast<int*>(out + k),
+                                   _mm256_xor_si256(bad, _mm256_set1_epi32(-1)), px);
+    }
+    if (k == count)
+        return;
+    if constexpr (kDrawn) {
+        float f[3 * 8];
+        lastFactors8(s, draws->r, count - k, f);
+        pixelAccessFactors4(v, stride, x0 + k, a + k, b + k, f, 8, out + k, count - k);
+    } else {
+        pixelAccessFactors4(v, stride, x0 + k, a + k, b + k, nullptr, 0, out + k, count - k);
+    }
+}
+
+AVX2 void pixelAccessColumns8(const float* v, std::ptrdiff_t stride, const int* x0, const float* a,
+                              const float* b, const ColumnDraws* draws, std::uint32_t* out, int count) {
+    if (draws)
+        pixelAccessLoop8<true>(v, stride, x0, a, b, draws, out, count);
+    else
+        pixelAccessLoop8<false>(v, stride, x0, a, b, draws, out, count);
+}
+
+template <bool kDrawn>
+AVX2 inline int dibLoop8(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
+                         const ColumnDraws* draws, std::uint32_t* out, int count, int writeCount) {
+    __m256i s[3];
+    if constexpr (kDrawn)
+        startDraws8(draws->start, s);
+    int k = 0;
+    for (; k + 8 <= count; k += 8) {
+        const Columns8 cols = columns8(x0 + k);
+        const __m256 wa = _mm256_loadu_ps(a + k), wb = _mm256_loadu_ps(b + k);
+        __m256 f[3];
+        if constexpr (kDrawn)
+            nextFactors8(s, draws->r, f);
+        __m256i ch[3];
+        unsigned failed[3];
+        for (int c = 0; c < 3; ++c) {
+            const float* plane = v + c * stride;
+            __m256 value = _mm256_add_ps(_mm256_mul_ps(wa, pick8(plane, cols, 0)),
+                                         _mm256_mul_ps(pick8(plane, cols, 1), wb));
+            if constexpr (kDrawn)
+                value = _mm256_mul_ps(value, f[c]);
+            ch[c] = _mm256_cvtps_epi32(value);
+            failed[c] = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(ch[c])));
+        }
+        if (failed[0] | failed[1] | failed[2])
+            return 3 * k + firstFailedDraw(failed);
+        const __m256i px = pack8(ch);
+        if (k + 8 <= writeCount) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), px);
+        } else if (k < writeCount) {
+            const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+            _mm256_maskstore_epi32(reinterpret_cast<int*>(out + k),
+                                   _mm256_cmpgt_epi32(_mm256_set1_epi32(writeCount - k), lanes), px);
+        }
+    }
+    if (k == count)
+        return -1;
+    int rest;
+    if constexpr (kDrawn) {
+        float f[3 * 8];
+        lastFactors8(s, draws->r, count - k, f);
+        rest = dibFactors4(v, stride, x0 + k, a + k, b + k, f, 8, out + k, count - k, writeCount - k);
+    } else {
+        rest = dibFactors4(v, stride, x0 + k, a + k, b + k, nullptr, 0, out + k, count - k, writeCount - k);
+    }
+    return rest < 0 ? rest : 3 * k + rest;
+}
+
+AVX2 int dibColumns8(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
+                     const ColumnDraws* draws, std::uint32_t* out, int count, int writeCount) {
+    return draws ? dibLoop8<true>(v, stride, x0, a, b, draws, out, count, writeCount)
+                 : dibLoop8<false>(v, stride, x0, a, b, draws, out, count, writeCount);
 }
 
 #undef AVX2
 
+// --- sixteen lanes ----------------------------------------------------------------------------
+// Where division limits the speed this also doubles it, as the processors that have these lanes
+// divide sixteen floats in about the time of eight.
+
+#define AVX512 __attribute__((target("avx512f,avx512bw,avx512vl,avx512dq")))
+// GCC 12's headers pass an "undefined" vector through some intrinsics and then warn about it.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
+
+AVX512 void blend16(const float* a, const float* b, float wa, float wb, float* out, int n) {
+    const __m512 va = _mm512_set1_ps(wa), vb = _mm512_set1_ps(wb);
+    int i = 0;
+    for (; i + 16 <= n; i += 16)
+        _mm512_storeu_ps(out + i, _mm512_add_ps(_mm512_mul_ps(va, _mm512_loadu_ps(a + i)),
+                                                _mm512_mul_ps(vb, _mm512_loadu_ps(b + i))));
+    if (i < n) {
+        const __mmask16 m = static_cast<__mmask16>((1u << (n - i)) - 1);
+        _mm512_mask_storeu_ps(out + i, m,
+                              _mm512_add_ps(_mm512_mul_ps(va, _mm512_maskz_loadu_ps(m, a + i)),
+                                            _mm512_mul_ps(vb, _mm512_maskz_loadu_ps(m, b + i))));
+    }
+}
+
+AVX512 inline __m512 hundredths16(__m512 a, __m512 b, __m512 wa, __m512 wb) {
+    const __m512 hundred = _mm512_set1_ps(100.0f);
+    return _mm512_add_ps(_mm512_div_ps(_mm512_mul_ps(a, wa), hundred),
+                         _mm512_div_ps(_mm512_mul_ps(b, wb), hundred));
+}
+
+AVX512 void blendHundredths16(const float* a, const float* b, float wa, float wb, float* out, int n) {
+    const __m512 va = _mm512_set1_ps(wa), vb = _mm512_set1_ps(wb);
+    int i = 0;
+    for (; i + 16 <= n; i += 16)
+        _mm512_storeu_ps(out + i, hundredths16(_mm512_loadu_ps(a + i), _mm512_loadu_ps(b + i), va, vb));
+    if (i < n) {
+        const __mmask16 m = static_cast<__mmask16>((1u << (n - i)) - 1);
+        _mm512_mask_storeu_ps(
+            out + i, m,
+            hundredths16(_mm512_maskz_loadu_ps(m, a + i), _mm512_maskz_loadu_ps(m, b + i), va, vb));
+    }
+}
+
+AVX512 void planes16(const std::uint32_t* pixels, int count, const float* percent, float* out,
+                     std::ptrdiff_t stride) {
+    const __m512i byte = _mm512_set1_epi32(0xFF);
+    int x = 0;
+    for (; x + 16 <= count; x += 16) {
+        const __m512i px = _mm512_loadu_si512(pixels + x);
+        const __m512i ch[3] = {_mm512_and_si512(px, byte), _mm512_and_si512(_mm512_srli_epi32(px, 8), byte),
+                               _mm512_and_si512(_mm512_srli_epi32(px, 16), byte)};
+        for (int c = 0; c < 3; ++c) {
+            __m512 value = _mm512_cvtepi32_ps(ch[c]);
+            if (percent)
+                value = _mm512_mul_ps(value, _mm512_set1_ps(percent[c]));
+            _mm512_storeu_ps(out + c * stride + x, value);
+        }
+    }
+    planesOneByOne(pixels + x, count - x, percent, out + x, stride);
+}
+
+// Blue, green and red of sixteen pixels as floats.
+AVX512 inline void channels16(const std::uint32_t* pixels, __m512 (&ch)[3]) {
+    const __m512i px = _mm512_loadu_si512(pixels), byte = _mm512_set1_epi32(0xFF);
+    ch[0] = _mm512_cvtepi32_ps(_mm512_and_si512(px, byte));
+    ch[1] = _mm512_cvtepi32_ps(_mm512_and_si512(_mm512_srli_epi32(px, 8), byte));
+    ch[2] = _mm512_cvtepi32_ps(_mm512_and_si512(_mm512_srli_epi32(px, 16), byte));
+}
+
+AVX512 void blendPixels16(const std::uint32_t* a, const std::uint32_t* b, float wa, float wb, float* out,
+                          std::ptrdiff_t stride, int count) {
+    const __m512 va = _mm512_set1_ps(wa), vb = _mm512_set1_ps(wb);
+    int x = 0;
+    for (; x + 16 <= count; x += 16) {
+        __m512 ca[3], cb[3];
+        channels16(a + x, ca);
+        channels16(b + x, cb);
+        for (int c = 0; c < 3; ++c)
+            _mm512_storeu_ps(out + c * stride + x,
+                             _mm512_add_ps(_mm512_mul_ps(va, ca[c]), _mm512_mul_ps(vb, cb[c])));
+    }
+    blendPixelsOneByOne(a + x, b + x, wa, wb, out + x, stride, count - x);
+}
+
+AVX512 void blendPixelsHundredths16(const std::uint32_t* a, const std::uint32_t* b, const float* percent,
+                                    float wa, float wb, float* out, std::ptrdiff_t stride, int count) {
+    const __m512 va = _mm512_set1_ps(wa), vb = _mm512_set1_ps(wb);
+    int x = 0;
+    for (; x + 16 <= count; x += 16) {
+        __m512 ca[3], cb[3];
+        channels16(a + x, ca);
+        channels16(b + x, cb);
+        for (int c = 0; c < 3; ++c) {
+            const __m512 p = _mm512_set1_ps(percent[c]);
+            _mm512_storeu_ps(out + c * stride + x,
+                             hundredths16(_mm512_mul_ps(ca[c], p), _mm512_mul_ps(cb[c], p), va, vb));
+        }
+    }
+    blendPixelsHundredthsOneByOne(a + x, b + x, percent, wa, wb, out + x, stride, count - x);
+}
+
+constexpr LaneJumps<16> kLaneJumps16 = laneJumps<16>();
+
+AVX512 inline void startDraws16(const RandomSequence& start, __m512i (&s)[3]) {
+    const __m512i first = _mm512_set1_epi32(static_cast<int>(start.state()));
+    for (int c = 0; c < 3; ++c)
+        s[c] = _mm512_and_si512(
+            _mm512_add_epi32(_mm512_mullo_epi32(first, _mm512_loadu_si512(kLaneJumps16.a[c].data())),
+                             _mm512_loadu_si512(kLaneJumps16.c[c].data())),
+            _mm512_set1_epi32(static_cast<int>(RandomSequence::kMask)));
+}
+
+// The factors of the next sixteen columns, one vector per channel.
+AVX512 inline void nextFactors16(__m512i (&s)[3], float r, __m512 (&f)[3]) {
+    constexpr Jump jump = jumpOf(48);
+    const __m512 scale = _mm512_set1_ps(kScale), rr = _mm512_set1_ps(r), twoR = _mm512_set1_ps(2.0f * r);
+    for (int c = 0; c < 3; ++c) {
+        const __m512 u = _mm512_mul_ps(_mm512_cvtepi32_ps(s[c]), scale);
+        f[c] = _mm512_add_ps(_mm512_set1_ps(1.0f), _mm512_div_ps(_mm512_sub_ps(rr, _mm512_mul_ps(twoR, u)),
+                                                                 _mm512_set1_ps(100.0f)));
+        s[c] = _mm512_and_si512(
+            _mm512_add_epi32(_mm512_mullo_epi32(s[c], _mm512_set1_epi32(static_cast<int>(jump.a))),
+                             _mm512_set1_epi32(static_cast<int>(jump.c))),
+            _mm512_set1_epi32(static_cast<int>(RandomSequence::kMask)));
+    }
+}
+
+// The factors of the next n < 16 columns into three planes of sixteen.
+AVX512 inline void lastFactors16(const __m512i (&s)[3], float r, int n, float (&f)[3 * 16]) {
+    std::array<std::array<std::uint32_t, 16>, 3> states;
+    for (int c = 0; c < 3; ++c)
+        _mm512_storeu_si512(states[c].data(), s[c]);
+    factorTail(states, r, f, 16, 0, n);
+}
+
+AVX512 void factorPlanes16(const RandomSequence& start, float r, float* factors, std::ptrdiff_t stride,
+                           int n) {
+    __m512i s[3];
+    startDraws16(start, s);
+    int k = 0;
+    for (; k + 16 <= n; k += 16) {
+        __m512 f[3];
+        nextFactors16(s, r, f);
+        for (int c = 0; c < 3; ++c)
+            _mm512_storeu_ps(factors + c * stride + k, f[c]);
+    }
+    if (k < n) {
+        float f[3 * 16];
+        lastFactors16(s, r, n - k, f);
+        for (int c = 0; c < 3; ++c)
+            std::copy_n(f + 16 * c, n - k, factors + c * stride + k);
+    }
+}
+
+// plane[x0[k + i] + offset] for sixteen columns: picked from one load when their x0 lie within
+// 15 columns of x0[k] (enlarging), from two when within 31, otherwise gathered.
+struct Columns16 {
+    __m512i at;   // x0[k + i]
+    __m512i near; // x0[k + i] - x0[k]
+    int base;
+    int spread; // x0[k + 15] - x0[k]
+};
+
+AVX512 inline Columns16 columns16(const int* x0) {
+    const __m512i at = _mm512_loadu_si512(x0);
+    return {at, _mm512_sub_epi32(at, _mm512_set1_epi32(x0[0])), x0[0], x0[15] - x0[0]};
+}
+
+AVX512 inline __m512 pick16(const float* plane, const Columns16& cols, int offset) {
+    const float* from = plane + cols.base;
+    const __m512i i = _mm512_add_epi32(cols.near, _mm512_set1_epi32(offset));
+    if (cols.spread <= 14)
+        return _mm512_permutexvar_ps(i, _mm512_loadu_ps(from));
+    if (cols.spread <= 30)
+        return _mm512_permutex2var_ps(_mm512_loadu_ps(from), i, _mm512_loadu_ps(from + 16));
+    return _mm512_i32gather_ps(cols.at, plane + offset, 4);
+}
+
+// Sixteen opaque pixels from channel lanes that are at least 0, each limited to 255.
+AVX512 inline __m512i pack16(const __m512i (&ch)[3]) {
+    const __m512i byte = _mm512_set1_epi32(0xFF);
+    return _mm512_or_si512(
+        _mm512_or_si512(_mm512_min_epu32(ch[0], byte), _mm512_slli_epi32(_mm512_min_epu32(ch[1], byte), 8)),
+        _mm512_or_si512(_mm512_slli_epi32(_mm512_min_epu32(ch[2], byte), 16),
+                        _mm512_set1_epi32(static_cast<int>(0xFF000000u))));
+}
+
+// The factors are drawn alongside the columns, so that the divisions they need overlap the
+// column arithmetic.
+template <bool kDrawn>
+AVX512 inline void pixelAccessLoop16(const float* v, std::ptrdiff_t stride, const int* x0, const float* a,
+                                     const float* b, const ColumnDraws* draws, std::uint32_t* out,
+                                     int count) {
+    const __m512i limit = _mm512_set1_epi32(kMaxChannel);
+    __m512i s[3];
+    if constexpr (kDrawn)
+        startDraws16(draws->start, s);
+    int k = 0;
+    for (; k + 16 <= count; k += 16) {
+        const Columns16 cols = columns16(x0 + k);
+        const __m512 wa = _mm512_loadu_ps(a + k), wb = _mm512_loadu_ps(b + k);
+        __m512 f[3];
+        if constexpr (kDrawn)
+            nextFactors16(s, draws->r, f);
+        __m512i ch[3];
+        __mmask16 bad = 0;
+        for (int c = 0; c < 3; ++c) {
+            const float* plane = v + c * stride;
+            ch[c] = _mm512_cvtps_epi32(_mm512_add_ps(_mm512_mul_ps(wa, pick16(plane, cols, 0)),
+                                                     _mm512_mul_ps(wb, pick16(plane, cols, 1))));
+            if constexpr (kDrawn)
+                ch[c] = _mm512_cvtps_epi32(_mm512_mul_ps(_mm512_cvtepi32_ps(ch[c]), f[c]));
+            // Below 0 or above the limit in one unsigned comparison.
+            bad |= _mm512_cmpgt_epu32_mask(ch[c], limit);
+        }
+        _mm512_mask_storeu_epi32(out + k, static_cast<__mmask16>(~bad), pack16(ch));
+    }
+    if (k == count)
+        return;
+    if constexpr (kDrawn) {
+        float f[3 * 16];
+        lastFactors16(s, draws->r, count - k, f);
+        pixelAccessFactors4(v, stride, x0 + k, a + k, b + k, f, 16, out + k, count - k);
+    } else {
+        pixelAccessFactors4(v, stride, x0 + k, a + k, b + k, nullptr, 0, out + k, count - k);
+    }
+}
+
+AVX512 void pixelAccessColumns16(const float* v, std::ptrdiff_t stride, const int* x0, const float* a,
+                                 const float* b, const ColumnDraws* draws, std::uint32_t* out, int count) {
+    if (draws)
+        pixelAccessLoop16<true>(v, stride, x0, a, b, draws, out, count);
+    else
+        pixelAccessLoop16<false>(v, stride, x0, a, b, draws, out, count);
+}
+
+template <bool kDrawn>
+AVX512 inline int dibLoop16(const float* v, std::ptrdiff_t stride, const int* x0, const float* a,
+                            const float* b, const ColumnDraws* draws, std::uint32_t* out, int count,
+                            int writeCount) {
+    __m512i s[3];
+    if constexpr (kDrawn)
+        startDraws16(draws->start, s);
+    int k = 0;
+    for (; k + 16 <= count; k += 16) {
+        const Columns16 cols = columns16(x0 + k);
+        const __m512 wa = _mm512_loadu_ps(a + k), wb = _mm512_loadu_ps(b + k);
+        __m512 f[3];
+        if constexpr (kDrawn)
+            nextFactors16(s, draws->r, f);
+        __m512i ch[3];
+        unsigned failed[3];
+        for (int c = 0; c < 3; ++c) {
+            const float* plane = v + c * stride;
+            __m512 value = _mm512_add_ps(_mm512_mul_ps(wa, pick16(plane, cols, 0)),
+                                         _mm512_mul_ps(pick16(plane, cols, 1), wb));
+            if constexpr (kDrawn)
+                value = _mm512_mul_ps(value, f[c]);
+            ch[c] = _mm512_cvtps_epi32(value);
+            failed[c] = _mm512_movepi32_mask(ch[c]);
+        }
+        if (failed[0] | failed[1] | failed[2])
+            return 3 * k + firstFailedDraw(failed);
+        if (k < writeCount) {
+            const __mmask16 writing = k + 16 <= writeCount
+                                          ? static_cast<__mmask16>(0xFFFF)
+                                          : static_cast<__mmask16>((1u << (writeCount - k)) - 1);
+            _mm512_mask_storeu_epi32(out + k, writing, pack16(ch));
+        }
+    }
+    if (k == count)
+        return -1;
+    int rest;
+    if constexpr (kDrawn) {
+        float f[3 * 16];
+        lastFactors16(s, draws->r, count - k, f);
+        rest = dibFactors4(v, stride, x0 + k, a + k, b + k, f, 16, out + k, count - k, writeCount - k);
+    } else {
+        rest = dibFactors4(v, stride, x0 + k, a + k, b + k, nullptr, 0, out + k, count - k, writeCount - k);
+    }
+    return rest < 0 ? rest : 3 * k + rest;
+}
+
+AVX512 int dibColumns16(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
+                        const ColumnDraws* draws, std::uint32_t* out, int count, int writeCount) {
+    return draws ? dibLoop16<true>(v, stride, x0, a, b, draws, out, count, writeCount)
+                 : dibLoop16<false>(v, stride, x0, a, b, draws, out, count, writeCount);
+}
+
+#pragma GCC diagnostic pop
+#undef AVX512
+
 #endif
 
-const RowLoops kFourLanes{blend4,      blendHundredths4, channels4, weightedChannels4, pixelAccessColumns4,
-                          dibColumns4, factors4};
+const RowLoops kFourLanes{blend4,
+                          blendHundredths4,
+                          planes4,
+                          blendPixelsOneByOne,
+                          blendPixelsHundredthsOneByOne,
+                          factorPlanes4,
+                          pixelAccessDrawn<factorPlanes4, pixelAccessFactors4>,
+                          dibDrawn<factorPlanes4, dibFactors4>};
 #if TESMARO_AVX2_DISPATCH
-const RowLoops kEightLanes{blend8,      blendHundredths8, channels8, weightedChannels8, pixelAccessColumns8,
-                           dibColumns8, factors8};
+const RowLoops kEightLanes{
+    blend8,        blendHundredths8,    planes8,    blendPixels8, blendPixelsHundredths8,
+    factorPlanes8, pixelAccessColumns8, dibColumns8};
+const RowLoops kSixteenLanes{
+    blend16,        blendHundredths16,    planes16,    blendPixels16, blendPixelsHundredths16,
+    factorPlanes16, pixelAccessColumns16, dibColumns16};
 #endif
 
 } // namespace
@@ -309,12 +929,40 @@ const RowLoops* eightLaneRowLoops() {
 #endif
 }
 
+const RowLoops* sixteenLaneRowLoops() {
+#if TESMARO_AVX2_DISPATCH
+    static const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                               __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512dq");
+    return avx512 ? &kSixteenLanes : nullptr;
+#else
+    return nullptr;
+#endif
+}
+
 const RowLoops& rowLoops() {
-    static const RowLoops& chosen = eightLaneRowLoops() ? *eightLaneRowLoops() : kFourLanes;
+    static const RowLoops& chosen = sixteenLaneRowLoops() ? *sixteenLaneRowLoops()
+                                    : eightLaneRowLoops() ? *eightLaneRowLoops()
+                                                          : kFourLanes;
     return chosen;
 }
 
-void streamRow(const std::uint32_t* from, std::uint32_t* to, int count) {
+void prefetchPart(const std::uint32_t* row, int count, int part, int parts) {
+#if defined(__SSE2__)
+    constexpr int kLine = 64 / sizeof(std::uint32_t);
+    const int lines = (count + kLine - 1) / kLine;
+    const std::uint32_t* end = row + static_cast<std::ptrdiff_t>(lines * (part + 1) / parts) * kLine;
+    for (const std::uint32_t* p = row + static_cast<std::ptrdiff_t>(lines * part / parts) * kLine; p < end;
+         p += kLine)
+        _mm_prefetch(reinterpret_cast<const char*>(p), _MM_HINT_T1);
+#else
+    (void)row;
+    (void)count;
+    (void)part;
+    (void)parts;
+#endif
+}
+
+void streamPixels(const std::uint32_t* from, std::uint32_t* to, int count) {
     int x = 0;
 #if defined(__SSE2__)
     for (; x < count && (reinterpret_cast<std::uintptr_t>(to + x) & 15) != 0; ++x)
@@ -322,10 +970,20 @@ void streamRow(const std::uint32_t* from, std::uint32_t* to, int count) {
     for (; x + 4 <= count; x += 4)
         _mm_stream_si128(reinterpret_cast<__m128i*>(to + x),
                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + x)));
-    _mm_sfence();
 #endif
     for (; x < count; ++x)
         to[x] = from[x];
+}
+
+void streamsDone() {
+#if defined(__SSE2__)
+    _mm_sfence();
+#endif
+}
+
+void streamRow(const std::uint32_t* from, std::uint32_t* to, int count) {
+    streamPixels(from, to, count);
+    streamsDone();
 }
 
 } // namespace tesmaro::resize
