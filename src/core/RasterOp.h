@@ -15,6 +15,10 @@ enum RasterCode : std::int32_t {
     SRCPAINT = 0xEE0086,  // D OR S
 };
 
+constexpr bool isRasterOpCode(std::int32_t code) {
+    return code == SRCCOPY || code == SRCAND || code == SRCERASE || code == SRCINVERT || code == SRCPAINT;
+}
+
 // The operations as function objects (D, S) -> new pixel, alpha byte not set.
 struct RasterCopy {
     constexpr std::uint32_t operator()(std::uint32_t, std::uint32_t s) const { return s; }

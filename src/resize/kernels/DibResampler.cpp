@@ -26,23 +26,11 @@ void combineRow(std::int32_t code, const std::optional<std::uint32_t>& cleared, 
                 to[x] = op(to[x], from[x]) | 0xFF000000u;
         }
     };
-    switch (code) {
-    case SRCAND:
-        each([](std::uint32_t d, std::uint32_t s) { return d & s; });
-        break;
-    case SRCERASE:
-        each([](std::uint32_t d, std::uint32_t s) { return s & ~d; });
-        break;
-    case SRCINVERT:
-        each([](std::uint32_t d, std::uint32_t s) { return d ^ s; });
-        break;
-    case SRCPAINT:
-        each([](std::uint32_t d, std::uint32_t s) { return d | s; });
-        break;
-    default:
+    if (code == SRCCOPY || !isRasterOpCode(code)) {
         streamPixels(from, to, count); // result pixels are opaque already
-        break;
+        return;
     }
+    withRasterOp(code, each);
 }
 
 struct Scratch {

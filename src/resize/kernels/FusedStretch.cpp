@@ -9,8 +9,6 @@
 namespace tesmaro::resize {
 namespace {
 
-// As in stretchInBands: thinner bands cost more in start-up than they save.
-constexpr int kMinBandRows = 64;
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
 // stretchBlit limits every rectangle value, so the mapping must too.
@@ -65,19 +63,19 @@ void applyRow(unsigned table, std::uint32_t* d, const std::uint32_t* s, const st
     const std::size_t n = columns.size();
     switch (table) {
     case kCopyTable:
-        applyRow(d, s, col, n, [](std::uint32_t, std::uint32_t b) { return b; });
+        applyRow(d, s, col, n, RasterCopy{});
         break;
     case kAndTable:
-        applyRow(d, s, col, n, [](std::uint32_t a, std::uint32_t b) { return a & b; });
+        applyRow(d, s, col, n, RasterAnd{});
         break;
     case kEraseTable:
-        applyRow(d, s, col, n, [](std::uint32_t a, std::uint32_t b) { return b & ~a; });
+        applyRow(d, s, col, n, RasterErase{});
         break;
     case kInvertTable:
-        applyRow(d, s, col, n, [](std::uint32_t a, std::uint32_t b) { return a ^ b; });
+        applyRow(d, s, col, n, RasterInvert{});
         break;
     case kPaintTable:
-        applyRow(d, s, col, n, [](std::uint32_t a, std::uint32_t b) { return a | b; });
+        applyRow(d, s, col, n, RasterPaint{});
         break;
     case kKeepTable:
         for (std::size_t k = 0; k < n; ++k)
@@ -137,46 +135,39 @@ void stretchPassesInBands(const RasterView& dst, const ConstRasterView& src, con
     if (prepared.empty())
         return;
 
-    const int bands = std::clamp(std::min(threads, dst.height / kMinBandRows), 1, dst.height);
-    runRows(bands, bands,
-            [&](int band, int) {
-                const int firstRow = static_cast<int>(static_cast<long long>(dst.height) * band / bands);
-                const int endRow = static_cast<int>(static_cast<long long>(dst.height) * (band + 1) / bands);
-                for (int y = firstRow; y < endRow; ++y) {
-                    std::uint32_t* row = dst.row(y);
-                    // Consecutive passes with the same columns and source row go as one.
-                    std::size_t runLast = kNone;
-                    std::int64_t runSource = -1;
-                    unsigned runTable = 0;
-                    auto flush = [&] {
-                        if (runLast != kNone)
-                            applyRow(runTable, row + prepared[runLast].dxFirst,
-                                     src.row(static_cast<int>(runSource)), prepared[runLast].columns);
-                        runLast = kNone;
-                    };
-                    for (std::size_t i = 0; i < prepared.size(); ++i) {
-                        const PreparedPass& p = prepared[i];
-                        const std::int64_t j = y - p.dy;
-                        const std::int64_t s = j < 0 || j >= p.dh ? -1 : stretchSourceIndex(j, sy, sh, p.dh);
-                        if (s < 0 || s >= src.height) {
-                            flush();
-                            continue;
-                        }
-                        if (runLast != kNone && runLast + 1 == i && p.sameColumnsAsPrevious &&
-                            runSource == s) {
-                            runTable = followedBy(runTable, p.code);
-                        } else {
-                            flush();
-                            runTable = p.table;
-                            runSource = s;
-                        }
-                        runLast = i;
-                    }
+    runInBands(dst.height, threads, [&](int firstRow, int endRow) {
+        for (int y = firstRow; y < endRow; ++y) {
+            std::uint32_t* row = dst.row(y);
+            // Consecutive passes with the same columns and source row go as one.
+            std::size_t runLast = kNone;
+            std::int64_t runSource = -1;
+            unsigned runTable = 0;
+            auto flush = [&] {
+                if (runLast != kNone)
+                    applyRow(runTable, row + prepared[runLast].dxFirst, src.row(static_cast<int>(runSource)),
+                             prepared[runLast].columns);
+                runLast = kNone;
+            };
+            for (std::size_t i = 0; i < prepared.size(); ++i) {
+                const PreparedPass& p = prepared[i];
+                const std::int64_t j = y - p.dy;
+                const std::int64_t s = j < 0 || j >= p.dh ? -1 : stretchSourceIndex(j, sy, sh, p.dh);
+                if (s < 0 || s >= src.height) {
                     flush();
+                    continue;
                 }
-                return true;
-            },
-            {});
+                if (runLast != kNone && runLast + 1 == i && p.sameColumnsAsPrevious && runSource == s) {
+                    runTable = followedBy(runTable, p.code);
+                } else {
+                    flush();
+                    runTable = p.table;
+                    runSource = s;
+                }
+                runLast = i;
+            }
+            flush();
+        }
+    });
 }
 
 } // namespace tesmaro::resize

@@ -128,4 +128,18 @@ int runRows(int count, int threads, const RowWork& work, const RowProgress& prog
     return firstFailed.load();
 }
 
+void runInBands(int rows, int threads, const std::function<void(int firstRow, int endRow)>& band) {
+    constexpr int kMinBandRows = 64;
+    if (rows <= 0)
+        return;
+    const int bands = std::clamp(std::min(threads, rows / kMinBandRows), 1, rows);
+    runRows(bands, bands,
+            [&](int b, int) {
+                band(static_cast<int>(static_cast<long long>(rows) * b / bands),
+                     static_cast<int>(static_cast<long long>(rows) * (b + 1) / bands));
+                return true;
+            },
+            {});
+}
+
 } // namespace tesmaro::resize

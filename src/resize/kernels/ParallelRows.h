@@ -30,6 +30,11 @@ int runRows(int count, int threads, const RowWork& work, const RowProgress& prog
 // least eight takes so that they all finish at about the same time.
 int rowsPerTakeFor(int count, int threads);
 
+// Runs band(firstRow, endRow) over rows 0..rows-1 cut into up to `threads` bands of consecutive
+// rows, one per thread, none thinner than 64 rows (thinner ones cost more in start-up than
+// they save); with one band it runs on the calling thread.
+void runInBands(int rows, int threads, const std::function<void(int firstRow, int endRow)>& band);
+
 // A row of `width` pixels cut into parts of about 512 pixels (whole 64-byte lines where
 // possible), so that a kernel can interleave its memory traffic with its arithmetic: part p
 // runs from partStart(width, p, parts) to partStart(width, p + 1, parts).
