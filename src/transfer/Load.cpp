@@ -71,8 +71,12 @@ void loadIntoPicture(Document& doc, const LoadRequest& r, const QImage& picture,
     // Sized first: a refused size changes nothing, and a white canvas resized is still white.
     if (imposed && !canvas->autoSize() && !canvas->setCanvasSize(imposed->width(), imposed->height()))
         throw CommandFailure("canvas size refused");
-    canvas->cls();
-    canvas->clearPicture();
+    // With AutoSize the picture becomes the whole raster; clearing first would only fill a raster
+    // the size of the old picture, which the undo record still holds, to throw it away.
+    if (!canvas->autoSize()) {
+        canvas->cls();
+        canvas->clearPicture();
+    }
     if (!canvas->setPicture(picture))
         throw CommandFailure("picture refused");
     s.PicHeight = canvas->canvasHeight();
