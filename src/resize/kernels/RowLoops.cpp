@@ -320,286 +320,99 @@ int dibDrawn(const float* v, std::ptrdiff_t stride, const int* x0, const float* 
     return -1;
 }
 
-// --- eight lanes ------------------------------------------------------------------------------
+// --- eight and sixteen lanes ------------------------------------------------------------------
+// The AVX2 and AVX-512 forms are one algorithm, written once in RowLoopsWide.inc and included
+// below once per width. A function inlines only intrinsics of the instruction sets its own target
+// attribute names, and a template cannot take a different attribute per instantiation, so each
+// width's operations are the members of a struct carrying that width's attribute, and each
+// inclusion gives its loops the same attribute. What really differs between the widths (picking
+// columns, masks, the ends of rows) is in these structs, not in the loops.
 
 #if TESMARO_AVX2_DISPATCH
 
 #define AVX2 __attribute__((target("avx2")))
 
-AVX2 void blend8(const float* a, const float* b, float wa, float wb, float* out, int n) {
-    const __m256 va = _mm256_set1_ps(wa), vb = _mm256_set1_ps(wb);
-    int i = 0;
-    for (; i + 8 <= n; i += 8)
-        _mm256_storeu_ps(out + i, _mm256_add_ps(_mm256_mul_ps(va, _mm256_loadu_ps(a + i)),
-                                                _mm256_mul_ps(vb, _mm256_loadu_ps(b + i))));
-    blend4(a + i, b + i, wa, wb, out + i, n - i);
-}
+struct Lanes8 {
+    static constexpr int kWidth = 8;
+    using Floats = __m256;
+    using Ints = __m256i;
+    // Lanes chosen by their sign bits.
+    using Mask = __m256i;
+    // Channels below 0 or above their limit, marked by sign bits.
+    using Outside = __m256i;
+    // AVX2 masked stores are slow on some processors, so these blends end a row four lanes at a
+    // time.
+    static constexpr bool kMaskedTails = false;
 
-AVX2 void blendHundredths8(const float* a, const float* b, float wa, float wb, float* out, int n) {
-    const __m256 va = _mm256_set1_ps(wa), vb = _mm256_set1_ps(wb), hundred = _mm256_set1_ps(100.0f);
-    int i = 0;
-    for (; i + 8 <= n; i += 8)
-        _mm256_storeu_ps(out + i,
-                         _mm256_add_ps(_mm256_div_ps(_mm256_mul_ps(_mm256_loadu_ps(a + i), va), hundred),
-                                       _mm256_div_ps(_mm256_mul_ps(_mm256_loadu_ps(b + i), vb), hundred)));
-    blendHundredths4(a + i, b + i, wa, wb, out + i, n - i);
-}
+    AVX2 static Floats splat(float x) { return _mm256_set1_ps(x); }
+    AVX2 static Ints splatInts(int x) { return _mm256_set1_epi32(x); }
+    AVX2 static Floats load(const float* p) { return _mm256_loadu_ps(p); }
+    AVX2 static void store(float* p, Floats v) { _mm256_storeu_ps(p, v); }
+    AVX2 static Ints loadInts(const void* p) { return _mm256_loadu_si256(static_cast<const __m256i*>(p)); }
+    AVX2 static void storeInts(void* p, Ints v) { _mm256_storeu_si256(static_cast<__m256i*>(p), v); }
 
-AVX2 void planes8(const std::uint32_t* pixels, int count, const float* percent, float* out,
-                  std::ptrdiff_t stride) {
-    const __m256i byte = _mm256_set1_epi32(0xFF);
-    int x = 0;
-    for (; x + 8 <= count; x += 8) {
-        const __m256i px = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pixels + x));
-        const __m256i ch[3] = {_mm256_and_si256(px, byte), _mm256_and_si256(_mm256_srli_epi32(px, 8), byte),
-                               _mm256_and_si256(_mm256_srli_epi32(px, 16), byte)};
-        for (int c = 0; c < 3; ++c) {
-            __m256 value = _mm256_cvtepi32_ps(ch[c]);
-            if (percent)
-                value = _mm256_mul_ps(value, _mm256_set1_ps(percent[c]));
-            _mm256_storeu_ps(out + c * stride + x, value);
-        }
-    }
-    planesOneByOne(pixels + x, count - x, percent, out + x, stride);
-}
+    AVX2 static Floats add(Floats a, Floats b) { return _mm256_add_ps(a, b); }
+    AVX2 static Floats sub(Floats a, Floats b) { return _mm256_sub_ps(a, b); }
+    AVX2 static Floats mul(Floats a, Floats b) { return _mm256_mul_ps(a, b); }
+    AVX2 static Floats div(Floats a, Floats b) { return _mm256_div_ps(a, b); }
+    AVX2 static Floats toFloats(Ints a) { return _mm256_cvtepi32_ps(a); }
+    // Nearest, halves to even; INT32_MIN outside the signed 32-bit range or for NaN.
+    AVX2 static Ints nearest(Floats a) { return _mm256_cvtps_epi32(a); }
 
-// Blue, green and red of eight pixels as floats.
-AVX2 inline void channels8(const std::uint32_t* pixels, __m256 (&ch)[3]) {
-    const __m256i px = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pixels)),
-                  byte = _mm256_set1_epi32(0xFF);
-    ch[0] = _mm256_cvtepi32_ps(_mm256_and_si256(px, byte));
-    ch[1] = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(px, 8), byte));
-    ch[2] = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(px, 16), byte));
-}
+    AVX2 static Ints addInts(Ints a, Ints b) { return _mm256_add_epi32(a, b); }
+    AVX2 static Ints subInts(Ints a, Ints b) { return _mm256_sub_epi32(a, b); }
+    AVX2 static Ints mulLow(Ints a, Ints b) { return _mm256_mullo_epi32(a, b); }
+    AVX2 static Ints andInts(Ints a, Ints b) { return _mm256_and_si256(a, b); }
+    AVX2 static Ints orInts(Ints a, Ints b) { return _mm256_or_si256(a, b); }
+    AVX2 static Ints minUnsigned(Ints a, Ints b) { return _mm256_min_epu32(a, b); }
+    template <int n> AVX2 static Ints shiftLeft(Ints a) { return _mm256_slli_epi32(a, n); }
+    template <int n> AVX2 static Ints shiftRight(Ints a) { return _mm256_srli_epi32(a, n); }
 
-AVX2 void blendPixels8(const std::uint32_t* a, const std::uint32_t* b, float wa, float wb, float* out,
-                       std::ptrdiff_t stride, int count) {
-    const __m256 va = _mm256_set1_ps(wa), vb = _mm256_set1_ps(wb);
-    int x = 0;
-    for (; x + 8 <= count; x += 8) {
-        __m256 ca[3], cb[3];
-        channels8(a + x, ca);
-        channels8(b + x, cb);
-        for (int c = 0; c < 3; ++c)
-            _mm256_storeu_ps(out + c * stride + x,
-                             _mm256_add_ps(_mm256_mul_ps(va, ca[c]), _mm256_mul_ps(vb, cb[c])));
-    }
-    blendPixelsOneByOne(a + x, b + x, wa, wb, out + x, stride, count - x);
-}
-
-AVX2 void blendPixelsHundredths8(const std::uint32_t* a, const std::uint32_t* b, const float* percent,
-                                 float wa, float wb, float* out, std::ptrdiff_t stride, int count) {
-    const __m256 va = _mm256_set1_ps(wa), vb = _mm256_set1_ps(wb), hundred = _mm256_set1_ps(100.0f);
-    int x = 0;
-    for (; x + 8 <= count; x += 8) {
-        __m256 ca[3], cb[3];
-        channels8(a + x, ca);
-        channels8(b + x, cb);
-        for (int c = 0; c < 3; ++c) {
-            const __m256 p = _mm256_set1_ps(percent[c]);
-            _mm256_storeu_ps(
-                out + c * stride + x,
-                _mm256_add_ps(_mm256_div_ps(_mm256_mul_ps(_mm256_mul_ps(ca[c], p), va), hundred),
-                              _mm256_div_ps(_mm256_mul_ps(_mm256_mul_ps(cb[c], p), vb), hundred)));
-        }
-    }
-    blendPixelsHundredthsOneByOne(a + x, b + x, percent, wa, wb, out + x, stride, count - x);
-}
-
-constexpr LaneJumps<8> kLaneJumps8 = laneJumps<8>();
-
-AVX2 inline void startDraws8(const RandomSequence& start, __m256i (&s)[3]) {
-    const __m256i first = _mm256_set1_epi32(static_cast<int>(start.state()));
-    for (int c = 0; c < 3; ++c)
-        s[c] = _mm256_and_si256(
-            _mm256_add_epi32(_mm256_mullo_epi32(first, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(
-                                                           kLaneJumps8.a[c].data()))),
-                             _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kLaneJumps8.c[c].data()))),
-            _mm256_set1_epi32(static_cast<int>(RandomSequence::kMask)));
-}
-
-// The factors of the next eight columns, one vector per channel.
-AVX2 inline void nextFactors8(__m256i (&s)[3], float r, __m256 (&f)[3]) {
-    constexpr Jump jump = jumpOf(24);
-    const __m256 scale = _mm256_set1_ps(kScale), rr = _mm256_set1_ps(r), twoR = _mm256_set1_ps(2.0f * r);
-    for (int c = 0; c < 3; ++c) {
-        const __m256 u = _mm256_mul_ps(_mm256_cvtepi32_ps(s[c]), scale);
-        f[c] = _mm256_add_ps(_mm256_set1_ps(1.0f), _mm256_div_ps(_mm256_sub_ps(rr, _mm256_mul_ps(twoR, u)),
-                                                                 _mm256_set1_ps(100.0f)));
-        s[c] = _mm256_and_si256(
-            _mm256_add_epi32(_mm256_mullo_epi32(s[c], _mm256_set1_epi32(static_cast<int>(jump.a))),
-                             _mm256_set1_epi32(static_cast<int>(jump.c))),
-            _mm256_set1_epi32(static_cast<int>(RandomSequence::kMask)));
-    }
-}
-
-// The factors of the next n < 8 columns into three planes of eight.
-AVX2 inline void lastFactors8(const __m256i (&s)[3], float r, int n, float (&f)[3 * 8]) {
-    std::array<std::array<std::uint32_t, 8>, 3> states;
-    for (int c = 0; c < 3; ++c)
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(states[c].data()), s[c]);
-    factorTail(states, r, f, 8, 0, n);
-}
-
-AVX2 void factorPlanes8(const RandomSequence& start, float r, float* factors, std::ptrdiff_t stride, int n) {
-    __m256i s[3];
-    startDraws8(start, s);
-    int k = 0;
-    for (; k + 8 <= n; k += 8) {
-        __m256 f[3];
-        nextFactors8(s, r, f);
-        for (int c = 0; c < 3; ++c)
-            _mm256_storeu_ps(factors + c * stride + k, f[c]);
-    }
-    if (k < n) {
-        float f[3 * 8];
-        lastFactors8(s, r, n - k, f);
-        for (int c = 0; c < 3; ++c)
-            std::copy_n(f + 8 * c, n - k, factors + c * stride + k);
-    }
-}
-
-// plane[x0[k + i] + offset] for eight columns: picked from one load when their x0 lie within 7
-// columns of x0[k] (enlarging), from two when within 15, otherwise gathered.
-struct Columns8 {
-    __m256i at;   // x0[k + i]
-    __m256i near; // x0[k + i] - x0[k]
-    int base;
-    int spread; // x0[k + 7] - x0[k]
-};
-
-AVX2 inline Columns8 columns8(const int* x0) {
-    const __m256i at = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x0));
-    return {at, _mm256_sub_epi32(at, _mm256_set1_epi32(x0[0])), x0[0], x0[7] - x0[0]};
-}
-
-AVX2 inline __m256 pick8(const float* plane, const Columns8& cols, int offset) {
-    const float* from = plane + cols.base;
-    const __m256i i = _mm256_add_epi32(cols.near, _mm256_set1_epi32(offset));
-    if (cols.spread <= 6)
+    // Lane j of from[i_j] for i_j < 8, and for i_j < 16.
+    AVX2 static Floats pickOne(const float* from, Ints i) {
         return _mm256_permutevar8x32_ps(_mm256_loadu_ps(from), i);
-    if (cols.spread <= 14)
+    }
+    AVX2 static Floats pickTwo(const float* from, Ints i) {
         // vpermps reads the low three bits of i; bit 3 chooses the second eight floats.
         return _mm256_blendv_ps(_mm256_permutevar8x32_ps(_mm256_loadu_ps(from), i),
                                 _mm256_permutevar8x32_ps(_mm256_loadu_ps(from + 8), i),
                                 _mm256_castsi256_ps(_mm256_slli_epi32(i, 28)));
-    return _mm256_i32gather_ps(plane + offset, cols.at, 4);
-}
+    }
+    AVX2 static Floats gather(const float* base, Ints at) { return _mm256_i32gather_ps(base, at, 4); }
 
-// Eight opaque pixels from channel lanes that are at least 0, each limited to 255.
-AVX2 inline __m256i pack8(const __m256i (&ch)[3]) {
-    const __m256i byte = _mm256_set1_epi32(0xFF);
-    return _mm256_or_si256(
-        _mm256_or_si256(_mm256_min_epu32(ch[0], byte), _mm256_slli_epi32(_mm256_min_epu32(ch[1], byte), 8)),
-        _mm256_or_si256(_mm256_slli_epi32(_mm256_min_epu32(ch[2], byte), 16),
-                        _mm256_set1_epi32(static_cast<int>(0xFF000000u))));
-}
-
-// The factors are drawn alongside the columns, so that the divisions they need overlap the
-// column arithmetic.
-template <bool kDrawn>
-AVX2 inline void pixelAccessLoop8(const float* v, std::ptrdiff_t stride, const int* x0, const float* a,
-                                  const float* b, const ColumnDraws* draws, std::uint32_t* out, int count) {
-    const __m256i limit = _mm256_set1_epi32(kMaxChannel);
-    __m256i s[3];
-    if constexpr (kDrawn)
-        startDraws8(draws->start, s);
-    int k = 0;
-    for (; k + 8 <= count; k += 8) {
-        const Columns8 cols = columns8(x0 + k);
-        const __m256 wa = _mm256_loadu_ps(a + k), wb = _mm256_loadu_ps(b + k);
-        __m256 f[3];
-        if constexpr (kDrawn)
-            nextFactors8(s, draws->r, f);
-        __m256i ch[3];
-        __m256i bad = _mm256_setzero_si256(); // sign bit set: below 0 or above the limit
-        for (int c = 0; c < 3; ++c) {
-            const float* plane = v + c * stride;
-            ch[c] = _mm256_cvtps_epi32(_mm256_add_ps(_mm256_mul_ps(wa, pick8(plane, cols, 0)),
-                                                     _mm256_mul_ps(wb, pick8(plane, cols, 1))));
-            if constexpr (kDrawn)
-                ch[c] = _mm256_cvtps_epi32(_mm256_mul_ps(_mm256_cvtepi32_ps(ch[c]), f[c]));
-            bad = _mm256_or_si256(bad, _mm256_or_si256(ch[c], _mm256_cmpgt_epi32(ch[c], limit)));
-        }
-        const __m256i px = pack8(ch);
-        if (_mm256_movemask_ps(_mm256_castsi256_ps(bad)) == 0)
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), px);
+    // Bit i set when lane i is below 0.
+    AVX2 static unsigned negatives(Ints a) {
+        return static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(a)));
+    }
+    AVX2 static Outside noneOutside() { return _mm256_setzero_si256(); }
+    AVX2 static Outside orOutside(Outside o, Ints ch, Ints limit) {
+        return _mm256_or_si256(o, _mm256_or_si256(ch, _mm256_cmpgt_epi32(ch, limit)));
+    }
+    AVX2 static void storeInside(std::uint32_t* out, Outside o, Ints px) {
+        if (_mm256_movemask_ps(_mm256_castsi256_ps(o)) == 0)
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), px);
         else
-            _mm256_maskstore_epi32(reinterpret_cast<int*>(out + k),
-                                   _mm256_xor_si256(bad, _mm256_set1_epi32(-1)), px);
+            _mm256_maskstore_epi32(reinterpret_cast<int*>(out), _mm256_xor_si256(o, _mm256_set1_epi32(-1)),
+                                   px);
     }
-    if (k == count)
-        return;
-    if constexpr (kDrawn) {
-        float f[3 * 8];
-        lastFactors8(s, draws->r, count - k, f);
-        pixelAccessFactors4(v, stride, x0 + k, a + k, b + k, f, 8, out + k, count - k);
-    } else {
-        pixelAccessFactors4(v, stride, x0 + k, a + k, b + k, nullptr, 0, out + k, count - k);
-    }
-}
 
-AVX2 void pixelAccessColumns8(const float* v, std::ptrdiff_t stride, const int* x0, const float* a,
-                              const float* b, const ColumnDraws* draws, std::uint32_t* out, int count) {
-    if (draws)
-        pixelAccessLoop8<true>(v, stride, x0, a, b, draws, out, count);
-    else
-        pixelAccessLoop8<false>(v, stride, x0, a, b, draws, out, count);
-}
-
-template <bool kDrawn>
-AVX2 inline int dibLoop8(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
-                         const ColumnDraws* draws, std::uint32_t* out, int count, int writeCount) {
-    __m256i s[3];
-    if constexpr (kDrawn)
-        startDraws8(draws->start, s);
-    int k = 0;
-    for (; k + 8 <= count; k += 8) {
-        const Columns8 cols = columns8(x0 + k);
-        const __m256 wa = _mm256_loadu_ps(a + k), wb = _mm256_loadu_ps(b + k);
-        __m256 f[3];
-        if constexpr (kDrawn)
-            nextFactors8(s, draws->r, f);
-        __m256i ch[3];
-        unsigned failed[3];
-        for (int c = 0; c < 3; ++c) {
-            const float* plane = v + c * stride;
-            __m256 value = _mm256_add_ps(_mm256_mul_ps(wa, pick8(plane, cols, 0)),
-                                         _mm256_mul_ps(pick8(plane, cols, 1), wb));
-            if constexpr (kDrawn)
-                value = _mm256_mul_ps(value, f[c]);
-            ch[c] = _mm256_cvtps_epi32(value);
-            failed[c] = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(ch[c])));
-        }
-        if (failed[0] | failed[1] | failed[2])
-            return 3 * k + firstFailedDraw(failed);
-        const __m256i px = pack8(ch);
-        if (k + 8 <= writeCount) {
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), px);
-        } else if (k < writeCount) {
-            const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-            _mm256_maskstore_epi32(reinterpret_cast<int*>(out + k),
-                                   _mm256_cmpgt_epi32(_mm256_set1_epi32(writeCount - k), lanes), px);
-        }
+    // Lanes i < n, for 0 < n < 8.
+    AVX2 static Mask firstLanes(int n) {
+        return _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
     }
-    if (k == count)
-        return -1;
-    int rest;
-    if constexpr (kDrawn) {
-        float f[3 * 8];
-        lastFactors8(s, draws->r, count - k, f);
-        rest = dibFactors4(v, stride, x0 + k, a + k, b + k, f, 8, out + k, count - k, writeCount - k);
-    } else {
-        rest = dibFactors4(v, stride, x0 + k, a + k, b + k, nullptr, 0, out + k, count - k, writeCount - k);
+    AVX2 static Floats maskedLoad(Mask m, const float* p) { return _mm256_maskload_ps(p, m); }
+    AVX2 static void maskedStore(float* p, Mask m, Floats v) { _mm256_maskstore_ps(p, m, v); }
+    AVX2 static void maskedStoreInts(std::uint32_t* p, Mask m, Ints v) {
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(p), m, v);
     }
-    return rest < 0 ? rest : 3 * k + rest;
-}
+};
 
-AVX2 int dibColumns8(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
-                     const ColumnDraws* draws, std::uint32_t* out, int count, int writeCount) {
-    return draws ? dibLoop8<true>(v, stride, x0, a, b, draws, out, count, writeCount)
-                 : dibLoop8<false>(v, stride, x0, a, b, draws, out, count, writeCount);
-}
+namespace eight {
+using L = Lanes8;
+#define WIDE AVX2
+#include "resize/kernels/RowLoopsWide.inc"
+#undef WIDE
+} // namespace eight
 
 #undef AVX2
 
@@ -906,9 +719,14 @@ const RowLoops kFourLanes{blend4,
                           pixelAccessDrawn<factorPlanes4, pixelAccessFactors4>,
                           dibDrawn<factorPlanes4, dibFactors4>};
 #if TESMARO_AVX2_DISPATCH
-const RowLoops kEightLanes{
-    blend8,        blendHundredths8,    planes8,    blendPixels8, blendPixelsHundredths8,
-    factorPlanes8, pixelAccessColumns8, dibColumns8};
+const RowLoops kEightLanes{eight::blend,
+                           eight::blendHundredths,
+                           eight::planes,
+                           eight::blendPixels,
+                           eight::blendPixelsHundredths,
+                           eight::factorPlanes,
+                           eight::pixelAccessColumns,
+                           eight::dibColumns};
 const RowLoops kSixteenLanes{
     blend16,        blendHundredths16,    planes16,    blendPixels16, blendPixelsHundredths16,
     factorPlanes16, pixelAccessColumns16, dibColumns16};
