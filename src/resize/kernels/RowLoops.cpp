@@ -414,11 +414,8 @@ using L = Lanes8;
 #undef WIDE
 } // namespace eight
 
-#undef AVX2
-
-// --- sixteen lanes ----------------------------------------------------------------------------
-// Where division limits the speed this also doubles it, as the processors that have these lanes
-// divide sixteen floats in about the time of eight.
+// Where division limits the speed sixteen lanes also double it, as the processors that have
+// them divide sixteen floats in about the time of eight.
 
 #define AVX512 __attribute__((target("avx512f,avx512bw,avx512vl,avx512dq")))
 // GCC 12's headers pass an "undefined" vector through some intrinsics and then warn about it.
@@ -426,287 +423,77 @@ using L = Lanes8;
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #pragma GCC diagnostic ignored "-Wuninitialized"
 
-AVX512 void blend16(const float* a, const float* b, float wa, float wb, float* out, int n) {
-    const __m512 va = _mm512_set1_ps(wa), vb = _mm512_set1_ps(wb);
-    int i = 0;
-    for (; i + 16 <= n; i += 16)
-        _mm512_storeu_ps(out + i, _mm512_add_ps(_mm512_mul_ps(va, _mm512_loadu_ps(a + i)),
-                                                _mm512_mul_ps(vb, _mm512_loadu_ps(b + i))));
-    if (i < n) {
-        const __mmask16 m = static_cast<__mmask16>((1u << (n - i)) - 1);
-        _mm512_mask_storeu_ps(out + i, m,
-                              _mm512_add_ps(_mm512_mul_ps(va, _mm512_maskz_loadu_ps(m, a + i)),
-                                            _mm512_mul_ps(vb, _mm512_maskz_loadu_ps(m, b + i))));
+struct Lanes16 {
+    static constexpr int kWidth = 16;
+    using Floats = __m512;
+    using Ints = __m512i;
+    using Mask = __mmask16;
+    using Outside = __mmask16;
+    static constexpr bool kMaskedTails = true;
+
+    AVX512 static Floats splat(float x) { return _mm512_set1_ps(x); }
+    AVX512 static Ints splatInts(int x) { return _mm512_set1_epi32(x); }
+    AVX512 static Floats load(const float* p) { return _mm512_loadu_ps(p); }
+    AVX512 static void store(float* p, Floats v) { _mm512_storeu_ps(p, v); }
+    AVX512 static Ints loadInts(const void* p) { return _mm512_loadu_si512(p); }
+    AVX512 static void storeInts(void* p, Ints v) { _mm512_storeu_si512(p, v); }
+
+    AVX512 static Floats add(Floats a, Floats b) { return _mm512_add_ps(a, b); }
+    AVX512 static Floats sub(Floats a, Floats b) { return _mm512_sub_ps(a, b); }
+    AVX512 static Floats mul(Floats a, Floats b) { return _mm512_mul_ps(a, b); }
+    AVX512 static Floats div(Floats a, Floats b) { return _mm512_div_ps(a, b); }
+    AVX512 static Floats toFloats(Ints a) { return _mm512_cvtepi32_ps(a); }
+    // Nearest, halves to even; INT32_MIN outside the signed 32-bit range or for NaN.
+    AVX512 static Ints nearest(Floats a) { return _mm512_cvtps_epi32(a); }
+
+    AVX512 static Ints addInts(Ints a, Ints b) { return _mm512_add_epi32(a, b); }
+    AVX512 static Ints subInts(Ints a, Ints b) { return _mm512_sub_epi32(a, b); }
+    AVX512 static Ints mulLow(Ints a, Ints b) { return _mm512_mullo_epi32(a, b); }
+    AVX512 static Ints andInts(Ints a, Ints b) { return _mm512_and_si512(a, b); }
+    AVX512 static Ints orInts(Ints a, Ints b) { return _mm512_or_si512(a, b); }
+    AVX512 static Ints minUnsigned(Ints a, Ints b) { return _mm512_min_epu32(a, b); }
+    template <int n> AVX512 static Ints shiftLeft(Ints a) { return _mm512_slli_epi32(a, n); }
+    template <int n> AVX512 static Ints shiftRight(Ints a) { return _mm512_srli_epi32(a, n); }
+
+    // Lane j of from[i_j] for i_j < 16, and for i_j < 32.
+    AVX512 static Floats pickOne(const float* from, Ints i) {
+        return _mm512_permutexvar_ps(i, _mm512_loadu_ps(from));
     }
-}
-
-AVX512 inline __m512 hundredths16(__m512 a, __m512 b, __m512 wa, __m512 wb) {
-    const __m512 hundred = _mm512_set1_ps(100.0f);
-    return _mm512_add_ps(_mm512_div_ps(_mm512_mul_ps(a, wa), hundred),
-                         _mm512_div_ps(_mm512_mul_ps(b, wb), hundred));
-}
-
-AVX512 void blendHundredths16(const float* a, const float* b, float wa, float wb, float* out, int n) {
-    const __m512 va = _mm512_set1_ps(wa), vb = _mm512_set1_ps(wb);
-    int i = 0;
-    for (; i + 16 <= n; i += 16)
-        _mm512_storeu_ps(out + i, hundredths16(_mm512_loadu_ps(a + i), _mm512_loadu_ps(b + i), va, vb));
-    if (i < n) {
-        const __mmask16 m = static_cast<__mmask16>((1u << (n - i)) - 1);
-        _mm512_mask_storeu_ps(
-            out + i, m,
-            hundredths16(_mm512_maskz_loadu_ps(m, a + i), _mm512_maskz_loadu_ps(m, b + i), va, vb));
+    AVX512 static Floats pickTwo(const float* from, Ints i) {
+        return _mm512_permutex2var_ps(_mm512_loadu_ps(from), i, _mm512_loadu_ps(from + 16));
     }
-}
+    AVX512 static Floats gather(const float* base, Ints at) { return _mm512_i32gather_ps(at, base, 4); }
 
-AVX512 void planes16(const std::uint32_t* pixels, int count, const float* percent, float* out,
-                     std::ptrdiff_t stride) {
-    const __m512i byte = _mm512_set1_epi32(0xFF);
-    int x = 0;
-    for (; x + 16 <= count; x += 16) {
-        const __m512i px = _mm512_loadu_si512(pixels + x);
-        const __m512i ch[3] = {_mm512_and_si512(px, byte), _mm512_and_si512(_mm512_srli_epi32(px, 8), byte),
-                               _mm512_and_si512(_mm512_srli_epi32(px, 16), byte)};
-        for (int c = 0; c < 3; ++c) {
-            __m512 value = _mm512_cvtepi32_ps(ch[c]);
-            if (percent)
-                value = _mm512_mul_ps(value, _mm512_set1_ps(percent[c]));
-            _mm512_storeu_ps(out + c * stride + x, value);
-        }
+    // Bit i set when lane i is below 0.
+    AVX512 static unsigned negatives(Ints a) { return _mm512_movepi32_mask(a); }
+    AVX512 static Outside noneOutside() { return 0; }
+    AVX512 static Outside orOutside(Outside o, Ints ch, Ints limit) {
+        // Below 0 or above the limit in one unsigned comparison.
+        return o | _mm512_cmpgt_epu32_mask(ch, limit);
     }
-    planesOneByOne(pixels + x, count - x, percent, out + x, stride);
-}
-
-// Blue, green and red of sixteen pixels as floats.
-AVX512 inline void channels16(const std::uint32_t* pixels, __m512 (&ch)[3]) {
-    const __m512i px = _mm512_loadu_si512(pixels), byte = _mm512_set1_epi32(0xFF);
-    ch[0] = _mm512_cvtepi32_ps(_mm512_and_si512(px, byte));
-    ch[1] = _mm512_cvtepi32_ps(_mm512_and_si512(_mm512_srli_epi32(px, 8), byte));
-    ch[2] = _mm512_cvtepi32_ps(_mm512_and_si512(_mm512_srli_epi32(px, 16), byte));
-}
-
-AVX512 void blendPixels16(const std::uint32_t* a, const std::uint32_t* b, float wa, float wb, float* out,
-                          std::ptrdiff_t stride, int count) {
-    const __m512 va = _mm512_set1_ps(wa), vb = _mm512_set1_ps(wb);
-    int x = 0;
-    for (; x + 16 <= count; x += 16) {
-        __m512 ca[3], cb[3];
-        channels16(a + x, ca);
-        channels16(b + x, cb);
-        for (int c = 0; c < 3; ++c)
-            _mm512_storeu_ps(out + c * stride + x,
-                             _mm512_add_ps(_mm512_mul_ps(va, ca[c]), _mm512_mul_ps(vb, cb[c])));
+    AVX512 static void storeInside(std::uint32_t* out, Outside o, Ints px) {
+        _mm512_mask_storeu_epi32(out, static_cast<__mmask16>(~o), px);
     }
-    blendPixelsOneByOne(a + x, b + x, wa, wb, out + x, stride, count - x);
-}
 
-AVX512 void blendPixelsHundredths16(const std::uint32_t* a, const std::uint32_t* b, const float* percent,
-                                    float wa, float wb, float* out, std::ptrdiff_t stride, int count) {
-    const __m512 va = _mm512_set1_ps(wa), vb = _mm512_set1_ps(wb);
-    int x = 0;
-    for (; x + 16 <= count; x += 16) {
-        __m512 ca[3], cb[3];
-        channels16(a + x, ca);
-        channels16(b + x, cb);
-        for (int c = 0; c < 3; ++c) {
-            const __m512 p = _mm512_set1_ps(percent[c]);
-            _mm512_storeu_ps(out + c * stride + x,
-                             hundredths16(_mm512_mul_ps(ca[c], p), _mm512_mul_ps(cb[c], p), va, vb));
-        }
+    // Lanes i < n, for 0 < n < 16.
+    AVX512 static Mask firstLanes(int n) { return static_cast<__mmask16>((1u << n) - 1); }
+    AVX512 static Floats maskedLoad(Mask m, const float* p) { return _mm512_maskz_loadu_ps(m, p); }
+    AVX512 static void maskedStore(float* p, Mask m, Floats v) { _mm512_mask_storeu_ps(p, m, v); }
+    AVX512 static void maskedStoreInts(std::uint32_t* p, Mask m, Ints v) {
+        _mm512_mask_storeu_epi32(p, m, v);
     }
-    blendPixelsHundredthsOneByOne(a + x, b + x, percent, wa, wb, out + x, stride, count - x);
-}
-
-constexpr LaneJumps<16> kLaneJumps16 = laneJumps<16>();
-
-AVX512 inline void startDraws16(const RandomSequence& start, __m512i (&s)[3]) {
-    const __m512i first = _mm512_set1_epi32(static_cast<int>(start.state()));
-    for (int c = 0; c < 3; ++c)
-        s[c] = _mm512_and_si512(
-            _mm512_add_epi32(_mm512_mullo_epi32(first, _mm512_loadu_si512(kLaneJumps16.a[c].data())),
-                             _mm512_loadu_si512(kLaneJumps16.c[c].data())),
-            _mm512_set1_epi32(static_cast<int>(RandomSequence::kMask)));
-}
-
-// The factors of the next sixteen columns, one vector per channel.
-AVX512 inline void nextFactors16(__m512i (&s)[3], float r, __m512 (&f)[3]) {
-    constexpr Jump jump = jumpOf(48);
-    const __m512 scale = _mm512_set1_ps(kScale), rr = _mm512_set1_ps(r), twoR = _mm512_set1_ps(2.0f * r);
-    for (int c = 0; c < 3; ++c) {
-        const __m512 u = _mm512_mul_ps(_mm512_cvtepi32_ps(s[c]), scale);
-        f[c] = _mm512_add_ps(_mm512_set1_ps(1.0f), _mm512_div_ps(_mm512_sub_ps(rr, _mm512_mul_ps(twoR, u)),
-                                                                 _mm512_set1_ps(100.0f)));
-        s[c] = _mm512_and_si512(
-            _mm512_add_epi32(_mm512_mullo_epi32(s[c], _mm512_set1_epi32(static_cast<int>(jump.a))),
-                             _mm512_set1_epi32(static_cast<int>(jump.c))),
-            _mm512_set1_epi32(static_cast<int>(RandomSequence::kMask)));
-    }
-}
-
-// The factors of the next n < 16 columns into three planes of sixteen.
-AVX512 inline void lastFactors16(const __m512i (&s)[3], float r, int n, float (&f)[3 * 16]) {
-    std::array<std::array<std::uint32_t, 16>, 3> states;
-    for (int c = 0; c < 3; ++c)
-        _mm512_storeu_si512(states[c].data(), s[c]);
-    factorTail(states, r, f, 16, 0, n);
-}
-
-AVX512 void factorPlanes16(const RandomSequence& start, float r, float* factors, std::ptrdiff_t stride,
-                           int n) {
-    __m512i s[3];
-    startDraws16(start, s);
-    int k = 0;
-    for (; k + 16 <= n; k += 16) {
-        __m512 f[3];
-        nextFactors16(s, r, f);
-        for (int c = 0; c < 3; ++c)
-            _mm512_storeu_ps(factors + c * stride + k, f[c]);
-    }
-    if (k < n) {
-        float f[3 * 16];
-        lastFactors16(s, r, n - k, f);
-        for (int c = 0; c < 3; ++c)
-            std::copy_n(f + 16 * c, n - k, factors + c * stride + k);
-    }
-}
-
-// plane[x0[k + i] + offset] for sixteen columns: picked from one load when their x0 lie within
-// 15 columns of x0[k] (enlarging), from two when within 31, otherwise gathered.
-struct Columns16 {
-    __m512i at;   // x0[k + i]
-    __m512i near; // x0[k + i] - x0[k]
-    int base;
-    int spread; // x0[k + 15] - x0[k]
 };
 
-AVX512 inline Columns16 columns16(const int* x0) {
-    const __m512i at = _mm512_loadu_si512(x0);
-    return {at, _mm512_sub_epi32(at, _mm512_set1_epi32(x0[0])), x0[0], x0[15] - x0[0]};
-}
-
-AVX512 inline __m512 pick16(const float* plane, const Columns16& cols, int offset) {
-    const float* from = plane + cols.base;
-    const __m512i i = _mm512_add_epi32(cols.near, _mm512_set1_epi32(offset));
-    if (cols.spread <= 14)
-        return _mm512_permutexvar_ps(i, _mm512_loadu_ps(from));
-    if (cols.spread <= 30)
-        return _mm512_permutex2var_ps(_mm512_loadu_ps(from), i, _mm512_loadu_ps(from + 16));
-    return _mm512_i32gather_ps(cols.at, plane + offset, 4);
-}
-
-// Sixteen opaque pixels from channel lanes that are at least 0, each limited to 255.
-AVX512 inline __m512i pack16(const __m512i (&ch)[3]) {
-    const __m512i byte = _mm512_set1_epi32(0xFF);
-    return _mm512_or_si512(
-        _mm512_or_si512(_mm512_min_epu32(ch[0], byte), _mm512_slli_epi32(_mm512_min_epu32(ch[1], byte), 8)),
-        _mm512_or_si512(_mm512_slli_epi32(_mm512_min_epu32(ch[2], byte), 16),
-                        _mm512_set1_epi32(static_cast<int>(0xFF000000u))));
-}
-
-// The factors are drawn alongside the columns, so that the divisions they need overlap the
-// column arithmetic.
-template <bool kDrawn>
-AVX512 inline void pixelAccessLoop16(const float* v, std::ptrdiff_t stride, const int* x0, const float* a,
-                                     const float* b, const ColumnDraws* draws, std::uint32_t* out,
-                                     int count) {
-    const __m512i limit = _mm512_set1_epi32(kMaxChannel);
-    __m512i s[3];
-    if constexpr (kDrawn)
-        startDraws16(draws->start, s);
-    int k = 0;
-    for (; k + 16 <= count; k += 16) {
-        const Columns16 cols = columns16(x0 + k);
-        const __m512 wa = _mm512_loadu_ps(a + k), wb = _mm512_loadu_ps(b + k);
-        __m512 f[3];
-        if constexpr (kDrawn)
-            nextFactors16(s, draws->r, f);
-        __m512i ch[3];
-        __mmask16 bad = 0;
-        for (int c = 0; c < 3; ++c) {
-            const float* plane = v + c * stride;
-            ch[c] = _mm512_cvtps_epi32(_mm512_add_ps(_mm512_mul_ps(wa, pick16(plane, cols, 0)),
-                                                     _mm512_mul_ps(wb, pick16(plane, cols, 1))));
-            if constexpr (kDrawn)
-                ch[c] = _mm512_cvtps_epi32(_mm512_mul_ps(_mm512_cvtepi32_ps(ch[c]), f[c]));
-            // Below 0 or above the limit in one unsigned comparison.
-            bad |= _mm512_cmpgt_epu32_mask(ch[c], limit);
-        }
-        _mm512_mask_storeu_epi32(out + k, static_cast<__mmask16>(~bad), pack16(ch));
-    }
-    if (k == count)
-        return;
-    if constexpr (kDrawn) {
-        float f[3 * 16];
-        lastFactors16(s, draws->r, count - k, f);
-        pixelAccessFactors4(v, stride, x0 + k, a + k, b + k, f, 16, out + k, count - k);
-    } else {
-        pixelAccessFactors4(v, stride, x0 + k, a + k, b + k, nullptr, 0, out + k, count - k);
-    }
-}
-
-AVX512 void pixelAccessColumns16(const float* v, std::ptrdiff_t stride, const int* x0, const float* a,
-                                 const float* b, const ColumnDraws* draws, std::uint32_t* out, int count) {
-    if (draws)
-        pixelAccessLoop16<true>(v, stride, x0, a, b, draws, out, count);
-    else
-        pixelAccessLoop16<false>(v, stride, x0, a, b, draws, out, count);
-}
-
-template <bool kDrawn>
-AVX512 inline int dibLoop16(const float* v, std::ptrdiff_t stride, const int* x0, const float* a,
-                            const float* b, const ColumnDraws* draws, std::uint32_t* out, int count,
-                            int writeCount) {
-    __m512i s[3];
-    if constexpr (kDrawn)
-        startDraws16(draws->start, s);
-    int k = 0;
-    for (; k + 16 <= count; k += 16) {
-        const Columns16 cols = columns16(x0 + k);
-        const __m512 wa = _mm512_loadu_ps(a + k), wb = _mm512_loadu_ps(b + k);
-        __m512 f[3];
-        if constexpr (kDrawn)
-            nextFactors16(s, draws->r, f);
-        __m512i ch[3];
-        unsigned failed[3];
-        for (int c = 0; c < 3; ++c) {
-            const float* plane = v + c * stride;
-            __m512 value = _mm512_add_ps(_mm512_mul_ps(wa, pick16(plane, cols, 0)),
-                                         _mm512_mul_ps(pick16(plane, cols, 1), wb));
-            if constexpr (kDrawn)
-                value = _mm512_mul_ps(value, f[c]);
-            ch[c] = _mm512_cvtps_epi32(value);
-            failed[c] = _mm512_movepi32_mask(ch[c]);
-        }
-        if (failed[0] | failed[1] | failed[2])
-            return 3 * k + firstFailedDraw(failed);
-        if (k < writeCount) {
-            const __mmask16 writing = k + 16 <= writeCount
-                                          ? static_cast<__mmask16>(0xFFFF)
-                                          : static_cast<__mmask16>((1u << (writeCount - k)) - 1);
-            _mm512_mask_storeu_epi32(out + k, writing, pack16(ch));
-        }
-    }
-    if (k == count)
-        return -1;
-    int rest;
-    if constexpr (kDrawn) {
-        float f[3 * 16];
-        lastFactors16(s, draws->r, count - k, f);
-        rest = dibFactors4(v, stride, x0 + k, a + k, b + k, f, 16, out + k, count - k, writeCount - k);
-    } else {
-        rest = dibFactors4(v, stride, x0 + k, a + k, b + k, nullptr, 0, out + k, count - k, writeCount - k);
-    }
-    return rest < 0 ? rest : 3 * k + rest;
-}
-
-AVX512 int dibColumns16(const float* v, std::ptrdiff_t stride, const int* x0, const float* a, const float* b,
-                        const ColumnDraws* draws, std::uint32_t* out, int count, int writeCount) {
-    return draws ? dibLoop16<true>(v, stride, x0, a, b, draws, out, count, writeCount)
-                 : dibLoop16<false>(v, stride, x0, a, b, draws, out, count, writeCount);
-}
+namespace sixteen {
+using L = Lanes16;
+#define WIDE AVX512
+#include "resize/kernels/RowLoopsWide.inc"
+#undef WIDE
+} // namespace sixteen
 
 #pragma GCC diagnostic pop
 #undef AVX512
+#undef AVX2
 
 #endif
 
@@ -727,9 +514,14 @@ const RowLoops kEightLanes{eight::blend,
                            eight::factorPlanes,
                            eight::pixelAccessColumns,
                            eight::dibColumns};
-const RowLoops kSixteenLanes{
-    blend16,        blendHundredths16,    planes16,    blendPixels16, blendPixelsHundredths16,
-    factorPlanes16, pixelAccessColumns16, dibColumns16};
+const RowLoops kSixteenLanes{sixteen::blend,
+                             sixteen::blendHundredths,
+                             sixteen::planes,
+                             sixteen::blendPixels,
+                             sixteen::blendPixelsHundredths,
+                             sixteen::factorPlanes,
+                             sixteen::pixelAccessColumns,
+                             sixteen::dibColumns};
 #endif
 
 } // namespace
