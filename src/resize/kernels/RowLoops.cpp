@@ -420,7 +420,9 @@ using L = Lanes8;
 #define AVX512 __attribute__((target("avx512f,avx512bw,avx512vl,avx512dq")))
 // GCC 12's headers pass an "undefined" vector through some intrinsics and then warn about it.
 #pragma GCC diagnostic push
+#if !defined(__clang__) // clang has no such warning, and warns about the name instead
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #pragma GCC diagnostic ignored "-Wuninitialized"
 
 struct Lanes16 {
