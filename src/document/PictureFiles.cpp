@@ -19,6 +19,8 @@
 #include <new>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace tesmaro {
@@ -236,8 +238,28 @@ bool writeAll(int fd, const std::uint8_t* bytes, std::size_t count) {
 // Puts the finished file `temp` in place of `target` in one step by a plain rename: atomic for
 // readers, and on ext4 it also has the new data written before the rename commits, so even a
 // power cut leaves the old picture or the new one.
+//
+// The replaced file is given back to the file system (its pages freed, its blocks released) as its
+// last descriptor closes; holding one across the rename moves that cost off the command to a
+// thread of its own.
 bool putInPlace(const QByteArray& temp, const QByteArray& target) {
-    return ::rename(temp.constData(), target.constData()) == 0;
+    struct stat old {};
+    const int replaced = ::lstat(target.constData(), &old) == 0 && S_ISREG(old.st_mode)
+                             ? ::open(target.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK)
+                             : -1;
+    const bool moved = ::rename(temp.constData(), target.constData()) == 0;
+    if (replaced < 0)
+        return moved;
+    try {
+        if (moved) {
+            std::thread([replaced] { ::close(replaced); }).detach();
+            return true;
+        }
+    } catch (const std::system_error&) {
+        // no thread to spare: release it here
+    }
+    ::close(replaced);
+    return moved;
 }
 
 // Gives `produce` a sink into a fresh file in path's folder and, when everything was written,

@@ -98,7 +98,9 @@ public:
     void prepare(std::size_t bytes) {
         {
             const std::lock_guard lock(m_mutex);
-            if (bytes > kWarmLargest || std::count(m_wanted.begin(), m_wanted.end(), bytes) > 0)
+            // Two of a size: a command may take two pictures of one size (its source and a work
+            // picture), and both are then held by its undo step.
+            if (bytes > kWarmLargest || std::count(m_wanted.begin(), m_wanted.end(), bytes) >= 2)
                 return;
             m_wanted.push_back(bytes);
             if (!m_thread.joinable())

@@ -12,6 +12,7 @@
 #include <QImageReader>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTest>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -305,6 +306,27 @@ TEST(PictureFiles, FailedWriteLeavesThePreviousFileWhole) {
 
     EXPECT_FALSE(saved);
     EXPECT_EQ(fileBytes(path), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Temp.bmp"});
+}
+
+// Writing over a file many times: each write leaves the new picture, and the replaced files are
+// all let go (their descriptors closed), so nothing piles up however often Temp.bmp is written.
+TEST(PictureFiles, RepeatedWritesReplaceTheFileAndLetTheOldOnesGo) {
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/Temp.bmp";
+    const auto openDescriptors = [] {
+        return QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size();
+    };
+    ASSERT_TRUE(saveBmpFile(patternPicture(30, 20), path));
+    const qsizetype before = openDescriptors();
+    for (int i = 1; i <= 40; ++i) {
+        QImage picture = patternPicture(30, 20);
+        picture.setPixel(0, 0, qRgb(i, 0, 0));
+        ASSERT_TRUE(saveBmpFile(picture, path));
+        EXPECT_EQ(qRed(loadPictureFile(path).pixel(0, 0)), i);
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return openDescriptors() <= before; }, 5000))
+        << openDescriptors() << " descriptors open, " << before << " before";
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Temp.bmp"});
 }
 
