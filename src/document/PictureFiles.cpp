@@ -179,20 +179,26 @@ QImage decodeDib(ByteSource& source, const BmpHeader& header) {
 }
 
 // GIF, JPEG or PNG by Qt's decoder of exactly that format. A read that fails gives nothing,
-// whatever the decoder left in the picture.
-QImage decodeWithQt(ByteSource& source, PictureFormat format) {
+// whatever the decoder left in the picture. An opaque PNG is decoded into a raster of the
+// program's own (Qt's PNG reader fills a picture of its size and format that it is given, every
+// row or it fails), so a large one lands in memory that is cheap to touch rather than fresh pages.
+QImage decodeWithQt(ByteSource& source, PictureFormat format, std::int64_t width = 0,
+                    std::int64_t height = 0) {
     SourceDevice device(source);
     QImageReader reader(&device, pictureFormatName(format));
     reader.setAutoDetectImageFormat(false);
     reader.setDecideFormatFromContent(false);
     QImage picture;
+    if (format == PictureFormat::Png && width > 0 && height > 0 && pictureSizeAllowed(width, height))
+        picture = newRaster(static_cast<int>(width), static_cast<int>(height));
     if (!reader.read(&picture))
         return {};
     if (picture.format() == QImage::Format_RGB32) {
         // The unused byte must be 255; Qt's GIF decoder leaves what it cleared at 0.
-        for (int y = 0; y < picture.height(); ++y) {
-            auto* row = reinterpret_cast<std::uint32_t*>(picture.scanLine(y));
-            for (int x = 0; x < picture.width(); ++x)
+        const RasterView pixels = rasterOf(picture);
+        for (int y = 0; y < pixels.height; ++y) {
+            std::uint32_t* row = pixels.row(y);
+            for (int x = 0; x < pixels.width; ++x)
                 row[x] |= 0xFF000000u;
         }
     }
@@ -338,7 +344,7 @@ QImage decodePictureSource(ByteSource& source) {
         }
         case PictureFormat::Jpeg:
         case PictureFormat::Png:
-            picture = decodeWithQt(source, probed.format);
+            picture = decodeWithQt(source, probed.format, probed.width, probed.height);
             break;
         case PictureFormat::Unknown:
             break;

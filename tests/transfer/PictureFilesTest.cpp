@@ -2,9 +2,11 @@
 // are refused, lossless pictures survive a load and a save unchanged, large pictures are taken up
 // to the scroll limit and refused beyond it, files we write open in another tool, and a failed
 // write leaves the previous file whole.
+#include "PictureMaker.h"
 #include "TransferFixture.h"
 
 #include "document/PictureFiles.h"
+#include "windows/RasterImage.h"
 
 #include <QBuffer>
 #include <QDataStream>
@@ -307,6 +309,58 @@ TEST(PictureFiles, FailedWriteLeavesThePreviousFileWhole) {
     EXPECT_FALSE(saved);
     EXPECT_EQ(fileBytes(path), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Temp.bmp"});
+}
+
+// A large PNG is decoded into memory the program may have held another picture in: whatever it
+// held, a damaged file gives the same picture or none, never pixels of the one before.
+TEST(PictureFiles, DamagedLargePngsDecodeTheSameWhateverTheMemoryHeldBefore) {
+    constexpr int kWidth = 1100, kHeight = 1000; // past the size kept for reuse
+    QImage original(kWidth, kHeight, QImage::Format_RGB32);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            original.setPixel(x, y, qRgb((x * 7 + y) & 0xFF, (x ^ y) & 0xFF, (x * y) & 0xFF));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(original.save(&buffer, "PNG", 100));
+    // Leaves a freed raster of the picture's size holding `fill` for the next decode to reuse.
+    const auto leaveMemoryHolding = [](std::uint32_t fill) {
+        QImage held = newRaster(kWidth, kHeight);
+        ASSERT_FALSE(held.isNull());
+        held.fill(fill);
+    };
+    // Cut off, and damage behind valid checksums: rows short, cut mid-row, too many, badly
+    // filtered, or with changed pixel bytes, in both row orders.
+    std::vector<QByteArray> damaged;
+    for (int cut = 1; cut < 8; ++cut)
+        damaged.push_back(png.left(png.size() * cut / 8));
+    for (int interlace : {0, 1}) {
+        const QByteArray ihdr = pngIhdr(kWidth, kHeight, 8, 2, interlace);
+        const QByteArray rows =
+            interlace ? pngInterlacedRows(kWidth, kHeight, 3, 8) : pngRows(kWidth, kHeight, 3, 8);
+        for (qsizetype cut : {qsizetype(0), qsizetype(3 * kWidth + 1) * 300 + 77, rows.size() - 1})
+            damaged.push_back(pngFile(ihdr, zlibOf(rows.left(cut))));
+        damaged.push_back(pngFile(ihdr, zlibOf(rows + rows)));
+        QByteArray pixels = rows;
+        for (qsizetype at = 5; at < pixels.size(); at += 4099)
+            if (interlace || at % (3 * kWidth + 1) != 0)
+                pixels[at] = static_cast<char>(pixels[at] ^ 0x3C);
+        damaged.push_back(pngFile(ihdr, zlibOf(pixels)));
+    }
+    damaged.push_back(pngFile(pngIhdr(kWidth, kHeight, 8, 2), zlibOf(pngRows(kWidth, kHeight, 3, 8, 9))));
+    int loaded = 0;
+    for (std::size_t i = 0; i < damaged.size(); ++i) {
+        leaveMemoryHolding(0xFF000000u);
+        const QImage first = decodePictureBytes(damaged[i]);
+        leaveMemoryHolding(0xFFFFFFFFu);
+        const QImage second = decodePictureBytes(damaged[i]);
+        ASSERT_EQ(first.isNull(), second.isNull()) << "file " << i;
+        EXPECT_EQ(first, second) << "file " << i;
+        loaded += first.isNull() ? 0 : 1;
+    }
+    leaveMemoryHolding(0xFF000000u);
+    EXPECT_EQ(decodePictureBytes(png), original);
+    std::printf("%d of %zu damaged files loaded\n", loaded, damaged.size());
 }
 
 // Writing over a file many times: each write leaves the new picture, and the replaced files are
