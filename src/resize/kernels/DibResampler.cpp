@@ -33,16 +33,6 @@ void combineRow(std::int32_t code, const std::optional<std::uint32_t>& cleared, 
     withRasterOp(code, each);
 }
 
-struct Scratch {
-    std::vector<float> rowA, rowB, vertical;
-    std::vector<std::uint32_t> pixels; // the result row before it goes to the raster
-    int dibA = -1, dibB = -1;
-    int prefetched = -1; // the last bitmap row asked into the cache
-};
-
-// A row asks for the source rows of the result row this many rows ahead.
-constexpr int kRowsAhead = 2;
-
 class DibRun {
 public:
     DibRun(const ConstRasterView& source, const ResampleSettings& s, std::int32_t stride)
@@ -73,7 +63,7 @@ public:
         m_blendPixels = m_ky >= 1.0f;
     }
 
-    void prepare(Scratch& s) const {
+    void prepare(ResamplerScratch& s) const {
         const std::size_t n = 3 * static_cast<std::size_t>(m_planeStride);
         s.rowA.assign(n, 0.0f);
         s.rowB.assign(n, 0.0f);
@@ -82,7 +72,7 @@ public:
     }
 
     // Result row Y; on a failing channel stores its draw within the row and returns false.
-    bool row(int Y, Scratch& s, const RandomSequence& start, const RasterView& dest,
+    bool row(int Y, ResamplerScratch& s, const RandomSequence& start, const RasterView& dest,
              const DibCombine* combine, int& failedDraw) const {
         const float sy = m_ky * static_cast<float>(Y);
         const int y0 = static_cast<int>(sy);
@@ -151,20 +141,20 @@ private:
     }
 
     // Bitmap rows y0 and y0 + 1 into rowA and rowB.
-    void loadRows(Scratch& s, int y0) const {
+    void loadRows(ResamplerScratch& s, int y0) const {
         const int y1 = y0 + 1;
-        if (s.dibA != y0) {
-            if (s.dibB == y0) {
+        if (s.sourceA != y0) {
+            if (s.sourceB == y0) {
                 std::swap(s.rowA, s.rowB);
-                std::swap(s.dibA, s.dibB);
+                std::swap(s.sourceA, s.sourceB);
             } else {
                 fillRow(y0, s.rowA.data());
-                s.dibA = y0;
+                s.sourceA = y0;
             }
         }
-        if (s.dibB != y1) {
+        if (s.sourceB != y1) {
             fillRow(y1, s.rowB.data());
-            s.dibB = y1;
+            s.sourceB = y1;
         }
     }
 
@@ -172,7 +162,7 @@ private:
     // into vertical: the percent applied to each of the two bytes, the vertical weighting, each
     // divided by 100, summed. Offset 3x + c is column x of plane c. From the planes in rowA and
     // rowB or, fromPixels, from the rows' pixels and bytes.
-    void columnValues(Scratch& s, int y0, float fy, bool fromPixels, int lo, int hi) const {
+    void columnValues(ResamplerScratch& s, int y0, float fy, bool fromPixels, int lo, int hi) const {
         if (fromPixels) {
             const int direct = std::min(hi, m_w);
             if (direct > lo)
@@ -253,8 +243,8 @@ bool resampleRows(const ConstRasterView& source, const RasterView& dest, const R
     const int hd = settings.height;
     const RandomSequence start = random;
     // Every allocation is made before the first row, so nothing throws once rows are written.
-    std::vector<Scratch> scratch(static_cast<std::size_t>(std::max(1, threads)));
-    for (Scratch& s : scratch)
+    std::vector<ResamplerScratch> scratch(static_cast<std::size_t>(std::max(1, threads)));
+    for (ResamplerScratch& s : scratch)
         run.prepare(s);
     std::vector<int> failedDraw(static_cast<std::size_t>(hd), 0);
 

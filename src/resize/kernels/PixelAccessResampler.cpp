@@ -24,16 +24,6 @@ struct Columns {
     std::vector<float> b; // fx
 };
 
-struct Scratch {
-    std::vector<float> rowA, rowB, vertical;
-    std::vector<std::uint32_t> pixels; // the result row before it goes to the raster
-    int planeA = -1, planeB = -1;
-    int prefetched = -1; // the last source row asked into the cache
-};
-
-// A row asks for the source rows of the result row this many rows ahead.
-constexpr int kRowsAhead = 2;
-
 class PixelAccessRun {
 public:
     PixelAccessRun(const ConstRasterView& source, const RasterView& dest, const ResampleSettings& s)
@@ -72,7 +62,7 @@ public:
 
     bool fastRandom() const { return std::fabs(m_r) <= kSafeRandomPercent; }
 
-    void prepare(Scratch& s) const {
+    void prepare(ResamplerScratch& s) const {
         const std::size_t n = 3 * static_cast<std::size_t>(m_stride);
         s.rowA.assign(n, 0.0f);
         s.rowB.assign(n, 0.0f);
@@ -82,7 +72,7 @@ public:
 
     // Result row Y (1-based). With sequential set, draws come from it one by one (the exact
     // path); otherwise from the start of the run skipped ahead to the row's first draw.
-    void row(int Y, Scratch& s, const RandomSequence& start, RandomSequence* sequential) const {
+    void row(int Y, ResamplerScratch& s, const RandomSequence& start, RandomSequence* sequential) const {
         const float sy = m_ky * static_cast<float>(Y);
         const int y0 = static_cast<int>(sy);
         const float fy = sy - static_cast<float>(y0);
@@ -137,22 +127,22 @@ private:
 
     // Plane rows y0 and y0 + 1 into rowA and rowB (y0 + 1 only when fy is not 0, as it is then
     // not needed); true when the vertical pass has to blend them.
-    bool loadPlaneRows(Scratch& s, int y0, float fy) const {
+    bool loadPlaneRows(ResamplerScratch& s, int y0, float fy) const {
         const int y1 = y0 + 1;
-        if (s.planeA != y0) {
-            if (s.planeB == y0) {
+        if (s.sourceA != y0) {
+            if (s.sourceB == y0) {
                 std::swap(s.rowA, s.rowB);
-                std::swap(s.planeA, s.planeB);
+                std::swap(s.sourceA, s.sourceB);
             } else {
                 fillPlaneRow(y0, s.rowA.data());
-                s.planeA = y0;
+                s.sourceA = y0;
             }
         }
         if (fy == 0.0f)
             return false;
-        if (s.planeB != y1) {
+        if (s.sourceB != y1) {
             fillPlaneRow(y1, s.rowB.data());
-            s.planeB = y1;
+            s.sourceB = y1;
         }
         return true;
     }
@@ -160,7 +150,7 @@ private:
     // The vertical pass (1 - fy)*row y0 + fy*row y0 + 1 over plane columns lo..hi-1 into
     // vertical, from the planes in rowA and rowB or, fromPixels, from the source rows (then
     // the margin columns stay 0 from prepare()).
-    void blendColumns(Scratch& s, int y0, float fy, bool fromPixels, int lo, int hi) const {
+    void blendColumns(ResamplerScratch& s, int y0, float fy, bool fromPixels, int lo, int hi) const {
         if (fromPixels) {
             const int first = std::max(lo, 1), last = std::min(hi, m_ws + 1);
             if (last > first)
@@ -259,7 +249,7 @@ bool resampleByPixelAccess(const ConstRasterView& source, const RasterView& dest
     };
     const RandomSequence start = random;
     if (!run.fastRandom()) {
-        Scratch scratch;
+        ResamplerScratch scratch;
         run.prepare(scratch);
         runRows(
             hd, 1,
@@ -270,11 +260,11 @@ bool resampleByPixelAccess(const ConstRasterView& source, const RasterView& dest
             rowProgress);
         return true;
     }
-    std::vector<Scratch> scratch(static_cast<std::size_t>(std::max(1, threads)));
+    std::vector<ResamplerScratch> scratch(static_cast<std::size_t>(std::max(1, threads)));
     runRows(
         hd, threads,
         [&](int row, int worker) {
-            Scratch& s = scratch[static_cast<std::size_t>(worker)];
+            ResamplerScratch& s = scratch[static_cast<std::size_t>(worker)];
             if (s.rowA.empty())
                 run.prepare(s);
             run.row(row + 1, s, start, nullptr);

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace tesmaro::resize {
 
@@ -79,5 +80,18 @@ void streamRow(const std::uint32_t* from, std::uint32_t* to, int count);
 // that pieces of one row can be written while the next pieces are being computed.
 void streamPixels(const std::uint32_t* from, std::uint32_t* to, int count);
 void streamsDone();
+
+// What one thread of a resampler keeps between the rows it takes: the two source rows last
+// turned into planes (by index; -1 for none), the vertical blend, and the result row before it
+// goes to the raster.
+struct ResamplerScratch {
+    std::vector<float> rowA, rowB, vertical;
+    std::vector<std::uint32_t> pixels;
+    int sourceA = -1, sourceB = -1;
+    int prefetched = -1; // the last source row asked into the cache
+};
+
+// A row asks for the source rows of the result row this many rows ahead.
+constexpr int kRowsAhead = 2;
 
 } // namespace tesmaro::resize
