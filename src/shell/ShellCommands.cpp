@@ -48,9 +48,7 @@ void Command6_Click(MainWindow&) {
 }
 
 void Command4_Click(MainWindow& w) {
-    using windows::Id;
-    for (Id id : {Id::Image1, Id::Image2, Id::Picture1, Id::Picture2, Id::Temp, Id::MCopy1, Id::MCopy2})
-        windows::unload(id);
+    windows::unloadAll();
     help::unloadAbout();
     w.close();
 }

@@ -125,4 +125,9 @@ void unload(Id id) {
     slot = nullptr;
 }
 
+void unloadAll() {
+    for (Id id : kEveryWindow)
+        unload(id);
+}
+
 } // namespace tesmaro::windows

@@ -11,6 +11,8 @@
 namespace tesmaro::windows {
 
 enum class Id { Image1, Image2, Picture1, Picture2, Temp, MCopy1, MCopy2 };
+inline constexpr Id kEveryWindow[] = {Id::Image1, Id::Image2, Id::Picture1, Id::Picture2,
+                                      Id::Temp,   Id::MCopy1, Id::MCopy2};
 
 ImageWindow* frmImage1();
 ImageWindow* frmImage2();
@@ -23,6 +25,8 @@ PictureWindow* frmMCopy2();
 bool exists(Id id);
 // Discards the window with its picture (nothing is asked); does nothing if it does not exist.
 void unload(Id id);
+// unload for every picture window.
+void unloadAll();
 
 // Calls a function with every window the registry creates, before anyone else sees it, for as
 // long as the listener lives (the mouse tools and the undo history attach to new canvases so).

@@ -81,19 +81,10 @@ class ScaledScreen : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(QGuiApplication::primaryScreen()->devicePixelRatio(), 2.0) << "run with QT_SCALE_FACTOR=2";
-        installQtPlatform();
-        Platform p = platform();
-        p.messages = &messages;
-        p.folder = &folder;
-        installPlatform(p);
+        installQtPlatformRecording(messages, folder);
         main = std::make_unique<MainWindow>();
     }
-    void TearDown() override {
-        for (Id id : {Id::Image1, Id::Image2, Id::Picture1, Id::Picture2, Id::Temp, Id::MCopy1, Id::MCopy2})
-            windows::unload(id);
-        main.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void TearDown() override { discardWindows(main); }
 
     FakeMessageBoxes messages;
     FakeAppFolder folder;

@@ -38,19 +38,10 @@ bool regionIs(const QImage& image, const QRect& r, QRgb colour) {
 class TransferDesktopTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        installQtPlatform();
-        Platform p = platform();
-        p.messages = &messages;
-        p.folder = &folder;
-        installPlatform(p);
+        installQtPlatformRecording(messages, folder);
         main = std::make_unique<MainWindow>();
     }
-    void TearDown() override {
-        for (Id id : {Id::Image1, Id::Image2, Id::Picture1, Id::Picture2, Id::Temp, Id::MCopy1, Id::MCopy2})
-            windows::unload(id);
-        main.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void TearDown() override { discardWindows(main); }
     // Runs a program to its end while this process keeps answering the X server (the clipboard
     // owner must serve the other program's requests).
     QByteArray run(const QString& program, const QStringList& args) {

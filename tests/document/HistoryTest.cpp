@@ -13,9 +13,7 @@ namespace {
 class HistoryBound : public ::testing::Test {
 protected:
     void TearDown() override {
-        using windows::Id;
-        for (Id id : {Id::Image1, Id::Image2, Id::Picture1, Id::Picture2, Id::Temp, Id::MCopy1, Id::MCopy2})
-            windows::unload(id);
+        windows::unloadAll();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     // A command giving frmPicture1 a picture of one colour.

@@ -160,11 +160,7 @@ protected:
         if (HasFatalFailure())
             return;
         qputenv("WAYLAND_DISPLAY", "wayland-tesmaro-test");
-        installQtPlatform();
-        Platform p = platform();
-        p.messages = &messages;
-        p.folder = &folder;
-        installPlatform(p);
+        installQtPlatformRecording(messages, folder);
         main = std::make_unique<MainWindow>();
         main->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
@@ -172,9 +168,7 @@ protected:
     }
     void TearDown() override {
         portalScreenshot().setTimeoutMs(PortalScreenshot::kDefaultTimeoutMs);
-        for (Id id : {Id::Image1, Id::Image2, Id::Picture1, Id::Picture2, Id::Temp, Id::MCopy1, Id::MCopy2})
-            windows::unload(id);
-        main.reset();
+        discardWindows(main);
         installQtPlatform(); // no pointers left to this fixture's doubles
         qunsetenv("WAYLAND_DISPLAY");
         PortalClient::TearDown();

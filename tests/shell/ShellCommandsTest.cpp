@@ -99,9 +99,7 @@ TEST_F(Exit, UnloadsEveryWindowInOrderThenTheMainWindow) {
     recorder.watch(main.get());
 
     main->Command4->click();
-    for (windows::Id id :
-         {windows::Id::Image1, windows::Id::Image2, windows::Id::Picture1, windows::Id::Picture2,
-          windows::Id::Temp, windows::Id::MCopy1, windows::Id::MCopy2})
+    for (windows::Id id : windows::kEveryWindow)
         EXPECT_FALSE(windows::exists(id)) << static_cast<int>(id);
     EXPECT_EQ(help::frmAboutIfExists(), nullptr);
     EXPECT_FALSE(main->isVisible());

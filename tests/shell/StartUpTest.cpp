@@ -57,9 +57,7 @@ TEST_F(StartUp, InitialSelectionsChecksTimersAndLineWidth) {
     EXPECT_EQ(w.HScroll1->value(), 1);
     // Start-up shows nothing but the main window and asks nothing.
     EXPECT_TRUE(fake->messages.shown.empty());
-    for (windows::Id id :
-         {windows::Id::Image1, windows::Id::Image2, windows::Id::Picture1, windows::Id::Picture2,
-          windows::Id::Temp, windows::Id::MCopy1, windows::Id::MCopy2})
+    for (windows::Id id : windows::kEveryWindow)
         EXPECT_FALSE(windows::exists(id));
     EXPECT_EQ(help::frmAboutIfExists(), nullptr);
 }

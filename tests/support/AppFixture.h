@@ -16,6 +16,25 @@
 
 namespace tesmaro::testing {
 
+// Every window of the program discarded as a test ends: the picture windows, "About", then the
+// main window, with the deletions they posted.
+inline void discardWindows(std::unique_ptr<MainWindow>& main) {
+    windows::unloadAll();
+    help::unloadAbout();
+    main.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// The real Qt platform, except that messages are recorded instead of shown and files go to a
+// temporary program folder.
+inline void installQtPlatformRecording(FakeMessageBoxes& messages, FakeAppFolder& folder) {
+    installQtPlatform();
+    Platform p = platform();
+    p.messages = &messages;
+    p.folder = &folder;
+    installPlatform(p);
+}
+
 class AppFixture : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -24,12 +43,7 @@ protected:
         main = std::make_unique<MainWindow>();
     }
     void TearDown() override {
-        using windows::Id;
-        for (Id id : {Id::Image1, Id::Image2, Id::Picture1, Id::Picture2, Id::Temp, Id::MCopy1, Id::MCopy2})
-            windows::unload(id);
-        help::unloadAbout();
-        main.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        discardWindows(main);
         fake.reset();
     }
     // Override to change the doubles before the main window starts up.
@@ -42,14 +56,15 @@ protected:
 // "expected X at (x, y), got Y" comparison of two pictures of the same size.
 inline ::testing::AssertionResult samePixels(const QImage& expected, const QImage& actual) {
     if (expected.size() != actual.size())
-        return ::testing::AssertionFailure() << "expected size " << expected.width() << "x" << expected.height()
-                                             << ", got " << actual.width() << "x" << actual.height();
+        return ::testing::AssertionFailure()
+               << "expected size " << expected.width() << "x" << expected.height() << ", got "
+               << actual.width() << "x" << actual.height();
     for (int y = 0; y < expected.height(); ++y)
         for (int x = 0; x < expected.width(); ++x) {
             const QRgb e = expected.pixel(x, y) & 0xFFFFFF, a = actual.pixel(x, y) & 0xFFFFFF;
             if (e != a)
-                return ::testing::AssertionFailure() << "expected " << std::hex << e << " at (" << std::dec << x
-                                                     << ", " << y << "), got " << std::hex << a;
+                return ::testing::AssertionFailure() << "expected " << std::hex << e << " at (" << std::dec
+                                                     << x << ", " << y << "), got " << std::hex << a;
         }
     return ::testing::AssertionSuccess();
 }
