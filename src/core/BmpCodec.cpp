@@ -1,12 +1,10 @@
 #include "core/BmpCodec.h"
 
-#include "core/BmpRows.h"
 #include "core/PictureLimits.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <limits>
 #include <vector>
 
 #if defined(__GNUC__) && defined(__x86_64__)
@@ -20,17 +18,11 @@ namespace {
 
 static_assert(std::endian::native == std::endian::little, "pixel words are read and written as file bytes");
 
-// Rows are moved through a buffer of about this size: large enough that a read or write is one
-// system call per few hundred KiB, small enough to stay in the processor's cache.
+// Rows are moved through a buffer of about this size: large enough that a write is one system
+// call per few hundred KiB, small enough to stay in the processor's cache.
 constexpr std::int64_t kChunkBytes = 256 * 1024;
 constexpr int kInfoHeaderBytes = 40;
 
-std::uint32_t le16(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8;
-}
-std::uint32_t le32(const std::uint8_t* p) {
-    return le16(p) | le16(p + 2) << 16;
-}
 void putLe16(std::uint8_t* p, std::uint32_t v) {
     p[0] = std::uint8_t(v);
     p[1] = std::uint8_t(v >> 8);
@@ -100,75 +92,6 @@ std::int64_t rowsPerChunk(std::int64_t rowBytes) {
 
 std::int64_t bmpRowBytes(int width, int bitsPerPixel) {
     return (std::int64_t(width) * bitsPerPixel + 31) / 32 * 4;
-}
-
-BmpKind inspectBmp(const std::uint8_t* head, std::size_t headBytes, std::int64_t fileBytes, int maxSide,
-                   BmpLayout& layout) {
-    if (headBytes < kBmpHeadBytes || head[0] != 'B' || head[1] != 'M')
-        return BmpKind::Other;
-    const std::uint32_t infoBytes = le32(head + 14);
-    const std::uint32_t bits = le16(head + 28);
-    const bool plainHeader = infoBytes == kInfoHeaderBytes && (bits == 24 || bits == 32);
-    // The larger headers add colour masks, which a 32-bit file may use for alpha.
-    const bool maskedHeader = (infoBytes == 108 || infoBytes == 124) && bits == 24;
-    if (!plainHeader && !maskedHeader)
-        return BmpKind::Other;
-    if (le16(head + 26) != 1 || le32(head + 30) != 0)
-        return BmpKind::Other; // planes, compression
-    const auto width = static_cast<std::int32_t>(le32(head + 18));
-    const auto height = static_cast<std::int32_t>(le32(head + 22));
-    if (width <= 0 || height == 0 || height == std::numeric_limits<std::int32_t>::min())
-        return BmpKind::Other;
-    const std::int64_t offset = le32(head + 10);
-    if (offset < 14 + std::int64_t(infoBytes))
-        return BmpKind::Other;
-
-    const std::int64_t rows = height < 0 ? -std::int64_t(height) : height;
-    if (width > maxSide || rows > maxSide || !pictureSizeAllowed(width, rows))
-        return BmpKind::Oversized;
-    BmpLayout l;
-    l.width = width;
-    l.height = static_cast<int>(rows);
-    l.bitsPerPixel = static_cast<int>(bits);
-    l.topDown = height < 0;
-    l.pixelOffset = offset;
-    l.rowBytes = bmpRowBytes(width, l.bitsPerPixel);
-    // The last row's padding may be missing: its pixels are all there.
-    l.pixelBytes = l.rowBytes * (rows - 1) + std::int64_t(width) * (l.bitsPerPixel / 8);
-    if (fileBytes < offset || fileBytes - offset < l.pixelBytes)
-        return BmpKind::Truncated;
-    layout = l;
-    return BmpKind::Plain;
-}
-
-bool decodeBmpPixels(const BmpLayout& layout, const BmpByteSource& read, const RasterView& dest) {
-    if (dest.empty() || dest.width != layout.width || dest.height != layout.height || layout.rowBytes <= 0 ||
-        (layout.bitsPerPixel != 24 && layout.bitsPerPixel != 32))
-        return false;
-    const std::int64_t chunkRows = rowsPerChunk(layout.rowBytes);
-    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(chunkRows * layout.rowBytes));
-    std::int64_t remaining = layout.pixelBytes;
-    for (int fileRow = 0; fileRow < layout.height;) {
-        const std::int64_t want = std::min(remaining, chunkRows * layout.rowBytes);
-        std::int64_t got = 0;
-        while (got < want) {
-            const std::int64_t n = read(buffer.data() + got, want - got);
-            if (n <= 0 || n > want - got)
-                return false;
-            got += n;
-        }
-        remaining -= want;
-        const int rowsHere = static_cast<int>(std::min<std::int64_t>(chunkRows, layout.height - fileRow));
-        for (int i = 0; i < rowsHere; ++i, ++fileRow) {
-            const std::uint8_t* src = buffer.data() + i * layout.rowBytes;
-            std::uint32_t* row = dest.row(layout.topDown ? fileRow : layout.height - 1 - fileRow);
-            if (layout.bitsPerPixel == 24)
-                unpackBgr24Row(src, layout.width, row);
-            else
-                unpackBgrx32Row(src, layout.width, row);
-        }
-    }
-    return true;
 }
 
 bool encodeBmp24(const ConstRasterView& picture, const BmpByteSink& write) {
