@@ -1,5 +1,6 @@
 #include "core/BmpRows.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -12,7 +13,7 @@
 namespace tesmaro {
 namespace {
 
-static_assert(std::endian::native == std::endian::little, "pixel words are read as file bytes");
+static_assert(std::endian::native == std::endian::little, "pixel words are read and written as file bytes");
 
 std::uint32_t loadWord(const std::uint8_t* p) {
     std::uint32_t w;
@@ -59,6 +60,45 @@ SSSE3 void unpack24Shuffled(const std::uint8_t* src, int width, std::uint32_t* d
 
 #endif
 
+void storeWord(std::uint8_t* p, std::uint32_t w) {
+    std::memcpy(p, &w, 4);
+}
+
+// Pixels to blue, green, red triples; four pixels into three words where it can.
+void pack24Words(const std::uint32_t* src, int width, std::uint8_t* dest) {
+    int x = 0;
+    for (; x + 4 <= width; x += 4, dest += 12) {
+        const std::uint32_t p0 = src[x], p1 = src[x + 1], p2 = src[x + 2], p3 = src[x + 3];
+        storeWord(dest, (p0 & 0xFFFFFF) | p1 << 24);
+        storeWord(dest + 4, ((p1 >> 8) & 0xFFFF) | p2 << 16);
+        storeWord(dest + 8, ((p2 >> 16) & 0xFF) | p3 << 8);
+    }
+    for (; x < width; ++x, dest += 3) {
+        dest[0] = std::uint8_t(src[x]);
+        dest[1] = std::uint8_t(src[x] >> 8);
+        dest[2] = std::uint8_t(src[x] >> 16);
+    }
+}
+
+#if TESMARO_SSSE3_DISPATCH
+SSSE3 void pack24Shuffled(const std::uint32_t* src, int width, std::uint8_t* dest) {
+    const __m128i squeeze = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    int x = 0;
+    for (; x + 16 <= width; x += 16, dest += 48) {
+        const auto* in = reinterpret_cast<const __m128i*>(src + x);
+        const __m128i p0 = _mm_shuffle_epi8(_mm_loadu_si128(in), squeeze);
+        const __m128i p1 = _mm_shuffle_epi8(_mm_loadu_si128(in + 1), squeeze);
+        const __m128i p2 = _mm_shuffle_epi8(_mm_loadu_si128(in + 2), squeeze);
+        const __m128i p3 = _mm_shuffle_epi8(_mm_loadu_si128(in + 3), squeeze);
+        auto* out = reinterpret_cast<__m128i*>(dest);
+        _mm_storeu_si128(out, _mm_or_si128(p0, _mm_slli_si128(p1, 12)));
+        _mm_storeu_si128(out + 1, _mm_or_si128(_mm_srli_si128(p1, 4), _mm_slli_si128(p2, 8)));
+        _mm_storeu_si128(out + 2, _mm_or_si128(_mm_srli_si128(p2, 8), _mm_slli_si128(p3, 4)));
+    }
+    pack24Words(src + x, width - x, dest);
+}
+#endif
+
 } // namespace
 
 void unpackBgr24Row(const std::uint8_t* src, int width, std::uint32_t* dest) {
@@ -77,6 +117,17 @@ void unpackBgrx32Row(const std::uint8_t* src, int width, std::uint32_t* dest) {
 
 void copyBgra32Row(const std::uint8_t* src, int width, std::uint32_t* dest) {
     std::memcpy(dest, src, static_cast<std::size_t>(width) * 4);
+}
+
+void packBgr24Row(const std::uint32_t* src, int width, std::uint8_t* dest, std::int64_t rowBytes) {
+#if TESMARO_SSSE3_DISPATCH
+    static const bool shuffles = __builtin_cpu_supports("ssse3");
+    if (shuffles)
+        pack24Shuffled(src, width, dest);
+    else
+#endif
+        pack24Words(src, width, dest);
+    std::fill(dest + 3 * std::int64_t(width), dest + rowBytes, std::uint8_t(0));
 }
 
 } // namespace tesmaro
