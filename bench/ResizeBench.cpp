@@ -12,7 +12,9 @@
 
 #include "core/RandomSequence.h"
 #include "core/RasterOp.h"
-#include "document/PictureFiles.h"
+#include "pictures/BmpFile.h"
+#include "pictures/PictureDecoding.h"
+#include "pictures/RasterImage.h"
 #include "resize/ResizeCommands.h"
 #include "resize/kernels/BandedStretch.h"
 #include "resize/kernels/DibResampler.h"
@@ -24,7 +26,6 @@
 #include "support/PlatformDoubles.h"
 #include "support/StandaloneDocument.h"
 #include "transfer/TransferCommands.h"
-#include "windows/RasterImage.h"
 #include "windows/Windows.h"
 
 #include <QApplication>

@@ -8,7 +8,7 @@
 function(tesmaro_add_test)
     cmake_parse_arguments(T "QT;DESKTOP" "NAME;MAIN;XVFB_SCREEN" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
     add_executable(${T_NAME} ${T_SOURCES})
-    target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+    target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
     if(T_QT OR T_DESKTOP)
         if(T_MAIN)
             target_sources(${T_NAME} PRIVATE ${T_MAIN})

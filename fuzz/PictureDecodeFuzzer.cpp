@@ -4,7 +4,7 @@
 // decoder never wrote shows), into an opaque picture of the size the probe read.
 #include "core/PictureLimits.h"
 #include "core/PictureProbe.h"
-#include "document/PictureFiles.h"
+#include "pictures/PictureDecoding.h"
 
 #include <QGuiApplication>
 #include <QImage>

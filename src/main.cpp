@@ -1,6 +1,7 @@
 // Tesmaro5: copying, resizing and retouching raster pictures.
-#include "platform/DesktopSession.h"
 #include "platform/Platform.h"
+#include "platform/qt/DesktopSession.h"
+#include "platform/qt/QtPlatform.h"
 #include "shell/AppStyle.h"
 #include "shell/CommandLine.h"
 #include "shell/MainWindow.h"

@@ -1,7 +1,7 @@
 #include "document/History.h"
 
 #include "document/Document.h"
-#include "windows/RasterImage.h"
+#include "pictures/RasterImage.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
 #pragma once
 // Everything that touches the desktop outside the program's own windows sits behind these
-// small interfaces. The program installs the Qt implementations at start-up; tests install
-// doubles (tests/support/PlatformDoubles.h), so no test ever opens a real modal dialog.
+// small interfaces. The program installs the Qt implementations (platform/qt/QtPlatform.h) at start-up; tests
+// install doubles (tests/support/PlatformDoubles.h), so no test ever opens a real modal dialog.
 
 #include <QByteArray>
 #include <QColor>
@@ -138,7 +138,5 @@ struct Platform {
 // The installed platform. Never null members once installPlatform has run.
 Platform& platform();
 void installPlatform(const Platform& p);
-// Installs the Qt implementations (the real desktop).
-void installQtPlatform();
 
 } // namespace tesmaro

@@ -2,11 +2,11 @@
 #include "core/RandomSequence.h"
 #include "document/AppState.h"
 #include "document/CommandFailure.h"
+#include "pictures/RasterImage.h"
 #include "resize/MulticopyProcedures.h"
 #include "resize/kernels/BandedStretch.h"
 #include "resize/kernels/DibResampler.h"
 #include "resize/kernels/ParallelRows.h"
-#include "windows/RasterImage.h"
 #include "windows/Windows.h"
 
 namespace tesmaro::resize {

@@ -4,9 +4,9 @@
 //
 // Every field is read and every refusal decided before the destination is cleared or resized,
 // so a copy that cannot be done leaves the destination as it was.
+#include "pictures/RasterImage.h"
 #include "transfer/SourcePicture.h"
 #include "transfer/TransferCommands.h"
-#include "windows/RasterImage.h"
 #include "windows/Windows.h"
 
 namespace tesmaro::transfer {

@@ -5,10 +5,12 @@
 // A load that fails must not cost the user the picture already shown: the fields are read and
 // the new picture decoded before any window is cleared, resized or assigned.
 #include "core/RasterOp.h"
-#include "document/PictureFiles.h"
+#include "document/ProgramFiles.h"
+#include "pictures/BmpFile.h"
+#include "pictures/PictureDecoding.h"
+#include "pictures/RasterImage.h"
 #include "platform/Platform.h"
 #include "transfer/TransferCommands.h"
-#include "windows/RasterImage.h"
 #include "windows/Windows.h"
 
 #include <QFileInfo>

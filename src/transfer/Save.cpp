@@ -1,6 +1,7 @@
 // "Сохранить из": the picture of one window as a BMP file in the program's folder, named from
 // the name field, or onto the clipboard.
-#include "document/PictureFiles.h"
+#include "document/ProgramFiles.h"
+#include "pictures/BmpFile.h"
 #include "platform/Platform.h"
 #include "transfer/SourcePicture.h"
 #include "transfer/TransferCommands.h"

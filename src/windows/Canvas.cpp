@@ -3,8 +3,8 @@
 #include "core/Draw.h"
 #include "core/FieldNumber.h"
 #include "core/PackedColour.h"
+#include "pictures/RasterImage.h"
 #include "windows/AccessibleSurfaces.h"
-#include "windows/RasterImage.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,7 +1,7 @@
 // The editor mode on a real X server with a window manager: the main window is kept above the
 // window the user works in, which keeps the focus; switching off leaves it above.
 #include "editor/EditorCommands.h"
-#include "platform/X11Stacking.h"
+#include "platform/qt/X11Stacking.h"
 #include "support/AppFixture.h"
 
 #include <QElapsedTimer>

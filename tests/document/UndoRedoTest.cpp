@@ -2,8 +2,8 @@
 // pixel (pictures, sizes, scroll bars, titles, windows shown), a command that fails part-way is
 // a step too, a step that changes nothing is none, and a new step clears what could be redone.
 #include "SceneSupport.h"
-#include "document/PictureFiles.h"
 #include "editor/EditorTestSupport.h"
+#include "pictures/BmpFile.h"
 #include "transfer/TransferFixture.h"
 
 #include <QApplication>

@@ -1,6 +1,7 @@
 // Where the open dialog starts: the user's pictures folder as the desktop names it, the home
 // folder where there is none.
 #include "platform/Platform.h"
+#include "platform/qt/QtPlatform.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 // Which platform plugin the program chooses in which session, before QApplication exists.
-#include "platform/DesktopSession.h"
+#include "platform/qt/DesktopSession.h"
 
 #include <QByteArray>
 #include <gtest/gtest.h>

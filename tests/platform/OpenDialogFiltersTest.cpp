@@ -1,6 +1,6 @@
 // The open dialog's file types, through Qt's own dialog set up as the program sets it up: what
 // each type lists in a folder of awkward names.
-#include "platform/OpenDialogFilters.h"
+#include "platform/qt/OpenDialogFilters.h"
 #include "support/PlatformDoubles.h"
 
 #include <QComboBox>

@@ -1,7 +1,7 @@
 // The screen snapshot of a Wayland session, asked of a fake desktop portal on the private session
 // bus (PlatformTestMain.cpp): the client alone, then the whole screen load through the main
 // window's controls on the Qt platform.
-#include "platform/PortalScreenshot.h"
+#include "platform/qt/PortalScreenshot.h"
 #include "FakePortal.h"
 #include "support/AppFixture.h"
 #include "windows/Windows.h"

@@ -4,7 +4,8 @@
 
 #include "KernelTestSupport.h"
 #include "core/RandomSequence.h"
-#include "document/PictureFiles.h"
+#include "pictures/BmpFile.h"
+#include "pictures/PictureDecoding.h"
 #include "resize/kernels/ParallelRows.h"
 #include "support/AppFixture.h"
 

@@ -3,6 +3,7 @@
 // program folder), a fresh main window after start-up, and every window discarded afterwards.
 
 #include "help/AboutWindow.h"
+#include "platform/qt/QtPlatform.h"
 #include "shell/MainWindow.h"
 #include "support/PlatformDoubles.h"
 #include "windows/Windows.h"

@@ -4,7 +4,8 @@
 // read back identically in Qt and ImageMagick, and a replaced file is swapped whole or not at all.
 #include "TransferFixture.h"
 
-#include "document/PictureFiles.h"
+#include "pictures/BmpFile.h"
+#include "pictures/PictureDecoding.h"
 
 #include <QDir>
 #include <QFile>

@@ -11,7 +11,7 @@
 // "INDEX loaded WxH HASH MS KIB" or "INDEX refused MS KIB" or "INDEX message TEXT", where HASH is a
 // hash of the pixels the load kept (Temp.bmp's bytes; the decoded picture for decode), MS the
 // milliseconds the click took and KIB the peak resident memory while loading that file.
-#include "document/PictureFiles.h"
+#include "pictures/PictureDecoding.h"
 #include "shell/MainWindow.h"
 #include "support/PlatformDoubles.h"
 #include "windows/Windows.h"

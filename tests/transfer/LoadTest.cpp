@@ -2,7 +2,7 @@
 // snapshot, and loads that fail without costing the picture already shown.
 #include "TransferFixture.h"
 
-#include "document/PictureFiles.h"
+#include "pictures/PictureDecoding.h"
 
 #include <QElapsedTimer>
 

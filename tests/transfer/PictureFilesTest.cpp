@@ -5,8 +5,9 @@
 #include "PictureMaker.h"
 #include "TransferFixture.h"
 
-#include "document/PictureFiles.h"
-#include "windows/RasterImage.h"
+#include "pictures/BmpFile.h"
+#include "pictures/PictureDecoding.h"
+#include "pictures/RasterImage.h"
 
 #include <QBuffer>
 #include <QDataStream>

@@ -1,7 +1,7 @@
 // Rasters for large pictures: memory of their own (huge pages, recycled when freed), shared and
 // detached as any picture is, and the canvas operations that rewrite or overwrite a raster
 // without copying what an undo step holds.
-#include "windows/RasterImage.h"
+#include "pictures/RasterImage.h"
 #include "WindowsFixture.h"
 #include "windows/Canvas.h"
 

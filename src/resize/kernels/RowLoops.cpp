@@ -410,7 +410,7 @@ struct Lanes8 {
 namespace eight {
 using L = Lanes8;
 #define WIDE AVX2
-#include "resize/kernels/RowLoopsWide.inc"
+#include "RowLoopsWide.inc"
 #undef WIDE
 } // namespace eight
 
@@ -489,7 +489,7 @@ struct Lanes16 {
 namespace sixteen {
 using L = Lanes16;
 #define WIDE AVX512
-#include "resize/kernels/RowLoopsWide.inc"
+#include "RowLoopsWide.inc"
 #undef WIDE
 } // namespace sixteen
 

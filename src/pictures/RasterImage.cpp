@@ -1,4 +1,4 @@
-#include "windows/RasterImage.h"
+#include "pictures/RasterImage.h"
 
 #include <sys/mman.h>
 

@@ -1,4 +1,4 @@
-#include "platform/X11Screen.h"
+#include "platform/qt/X11Screen.h"
 
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>

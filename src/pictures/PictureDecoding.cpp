@@ -1,26 +1,18 @@
-#include "document/PictureFiles.h"
+#include "pictures/PictureDecoding.h"
 
-#include "core/BmpCodec.h"
 #include "core/BmpReader.h"
 #include "core/PictureProbe.h"
-#include "platform/Platform.h"
-#include "windows/RasterImage.h"
+#include "pictures/RasterImage.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QIODevice>
 #include <QImageReader>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
-#include <functional>
 #include <new>
-#include <stdio.h>
 #include <sys/stat.h>
-#include <system_error>
-#include <thread>
 #include <unistd.h>
 
 namespace tesmaro {
@@ -228,80 +220,6 @@ QImage decodeIcon(ByteSource& source) {
     return decodeDib(source, header);
 }
 
-bool writeAll(int fd, const std::uint8_t* bytes, std::size_t count) {
-    while (count > 0) {
-        const ssize_t n = ::write(fd, bytes, count);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        bytes += n;
-        count -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Puts the finished file `temp` in place of `target` in one step by a plain rename: atomic for
-// readers, and on ext4 it also has the new data written before the rename commits, so even a
-// power cut leaves the old picture or the new one.
-//
-// The replaced file is given back to the file system (its pages freed, its blocks released) as its
-// last descriptor closes; holding one across the rename moves that cost off the command to a
-// thread of its own.
-bool putInPlace(const QByteArray& temp, const QByteArray& target) {
-    struct stat old {};
-    const int replaced = ::lstat(target.constData(), &old) == 0 && S_ISREG(old.st_mode)
-                             ? ::open(target.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK)
-                             : -1;
-    const bool moved = ::rename(temp.constData(), target.constData()) == 0;
-    if (replaced < 0)
-        return moved;
-    try {
-        if (moved) {
-            std::thread([replaced] { ::close(replaced); }).detach();
-            return true;
-        }
-    } catch (const std::system_error&) {
-        // no thread to spare: release it here
-    }
-    ::close(replaced);
-    return moved;
-}
-
-// Gives `produce` a sink into a fresh file in path's folder and, when everything was written,
-// puts that file in place of path; otherwise removes it. Readers and later runs see the old
-// file or the new one, never a part of either, whatever fails. No explicit fsync: the rename
-// keeps old-or-new, and a flush per file would cost 10 to 20 ms for a screen-sized picture.
-bool replaceFile(const QString& path, const std::function<bool(const BmpByteSink&)>& produce) {
-    static std::atomic<unsigned> serial{0};
-    const QString folder = QFileInfo(path).absolutePath();
-    QByteArray temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = QFile::encodeName(
-            QStringLiteral("%1/.tesmaro-%2-%3.tmp").arg(folder).arg(::getpid()).arg(serial.fetch_add(1)));
-        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return false;
-    }
-    if (fd < 0)
-        return false;
-    bool written = false;
-    try {
-        written = produce(
-            [fd](const std::uint8_t* bytes, std::size_t count) { return writeAll(fd, bytes, count); });
-    } catch (...) {
-        ::close(fd);
-        ::unlink(temp.constData());
-        throw;
-    }
-    written = ::close(fd) == 0 && written;
-    if (written && putInPlace(temp, QFile::encodeName(path)))
-        return true;
-    ::unlink(temp.constData());
-    return false;
-}
-
 } // namespace
 
 void allowLargePictures() {
@@ -382,26 +300,6 @@ QImage loadPictureFile(const QString& path) {
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     FileBytes bytes(fd, info.st_size);
     return decodePictureSource(bytes);
-}
-
-bool saveBmpFile(const QImage& picture, const QString& path) {
-    if (picture.isNull())
-        return false;
-    try {
-        const QImage rgb = picture.format() == QImage::Format_RGB32
-                               ? picture
-                               : picture.convertToFormat(QImage::Format_RGB32);
-        if (rgb.isNull())
-            return false;
-        const ConstRasterView pixels = constRasterOf(rgb);
-        return replaceFile(path, [&pixels](const BmpByteSink& sink) { return encodeBmp24(pixels, sink); });
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-}
-
-QString appFilePath(const QString& name) {
-    return platform().folder->path() + "/" + name;
 }
 
 } // namespace tesmaro

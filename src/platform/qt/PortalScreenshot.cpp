@@ -1,4 +1,4 @@
-#include "platform/PortalScreenshot.h"
+#include "platform/qt/PortalScreenshot.h"
 
 #include <QDBusMessage>
 #include <QDBusObjectPath>

@@ -1,11 +1,12 @@
 // The real desktop behind the platform interfaces, on Qt (and the X11 window manager for
 // the stacking of the editor mode, the desktop portal for the screen of a Wayland session).
-#include "platform/DesktopSession.h"
-#include "platform/OpenDialogFilters.h"
-#include "platform/Platform.h"
-#include "platform/PortalScreenshot.h"
-#include "platform/X11Screen.h"
-#include "platform/X11Stacking.h"
+#include "platform/qt/QtPlatform.h"
+
+#include "platform/qt/DesktopSession.h"
+#include "platform/qt/OpenDialogFilters.h"
+#include "platform/qt/PortalScreenshot.h"
+#include "platform/qt/X11Screen.h"
+#include "platform/qt/X11Stacking.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -26,8 +27,6 @@
 
 namespace tesmaro {
 namespace {
-
-Platform g_platform;
 
 class QtMessageBoxes final : public MessageBoxes {
 public:
@@ -208,14 +207,6 @@ public:
 };
 
 } // namespace
-
-Platform& platform() {
-    return g_platform;
-}
-
-void installPlatform(const Platform& p) {
-    g_platform = p;
-}
 
 void installQtPlatform() {
     static QtMessageBoxes messages;

@@ -1,4 +1,4 @@
-#include "platform/OpenDialogFilters.h"
+#include "platform/qt/OpenDialogFilters.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

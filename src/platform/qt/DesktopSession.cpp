@@ -1,4 +1,4 @@
-#include "platform/DesktopSession.h"
+#include "platform/qt/DesktopSession.h"
 
 #include <QByteArray>
 #include <QtGlobal>

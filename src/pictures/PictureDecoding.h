@@ -1,7 +1,5 @@
 #pragma once
-// Picture files: decoding the picture files and clipboard pictures the program takes, with a
-// bounded memory, and writing BMP files safely (to a temporary file renamed into place, so a
-// failed write leaves the old file whole).
+// Decoding the picture files and clipboard pictures the program takes, with a bounded memory.
 
 #include "core/ByteSource.h"
 #include "core/PictureLimits.h"
@@ -37,11 +35,5 @@ QImage opaquePicture(const QImage& picture);
 // a decoder sets up (Qt's default refuses much smaller pictures). Idempotent; the decoding above
 // calls it itself.
 void allowLargePictures();
-// Writes the picture as a 24-bit bottom-up BMP into a new file in the same folder and renames it
-// over path, so a failed write (false) leaves any previous file whole and no temporary behind.
-// The data reaches the kernel, not necessarily the disk (no fsync).
-bool saveBmpFile(const QImage& picture, const QString& path);
-// The program's folder, "/", then name.
-QString appFilePath(const QString& name);
 
 } // namespace tesmaro

@@ -1,6 +1,6 @@
-#include "platform/X11Stacking.h"
+#include "platform/qt/X11Stacking.h"
 
-#include "platform/X11Screen.h"
+#include "platform/qt/X11Screen.h"
 
 #include <QEvent>
 #include <QGuiApplication>
