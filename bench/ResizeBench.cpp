@@ -26,10 +26,9 @@
 #include "support/PlatformDoubles.h"
 #include "support/StandaloneDocument.h"
 #include "transfer/TransferCommands.h"
-#include "windows/Windows.h"
 
-#include <QApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QImage>
 
 #include <opencv2/core.hpp>
@@ -208,8 +207,14 @@ void kernelRows(int sw, int sh, int dw, int dh) {
 
 resize::MulticopyRequest multicopyRequest(int dw, int dh, resize::MulticopyMode mode,
                                           std::int16_t red = 100) {
-    return resize::MulticopyRequest{dh,     dw,   0.0f, red, std::int16_t{100}, std::int16_t{100},
-                                    SRCAND, mode, true};
+    return resize::MulticopyRequest{.height = dh,
+                                    .width = dw,
+                                    .randomPercent = 0.0f,
+                                    .redPercent = red,
+                                    .greenPercent = std::int16_t{100},
+                                    .bluePercent = std::int16_t{100},
+                                    .rasterCode = SRCAND,
+                                    .mode = mode};
 }
 
 // The process's memory: resident now, and the most resident since the high-water mark was last
@@ -441,8 +446,6 @@ void commandRows(int sw, int sh, int dw, int dh) {
             doc.history->clear();
         }
     }
-    for (auto id : {windows::Id::Temp, windows::Id::MCopy1, windows::Id::MCopy2})
-        windows::unload(id);
 }
 
 // A large picture loaded into "Picture" through the load command, Temp.bmp written, against
@@ -468,7 +471,7 @@ void loadRows() {
             fake.clipboard.encoded = {QByteArray("image/") + format, encoded};
             const std::vector<uchar> cvBytes(encoded.begin(), encoded.end());
             const Command load = transfer::loadCommand(transfer::LoadRequest{
-                transfer::LoadTarget::Picture, fromClipboard, std::nullopt, true, std::nullopt});
+                .target = transfer::LoadTarget::Picture, .fromClipboard = fromClipboard, .fit = true});
             fake.messages.shown.clear();
             const Timing t = compare(
                 3,
@@ -492,14 +495,13 @@ void loadRows() {
                 kWidth * kHeight * 4 / 1048576.0, fake.messages.shown.empty() ? "" : "   FAILED");
         }
     }
-    windows::unload(windows::Id::Picture1);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     cv::setNumThreads(1);
     resize::setResizeThreadCount(1);
     std::printf("Median of %d runs (%d for whole commands), ours and OpenCV in turns, one thread each; "

@@ -1,15 +1,19 @@
-# tesmaro_add_test(NAME name SOURCES files... LIBS libs... [QT] [DESKTOP] [MAIN file]
+# tesmaro_add_test(NAME name SOURCES files... LIBS libs... [GUI] [QT] [DESKTOP] [MAIN file]
 #                  [XVFB_SCREEN WxHxD] [ENVIRONMENT VAR=value...])
+#   GUI: the test needs a QGuiApplication but builds no widget (it links no Qt Widgets; offscreen);
 #   QT: the test needs a QApplication (runs offscreen unless DESKTOP);
 #   DESKTOP: the test drives a real X server and runs under Xvfb, whose screen is XVFB_SCREEN
 #   (default 1280x1024x24);
 #   MAIN: the test's own main() in place of the shared QApplication one (QT tests only);
 #   ENVIRONMENT: more variables for the test process.
 function(tesmaro_add_test)
-    cmake_parse_arguments(T "QT;DESKTOP" "NAME;MAIN;XVFB_SCREEN" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
+    cmake_parse_arguments(T "GUI;QT;DESKTOP" "NAME;MAIN;XVFB_SCREEN" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
     add_executable(${T_NAME} ${T_SOURCES})
     target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-    if(T_QT OR T_DESKTOP)
+    if(T_GUI)
+        target_sources(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/GuiTestMain.cpp)
+        target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} Qt6::Test Qt6::Gui GTest::gtest)
+    elseif(T_QT OR T_DESKTOP)
         if(T_MAIN)
             target_sources(${T_NAME} PRIVATE ${T_MAIN})
         else()

@@ -18,9 +18,4 @@ void RandomSequence::skip(std::uint64_t n) {
     m_state = (accA * m_state + accC) & kMask;
 }
 
-RandomSequence& programRandom() {
-    static RandomSequence sequence;
-    return sequence;
-}
-
 } // namespace tesmaro

@@ -1,5 +1,6 @@
 #pragma once
-// The program's one random sequence: a 24-bit linear congruential generator,
+// The program's random sequence (the document holds the one instance): a 24-bit linear congruential
+// generator,
 //   x' = (a*x + c) mod 2^24, value = x' / 2^24,
 // uniform in [0, 1), never seeded, so every start draws the same numbers.
 // skip(n) jumps n draws ahead in O(log n), so pixel code can hand each thread the exact
@@ -30,8 +31,5 @@ public:
 private:
     std::uint32_t m_state = kStart;
 };
-
-// The sequence shared by the whole program (the resizers draw from it).
-RandomSequence& programRandom();
 
 } // namespace tesmaro

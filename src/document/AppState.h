@@ -1,6 +1,8 @@
 #pragma once
 // The values the commands share for the whole run (held by the document).
 
+#include "core/RandomSequence.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -45,6 +47,10 @@ struct AppState {
     quintptr ForegroundNow = 0;
 
     DialogSettings CD1;
+
+    // The program's one random sequence, never seeded: every new document (every start of the
+    // program) draws the same numbers.
+    RandomSequence random;
 };
 
 } // namespace tesmaro

@@ -1,6 +1,6 @@
 #include "document/Fragment.h"
 
-#include "windows/Canvas.h"
+#include "document/Canvas.h"
 
 namespace tesmaro {
 

@@ -38,7 +38,7 @@ SurfaceState withoutPictures(SurfaceState s) {
 }
 
 // The parts of the state a change that drew in place puts back besides its pixels.
-void restoreAround(const Document& document, Surface surface, const SurfaceState& s, Canvas& canvas) {
+void restoreAround(Document& document, Surface surface, const SurfaceState& s, Canvas& canvas) {
     SurfaceState whole = s;
     whole.canvas = canvas.pixels();
     whole.canvas.autoSize = s.canvas.autoSize;

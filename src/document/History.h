@@ -15,8 +15,8 @@
 //
 // The steps hold at most kMaxBytes of pixels: past that the oldest go; the newest always stays.
 
+#include "document/Canvas.h"
 #include "document/SurfaceState.h"
-#include "windows/Canvas.h"
 
 #include <QPointer>
 #include <QRect>

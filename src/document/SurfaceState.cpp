@@ -2,9 +2,6 @@
 
 #include "core/PackedColour.h"
 #include "document/Document.h"
-#include "windows/Windows.h"
-
-#include <QScrollBar>
 
 #include <algorithm>
 #include <cstring>
@@ -12,44 +9,16 @@
 namespace tesmaro {
 namespace {
 
-windows::Id windowOf(Surface surface) {
-    return static_cast<windows::Id>(static_cast<int>(surface));
+WindowId windowOf(Surface surface) {
+    return static_cast<WindowId>(static_cast<int>(surface));
 }
 
-bool isImageWindow(Surface surface) {
+bool isImageSurface(Surface surface) {
     return surface == Surface::Image1 || surface == Surface::Image2;
 }
 
-PictureWindow* pictureWindow(windows::Id id) {
-    switch (id) {
-    case windows::Id::Picture1:
-        return windows::frmPicture1();
-    case windows::Id::Picture2:
-        return windows::frmPicture2();
-    case windows::Id::Temp:
-        return windows::frmTemp();
-    case windows::Id::MCopy1:
-        return windows::frmMCopy1();
-    default:
-        return windows::frmMCopy2();
-    }
-}
-
-ImageWindow* imageWindow(windows::Id id) {
-    return id == windows::Id::Image1 ? windows::frmImage1() : windows::frmImage2();
-}
-
-ScrollState scrollOf(const QScrollBar* bar) {
-    return {bar->minimum(), bar->maximum(), bar->value()};
-}
-
-void restoreScroll(QScrollBar* bar, const ScrollState& s) {
-    bar->setRange(s.minimum, s.maximum);
-    bar->setValue(s.value);
-}
-
 bool sameScroll(const ScrollState& a, const ScrollState& b) {
-    return a.minimum == b.minimum && a.maximum == b.maximum && a.value == b.value;
+    return a == b;
 }
 
 bool allPixels(const QImage& raster, std::uint32_t pixel) {
@@ -65,13 +34,13 @@ bool allPixels(const QImage& raster, std::uint32_t pixel) {
 
 // Whether a present window shows what the window freshly created would.
 bool isDesignState(Surface surface, const SurfaceState& s) {
-    const windows::Id id = windowOf(surface);
-    if (isImageWindow(surface)) {
-        const ImageWindowDesign d = windows::imageDesign(id);
+    const WindowId id = windowOf(surface);
+    if (isImageSurface(surface)) {
+        const ImageWindowDesign d = imageDesign(id);
         return s.title == d.caption && s.view.picture.isNull() && !s.view.stretch &&
                s.view.size == QSize(d.viewWidth, d.viewHeight);
     }
-    const PictureWindowDesign d = windows::pictureDesign(id);
+    const PictureWindowDesign d = pictureDesign(id);
     const ScrollState none;
     return s.title == d.caption && s.canvas.picture.isNull() && s.canvas.autoSize &&
            s.canvas.width == d.canvasWidth && s.canvas.height == d.canvasHeight &&
@@ -84,65 +53,58 @@ bool isDesignState(Surface surface, const SurfaceState& s) {
 Canvas* surfaceCanvas(const Document& document, Surface surface) {
     if (surface == Surface::DraftPad)
         return &document.pad();
-    return windows::existingCanvas(windowOf(surface));
+    return document.existingCanvas(windowOf(surface));
 }
 
 SurfaceState captureSurface(const Document& document, Surface surface) {
     SurfaceState s;
     if (surface == Surface::DraftPad) {
-        const EditorSurfaces& e = document.surfaces();
         s.exists = true;
-        s.canvas = e.pad->pixels();
-        s.vertical = scrollOf(e.padVertical);
-        s.horizontal = scrollOf(e.padHorizontal);
+        s.canvas = document.pad().pixels();
+        s.vertical = document.padScroll().vertical();
+        s.horizontal = document.padScroll().horizontal();
         return s;
     }
-    const windows::Id id = windowOf(surface);
-    if (!windows::exists(id))
+    const ProgramWindow* window = document.existingWindow(windowOf(surface));
+    if (!window)
         return s;
     s.exists = true;
-    if (isImageWindow(surface)) {
-        const ImageWindow* w = imageWindow(id);
-        s.visible = w->isVisible();
-        s.title = w->windowTitle();
-        s.view = w->Image1->pixels();
+    s.visible = window->isVisible();
+    s.title = window->title();
+    if (isImageSurface(surface)) {
+        s.view = static_cast<const ImageWindow*>(window)->Image1->pixels();
         return s;
     }
-    const PictureWindow* w = pictureWindow(id);
-    s.visible = w->isVisible();
-    s.title = w->windowTitle();
+    const auto* w = static_cast<const PictureWindow*>(window);
     s.canvas = w->picMain->pixels();
-    s.vertical = scrollOf(w->vsbScroll);
-    s.horizontal = scrollOf(w->hsbScroll);
+    s.vertical = w->scroll->vertical();
+    s.horizontal = w->scroll->horizontal();
     return s;
 }
 
-void restoreSurface(const Document& document, Surface surface, const SurfaceState& s) {
+void restoreSurface(Document& document, Surface surface, const SurfaceState& s) {
     if (surface == Surface::DraftPad) {
-        const EditorSurfaces& e = document.surfaces();
-        e.pad->restorePixels(s.canvas);
-        restoreScroll(e.padVertical, s.vertical);
-        restoreScroll(e.padHorizontal, s.horizontal);
+        document.pad().restorePixels(s.canvas);
+        document.padScroll().restore(s.vertical, s.horizontal);
         return;
     }
-    const windows::Id id = windowOf(surface);
+    const WindowId id = windowOf(surface);
     if (!s.exists) {
-        windows::unload(id);
+        document.discard(id);
         return;
     }
-    QWidget* window = nullptr;
-    if (isImageWindow(surface)) {
-        ImageWindow* w = imageWindow(id);
-        w->Image1->restorePixels(s.view);
-        window = w;
+    ProgramWindow* window = nullptr;
+    if (isImageSurface(surface)) {
+        ImageWindow& w = document.imageWindow(id);
+        w.Image1->restorePixels(s.view);
+        window = &w;
     } else {
-        PictureWindow* w = pictureWindow(id);
-        w->picMain->restorePixels(s.canvas);
-        restoreScroll(w->vsbScroll, s.vertical);
-        restoreScroll(w->hsbScroll, s.horizontal);
-        window = w;
+        PictureWindow& w = document.pictureWindow(id);
+        w.picMain->restorePixels(s.canvas);
+        w.scroll->restore(s.vertical, s.horizontal);
+        window = &w;
     }
-    window->setWindowTitle(s.title);
+    window->setTitle(s.title);
     window->setVisible(s.visible);
 }
 
@@ -191,7 +153,7 @@ Sameness compareContent(Surface surface, const SurfaceState& a, const SurfaceSta
     }
     if (a.title != b.title || a.visible != b.visible)
         return Sameness::Different;
-    if (isImageWindow(surface)) {
+    if (isImageSurface(surface)) {
         if (a.view.stretch != b.view.stretch || a.view.size != b.view.size)
             return Sameness::Different;
         return comparePixels(a.view.picture, b.view.picture, sample);

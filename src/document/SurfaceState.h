@@ -3,8 +3,10 @@
 // its scroll bars, its title, whether it exists and is shown) or the draft pad (its canvas and
 // its two bars). Pictures are held by reference; taking a state copies no pixels.
 
-#include "windows/Canvas.h"
-#include "windows/ImageView.h"
+#include "document/Canvas.h"
+#include "document/ImageView.h"
+#include "document/ProgramWindows.h"
+#include "document/ScrollBars.h"
 
 #include <QString>
 
@@ -14,17 +16,11 @@ namespace tesmaro {
 
 class Document;
 
-// The picture windows in the order of windows::Id, then the draft pad.
+// The picture windows in the order of WindowId, then the draft pad.
 enum class Surface { Image1, Image2, Picture1, Picture2, Temp, MCopy1, MCopy2, DraftPad };
 inline constexpr std::array<Surface, 8> kAllSurfaces = {
     Surface::Image1, Surface::Image2, Surface::Picture1, Surface::Picture2,
     Surface::Temp,   Surface::MCopy1, Surface::MCopy2,   Surface::DraftPad};
-
-struct ScrollState {
-    int minimum = 0;
-    int maximum = 0;
-    int value = 0;
-};
 
 struct SurfaceState {
     bool exists = false; // a window that does not exist has no other state
@@ -42,7 +38,7 @@ Canvas* surfaceCanvas(const Document& document, Surface surface);
 SurfaceState captureSurface(const Document& document, Surface surface);
 // Puts the state back: a window that did not exist is discarded, one that did is created if
 // needed and shown or hidden as it was.
-void restoreSurface(const Document& document, Surface surface, const SurfaceState& state);
+void restoreSurface(Document& document, Surface surface, const SurfaceState& state);
 
 // Whether the two states show the same: pictures compared pixel by pixel (unless they share
 // them), sizes, AutoSize, Stretch, scroll ranges and positions, titles, whether the window is

@@ -4,16 +4,14 @@
 // Every field a transfer reads is checked before anything changes: a field that is not a number
 // or a size beyond what a canvas can take abandons the command with the copy's message and
 // leaves the pictures, the sizes and the fragment record as they were.
+#include "document/Document.h"
 #include "editor/EditorCommands.h"
-#include "windows/Windows.h"
-
-#include <QScrollBar>
 
 namespace tesmaro::editor {
 namespace {
 
 // The hourglass for the command's whole run, the failure message included.
-const CommandPolicy kCopyPolicy{kCopyFailed, true, CommandPolicy::Panel::Untouched};
+const CommandPolicy kCopyPolicy{.failureMessage = kCopyFailed, .busy = true};
 
 // Checks the fragment fields and, with "Размер задать" on, the size fields; stores nothing.
 // Returns the size to impose, if any.
@@ -24,8 +22,8 @@ std::optional<QSize> checkTransferFields(const TransferRequest& r) {
     return r.imposedSize->get();
 }
 
-PictureWindow* chosenPictureWindow(bool second) {
-    return second ? windows::frmPicture2() : windows::frmPicture1();
+PictureWindow* chosenPictureWindow(Document& doc, bool second) {
+    return second ? &doc.pictureWindow(WindowId::Picture2) : &doc.pictureWindow(WindowId::Picture1);
 }
 
 // Clearing and sizing of a receiving canvas, as the copy does it.
@@ -54,12 +52,12 @@ void fromPicture(Document& doc, const TransferRequest& r) {
     ReadRasterMode(s, r.rasterCode);
     Canvas& pad = doc.pad();
     prepareReceiver(r, pad, size);
-    transfer(s, r, pad, *chosenPictureWindow(r.second)->picMain);
+    transfer(s, r, pad, *chosenPictureWindow(doc, r.second)->picMain);
     s.PicHeight = pad.canvasHeight();
     s.PicWidth = pad.canvasWidth();
     // The pad scrolls until its last row or column reaches the frame's top or left edge.
-    doc.surfaces().padVertical->setRange(0, s.PicHeight);
-    doc.surfaces().padHorizontal->setRange(0, s.PicWidth);
+    doc.padScroll().setVerticalRange(0, s.PicHeight);
+    doc.padScroll().setHorizontalRange(0, s.PicWidth);
     doc.front().showSourceSize(s.PicHeight, s.PicWidth);
     pad.refresh();
 }
@@ -69,7 +67,7 @@ void toPicture(Document& doc, const TransferRequest& r) {
     AppState& s = doc.state;
     ReadFragmentFields(s, r.fields);
     ReadRasterMode(s, r.rasterCode);
-    PictureWindow* target = chosenPictureWindow(r.second);
+    PictureWindow* target = chosenPictureWindow(doc, r.second);
     Canvas& receiver = *target->picMain;
     prepareReceiver(r, receiver, size);
     transfer(s, r, receiver, doc.pad());
@@ -84,22 +82,25 @@ void toPicture(Document& doc, const TransferRequest& r) {
 } // namespace
 
 Command fromPictureCommand(TransferRequest request) {
-    return Command{kCopyPolicy, [r = std::move(request)](CommandContext& c) { fromPicture(c.document, r); }};
+    return Command{.policy = kCopyPolicy,
+                   .body = [r = std::move(request)](CommandContext& c) { fromPicture(c.document, r); }};
 }
 
 Command toPictureCommand(TransferRequest request) {
-    return Command{kCopyPolicy, [r = std::move(request)](CommandContext& c) { toPicture(c.document, r); }};
+    return Command{.policy = kCopyPolicy,
+                   .body = [r = std::move(request)](CommandContext& c) { toPicture(c.document, r); }};
 }
 
 Command returnCommand(bool second) {
-    return Command{kCopyPolicy, [second](CommandContext& c) {
+    return Command{.policy = kCopyPolicy, .body = [second](CommandContext& c) {
                        // The rectangles of the last transfer, copy or "Pixel", exchanged: the pad's
                        // right-column rectangle goes back onto the left-column rectangle of the
                        // picture. Nothing is read anew.
                        const AppState& s = c.document.state;
-                       chosenPictureWindow(second)->picMain->paintPicture(
-                           c.document.pad().constView(), RectF{s.DstX0, s.DstY0, s.DstXmax, s.DstYmax},
-                           RectF{s.SrcX0, s.SrcY0, s.SrcXmax, s.SrcYmax}, s.RasterCode);
+                       chosenPictureWindow(c.document, second)
+                           ->picMain->paintPicture(
+                               c.document.pad().constView(), RectF{s.DstX0, s.DstY0, s.DstXmax, s.DstYmax},
+                               RectF{s.SrcX0, s.SrcY0, s.SrcXmax, s.SrcYmax}, s.RasterCode);
                    }};
 }
 

@@ -1,9 +1,9 @@
 // The mouse tools of "Действия" on the three canvases, and the colour pick.
 #include "core/FieldNumber.h"
 #include "core/PackedColour.h"
+#include "document/Canvas.h"
 #include "editor/EditorCommands.h"
 #include "editor/EditorSurfaces.h"
-#include "windows/Canvas.h"
 
 #include <cmath>
 #include <limits>
@@ -57,8 +57,8 @@ void press(Document& doc, const ToolRequest& r, Canvas& canvas, int button, doub
 } // namespace
 
 Command pressCommand(ToolRequest request, Canvas& canvas, CanvasKind, int button, double x, double y) {
-    return Command{{kBadDiameter, false, CommandPolicy::Panel::Untouched},
-                   [r = std::move(request), &canvas, button, x, y](CommandContext& c) {
+    return Command{.policy = {.failureMessage = kBadDiameter},
+                   .body = [r = std::move(request), &canvas, button, x, y](CommandContext& c) {
                        press(c.document, r, canvas, button, x, y);
                    }};
 }

@@ -12,6 +12,7 @@
 // Choices: the square is an outlined box, like the circle's outline; the eraser's box is filled,
 // so it wipes the whole area it covers.
 
+#include "document/Canvas.h"
 #include "document/Command.h"
 #include "document/Fragment.h"
 
@@ -22,13 +23,7 @@
 #include <cstdint>
 #include <optional>
 
-class QLineEdit;
-class QWidget;
-
-namespace tesmaro {
-class Canvas;
-
-namespace editor {
+namespace tesmaro::editor {
 
 // The transfers, "Вернуть" and "Pixel" are copies: they fail with the copy's message.
 inline const QString kCopyFailed = QStringLiteral("ошибка при копировании ");
@@ -66,10 +61,6 @@ Command lineWidthCommand(int width);
 // "Очистить": the draft pad cleared; size, colour, width and font stay.
 Command clearPadCommand();
 
-// The text colour of a text box (packed colour).
-void setTextColour(QLineEdit& field, std::int32_t colour);
-std::int32_t textColour(const QLineEdit& field);
-
 struct TransferRequest {
     FragmentFields fields;
     std::optional<Checked<QSize>> imposedSize; // "Размер задать": the destination column's size
@@ -96,9 +87,8 @@ Command pixelCommand(PixelRequest request);
 
 // Editor "On" / "Off": the panel moves to the screen's left edge (or back), and with "On" it is
 // the window to keep above the others.
-void setEditorMode(Document& document, QWidget& panel, bool on);
+void setEditorMode(Document& document, bool on);
 // One tick of the timer that keeps the panel on top while the editor is on.
-void keepPanelOnTop(Document& document, QWidget& panel);
+void keepPanelOnTop(Document& document);
 
-} // namespace editor
-} // namespace tesmaro
+} // namespace tesmaro::editor

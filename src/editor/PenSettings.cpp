@@ -4,9 +4,6 @@
 #include "editor/EditorCommands.h"
 #include "editor/EditorSurfaces.h"
 #include "platform/Platform.h"
-#include "windows/Windows.h"
-
-#include <QLineEdit>
 
 namespace tesmaro::editor {
 namespace {
@@ -15,7 +12,7 @@ namespace {
 constexpr int kFontDialogFlags = 3;
 
 // Colour and font end silently whatever happens.
-const CommandPolicy kSilent{QString(), false, CommandPolicy::Panel::Untouched};
+const CommandPolicy kSilent{};
 
 void chooseColour(Document& doc) {
     DialogSettings& cd = doc.state.CD1;
@@ -29,12 +26,9 @@ void chooseColour(Document& doc) {
     applyChosenColour(doc, cd.Color);
 }
 
-// The font dialog's choice onto one target, a text box or a canvas: font name, size in points,
-// bold, italic, underline, strikethrough, then the target's drawing (text) colour <- CD1.Color,
-// the colour last chosen in the colour dialog (black before the first choice).
-void ApplyDialogFont(const AppState& s, QWidget& target, const QFont& dialogFont) {
-    auto* canvas = qobject_cast<Canvas*>(&target);
-    QFont font = canvas ? canvas->drawFont() : target.font();
+// The font dialog's choice over a target's font: font name, size in points, bold, italic,
+// underline, strikethrough; the rest of the target's font stays.
+QFont dialogFontOver(QFont font, const QFont& dialogFont) {
     font.setFamily(dialogFont.family());
     if (dialogFont.pointSizeF() > 0)
         font.setPointSizeF(static_cast<float>(dialogFont.pointSizeF()));
@@ -44,57 +38,63 @@ void ApplyDialogFont(const AppState& s, QWidget& target, const QFont& dialogFont
     font.setItalic(dialogFont.italic());
     font.setUnderline(dialogFont.underline());
     font.setStrikeOut(dialogFont.strikeOut());
-    const std::int32_t colour = s.CD1.Color;
-    if (canvas) {
-        canvas->setDrawFont(font);
-        canvas->setForeColour(colour);
-    } else if (auto* field = qobject_cast<QLineEdit*>(&target)) {
-        field->setFont(font);
-        setTextColour(*field, colour);
-    }
+    return font;
+}
+
+// The font onto a canvas, then its drawing colour <- CD1.Color, the colour last chosen in the
+// colour dialog (black before the first choice).
+void ApplyDialogFont(const AppState& s, Canvas& canvas, const QFont& dialogFont) {
+    canvas.setDrawFont(dialogFontOver(canvas.drawFont(), dialogFont));
+    canvas.setForeColour(s.CD1.Color);
+}
+
+QFont labelFont(const Document& doc) {
+    return doc.labelField().font.value_or(QFont());
 }
 
 void chooseFont(Document& doc) {
     DialogSettings& cd = doc.state.CD1;
     cd.CancelError = true;
     cd.Flags = kFontDialogFlags;
-    const EditorSurfaces& e = doc.surfaces();
     // The label field always carries the font last chosen, so the dialog opens on it.
-    const std::optional<QFont> chosen = platform().fonts->chooseFont(e.labelField->font());
+    const std::optional<QFont> chosen = platform().fonts->chooseFont(labelFont(doc));
     if (!chosen)
         return; // cancel: like any failure, silently, nothing changed
-    ApplyDialogFont(doc.state, *e.labelField, *chosen);
-    ApplyDialogFont(doc.state, *e.pad, *chosen);
-    ApplyDialogFont(doc.state, *windows::frmPicture1()->picMain, *chosen);
-    ApplyDialogFont(doc.state, *windows::frmPicture2()->picMain, *chosen);
+    // The label field first, the same way: its font, then its text colour.
+    doc.setLabelFont(dialogFontOver(labelFont(doc), *chosen));
+    doc.setLabelColour(doc.state.CD1.Color);
+    ApplyDialogFont(doc.state, doc.pad(), *chosen);
+    ApplyDialogFont(doc.state, *doc.pictureWindow(WindowId::Picture1).picMain, *chosen);
+    ApplyDialogFont(doc.state, *doc.pictureWindow(WindowId::Picture2).picMain, *chosen);
 }
 
 void setLineWidth(Document& doc, int width) {
-    Canvas* preview = doc.surfaces().widthPreview;
-    preview->cls();
-    for (Canvas* c :
-         {preview, doc.surfaces().pad, windows::frmPicture1()->picMain, windows::frmPicture2()->picMain})
+    Canvas& preview = doc.widthPreview();
+    preview.cls();
+    for (Canvas* c : {&preview, &doc.pad(), doc.pictureWindow(WindowId::Picture1).picMain,
+                      doc.pictureWindow(WindowId::Picture2).picMain})
         c->setDrawWidth(width);
     // The preview: one dot of the new width at the centre, in the preview's own drawing colour.
-    preview->pset(preview->canvasWidth() / 2.0, preview->canvasHeight() / 2.0, preview->foreColour());
+    preview.pset(preview.canvasWidth() / 2.0, preview.canvasHeight() / 2.0, preview.foreColour());
 }
 
 } // namespace
 
 Command colourCommand() {
-    return Command{kSilent, [](CommandContext& c) { chooseColour(c.document); }};
+    return Command{.policy = kSilent, .body = [](CommandContext& c) { chooseColour(c.document); }};
 }
 
 Command fontCommand() {
-    return Command{kSilent, [](CommandContext& c) { chooseFont(c.document); }};
+    return Command{.policy = kSilent, .body = [](CommandContext& c) { chooseFont(c.document); }};
 }
 
 Command lineWidthCommand(int width) {
-    return Command{kSilent, [width](CommandContext& c) { setLineWidth(c.document, width); }};
+    return Command{.policy = kSilent,
+                   .body = [width](CommandContext& c) { setLineWidth(c.document, width); }};
 }
 
 Command clearPadCommand() {
-    return Command{kSilent, [](CommandContext& c) {
+    return Command{.policy = kSilent, .body = [](CommandContext& c) {
                        c.document.pad().cls();
                        c.document.pad().clearPicture();
                    }};

@@ -3,15 +3,12 @@
 #include "core/FieldNumber.h"
 #include "core/RandomSequence.h"
 #include "core/RasterOp.h"
+#include "document/Document.h"
 #include "document/Fragment.h"
-#include "document/ProgramFiles.h"
-#include "pictures/BmpFile.h"
-#include "pictures/PictureDecoding.h"
+#include "resize/KernelThreads.h"
 #include "resize/MulticopyProcedures.h"
 #include "resize/ResizeCommands.h"
 #include "resize/kernels/FusedStretch.h"
-#include "resize/kernels/ParallelRows.h"
-#include "windows/Windows.h"
 
 #include <cmath>
 #include <optional>
@@ -20,14 +17,13 @@
 namespace tesmaro::resize {
 namespace {
 
-QString titlePrefix(const MulticopySettings& s, const QString& done) {
-    return QStringLiteral("Мультикопирование  ") + QString::number(s.MCopyWidth) + QStringLiteral(" * ") +
-           QString::number(s.MCopyHeight) + done;
+QString titlePrefix(const ResampleSettings& s, const QString& done) {
+    return QStringLiteral("Мультикопирование  ") + QString::number(s.width) + QStringLiteral(" * ") +
+           QString::number(s.height) + done;
 }
 
 // The platform's random function as the overlays call it.
-float platformRandom(float argument) {
-    RandomSequence& sequence = programRandom();
+float platformRandom(RandomSequence& sequence, float argument) {
     if (argument > 0)
         return sequence.next();
     return static_cast<float>(sequence.state()) * (1.0f / 16777216.0f);
@@ -43,11 +39,11 @@ std::optional<int> wholePixels(float size) {
 
 // The draws and sizes of one overlay, without drawing it; nothing when a size is beyond the
 // 32-bit range (the overlay then fails the run).
-std::optional<PixelRect> overlayRect(AppState& st, const MulticopySettings& s, float& first, float& second) {
-    const float r = s.RandomPercent;
-    float u = platformRandom(first);
+std::optional<PixelRect> overlayRect(AppState& st, const ResampleSettings& s, float& first, float& second) {
+    const float r = s.randomPercent;
+    float u = platformRandom(st.random, first);
     st.OverlayHeight = (1 + (r - 2 * r * u) / 50000) * st.MCopyHeightF;
-    u = platformRandom(second);
+    u = platformRandom(st.random, second);
     st.OverlayWidth = (1 + (r - 2 * r * u) / 50000) * st.MCopyWidthF;
     const std::optional<int> width = wholePixels(st.OverlayWidth);
     const std::optional<int> height = wholePixels(st.OverlayHeight);
@@ -59,10 +55,11 @@ std::optional<PixelRect> overlayRect(AppState& st, const MulticopySettings& s, f
 // Mode "All  ": one stretched copy, then three overlays of slightly random sizes. All six
 // numbers are drawn first, in the order of the overlays, and the four stretches then run in
 // one pass over the result. An overlay that fails leaves what the stretches before it drew.
-void multicopyAll(AppState& st, const MulticopySettings& s, bool clearResult, ProgressTitle& title) {
-    Canvas* result = windows::frmMCopy2()->picMain;
+void multicopyAll(Document& doc, const ResampleSettings& s, bool clearResult, ProgressTitle& title) {
+    AppState& st = doc.state;
+    Canvas* result = doc.pictureWindow(WindowId::MCopy2).picMain;
     const std::int32_t code = clearResult ? std::int32_t{SRCCOPY} : st.RasterCode;
-    std::vector<StretchPass> passes{{PixelRect{0, 0, s.MCopyWidth, s.MCopyHeight}, code}};
+    std::vector<StretchPass> passes{{PixelRect{0, 0, s.width, s.height}, code}};
     float* const arguments[3][2] = {{&st.MCopyWidthF, &st.MCopyHeightF},
                                     {&st.MCopyHeightF, &st.MCopyWidthF},
                                     {&st.OverlayHeight, &st.OverlayWidth}};
@@ -75,8 +72,8 @@ void multicopyAll(AppState& st, const MulticopySettings& s, bool clearResult, Pr
         }
         passes.push_back({*rect, st.RasterCode});
     }
-    stretchPassesInBands(result->view(), windows::frmMCopy1()->picMain->constView(),
-                         PixelRect{0, 0, st.PicWidth, st.PicHeight}, passes, resizeThreadCount());
+    stretchPassesInBands(result->view(), doc.pictureWindow(WindowId::MCopy1).picMain->constView(),
+                         PixelRect{0, 0, st.PicWidth, st.PicHeight}, passes, kernelThreads(doc));
     result->refresh();
     if (failed)
         throw CommandFailure("overlay size beyond the 32-bit range");
@@ -84,18 +81,18 @@ void multicopyAll(AppState& st, const MulticopySettings& s, bool clearResult, Pr
 }
 
 void runMulticopy(Document& doc, const MulticopyRequest& r) {
-    MulticopySettings s;
-    s.MCopyHeight = r.height.get();
-    s.MCopyWidth = r.width.get();
-    s.RandomPercent = r.randomPercent.get();
-    s.RedPercent = r.redPercent.get();
-    s.GreenPercent = r.greenPercent.get();
-    s.BluePercent = r.bluePercent.get();
+    ResampleSettings s;
+    s.height = r.height.get();
+    s.width = r.width.get();
+    s.randomPercent = r.randomPercent.get();
+    s.redPercent = r.redPercent.get();
+    s.greenPercent = r.greenPercent.get();
+    s.bluePercent = r.bluePercent.get();
     AppState& st = doc.state;
     ReadRasterMode(st, r.rasterCode);
 
-    Canvas* source = windows::frmMCopy1()->picMain;
-    const QImage temp = loadPictureFile(appFilePath(QStringLiteral("Temp.bmp")));
+    Canvas* source = doc.pictureWindow(WindowId::MCopy1).picMain;
+    const QImage temp = doc.files().read(QStringLiteral("Temp.bmp"));
     if (temp.isNull() || !source->setPicture(temp))
         throw CommandFailure("Temp.bmp cannot be read");
     st.PicHeight = source->canvasHeight();
@@ -103,17 +100,16 @@ void runMulticopy(Document& doc, const MulticopyRequest& r) {
     source->refresh();
     doc.front().showSourceSize(st.PicHeight, st.PicWidth);
 
-    st.MCopyHeightF = static_cast<float>(s.MCopyHeight);
-    st.MCopyWidthF = static_cast<float>(s.MCopyWidth);
+    st.MCopyHeightF = static_cast<float>(s.height);
+    st.MCopyWidthF = static_cast<float>(s.width);
     st.OverlayHeight = st.MCopyHeightF;
     st.OverlayWidth = st.MCopyWidthF;
 
-    PictureWindow* resultWindow = windows::frmMCopy2();
+    PictureWindow* resultWindow = &doc.pictureWindow(WindowId::MCopy2);
     Canvas* result = resultWindow->picMain;
-    if (!result->setCanvasSize(s.MCopyWidth, s.MCopyHeight) ||
-        !resultWindow->setScrollMax(s.MCopyHeight, s.MCopyWidth))
+    if (!result->setCanvasSize(s.width, s.height) || !resultWindow->setScrollMax(s.height, s.width))
         throw CommandFailure("result size refused");
-    ProgressTitle title = multicopyProgress(s);
+    ProgressTitle title = multicopyProgress(doc, s);
     title.show(0);
     resultWindow->show();
     // Clearing drops the picture and fills the raster with the back colour, as Cls does; "XY API"
@@ -125,44 +121,36 @@ void runMulticopy(Document& doc, const MulticopyRequest& r) {
 
     switch (r.mode) {
     case MulticopyMode::Dib:
-        ResampleByDib(st, source->picture(), s, clearResult);
+        ResampleByDib(doc, source->picture(), s, clearResult);
         break;
     case MulticopyMode::PixelAccess:
-        ResampleByPixelAccess(s, title);
+        ResampleByPixelAccess(doc, s, title);
         break;
     case MulticopyMode::All:
-        multicopyAll(st, s, clearResult, title);
+        multicopyAll(doc, s, clearResult, title);
         break;
     }
 
-    if (!saveBmpFile(result->image(), appFilePath(QStringLiteral("TempMC.bmp"))))
+    if (!doc.files().write(QStringLiteral("TempMC.bmp"), result->image()))
         throw CommandFailure("TempMC.bmp cannot be written");
 }
 
 } // namespace
 
-ResampleSettings kernelSettings(const MulticopySettings& s) {
-    ResampleSettings k;
-    k.width = s.MCopyWidth;
-    k.height = s.MCopyHeight;
-    k.randomPercent = s.RandomPercent;
-    k.redPercent = s.RedPercent;
-    k.greenPercent = s.GreenPercent;
-    k.bluePercent = s.BluePercent;
-    return k;
+ProgressTitle multicopyProgress(Document& doc, const ResampleSettings& s) {
+    return ProgressTitle(&doc.pictureWindow(WindowId::MCopy2), titlePrefix(s, QStringLiteral(" выполнено ")));
 }
 
-ProgressTitle multicopyProgress(const MulticopySettings& s) {
-    return ProgressTitle(windows::frmMCopy2(), titlePrefix(s, QStringLiteral(" выполнено ")));
-}
-
-ProgressTitle dibProgress(const MulticopySettings& s) {
-    return ProgressTitle(windows::frmMCopy2(), titlePrefix(s, QStringLiteral(" выполненоно ")));
+ProgressTitle dibProgress(Document& doc, const ResampleSettings& s) {
+    return ProgressTitle(&doc.pictureWindow(WindowId::MCopy2),
+                         titlePrefix(s, QStringLiteral(" выполненоно ")));
 }
 
 Command multicopyCommand(MulticopyRequest request) {
-    return Command{{kMulticopyFailed, true, CommandPolicy::Panel::HiddenUntilShown},
-                   [r = std::move(request)](CommandContext& c) { runMulticopy(c.document, r); }};
+    return Command{.policy = {.failureMessage = kMulticopyFailed,
+                              .busy = true,
+                              .panel = CommandPolicy::Panel::HiddenUntilShown},
+                   .body = [r = std::move(request)](CommandContext& c) { runMulticopy(c.document, r); }};
 }
 
 } // namespace tesmaro::resize

@@ -2,25 +2,29 @@
 // The progress of a long command in a window title: prefix + percent + suffix. The title is set
 // only when the percent changes, which leaves the visible sequence of titles as it is.
 
+#include "document/ProgramWindows.h"
+
 #include <QPointer>
 #include <QString>
-#include <QWidget>
 
 #include <climits>
 
-namespace tesmaro::resize {
+namespace tesmaro {
+
+namespace resize {
 
 class ProgressTitle {
 public:
-    ProgressTitle(QWidget* window, QString prefix, QString suffix = QStringLiteral(" процентов "));
+    ProgressTitle(ProgramWindow* window, QString prefix, QString suffix = QStringLiteral(" процентов "));
     // Sets the title for percent (a decimal integer without blanks); nothing once the window is gone.
     void show(int percent);
 
 private:
-    QPointer<QWidget> m_window;
+    QPointer<ProgramWindow> m_window;
     QString m_prefix;
     QString m_suffix;
     int m_shown = INT_MIN;
 };
 
-} // namespace tesmaro::resize
+} // namespace resize
+} // namespace tesmaro

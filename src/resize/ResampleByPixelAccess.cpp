@@ -1,18 +1,16 @@
-#include "core/RandomSequence.h"
 #include "document/CommandFailure.h"
+#include "document/Document.h"
+#include "resize/KernelThreads.h"
 #include "resize/MulticopyProcedures.h"
-#include "resize/kernels/ParallelRows.h"
 #include "resize/kernels/PixelAccessResampler.h"
-#include "windows/Windows.h"
 
 namespace tesmaro::resize {
 
-void ResampleByPixelAccess(const MulticopySettings& s, ProgressTitle& title) {
-    Canvas* source = windows::frmMCopy1()->picMain;
-    Canvas* result = windows::frmMCopy2()->picMain;
-    const ResampleSettings k = kernelSettings(s);
-    const bool done = resampleByPixelAccess(source->constView(), result->view(), k, programRandom(),
-                                            resizeThreadCount(), [&](int percent) { title.show(percent); });
+void ResampleByPixelAccess(Document& doc, const ResampleSettings& s, ProgressTitle& title) {
+    Canvas* source = doc.pictureWindow(WindowId::MCopy1).picMain;
+    Canvas* result = doc.pictureWindow(WindowId::MCopy2).picMain;
+    const bool done = resampleByPixelAccess(source->constView(), result->view(), s, doc.state.random,
+                                            kernelThreads(doc), [&](int percent) { title.show(percent); });
     result->refresh();
     if (!done)
         throw CommandFailure("result size below 1");

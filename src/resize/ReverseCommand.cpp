@@ -1,15 +1,17 @@
 // "Реверс Picture №": the picture of frmPicture1 or frmPicture2 mirrored left to right.
+#include "document/Document.h"
+#include "resize/KernelThreads.h"
 #include "resize/ProgressTitle.h"
 #include "resize/ResizeCommands.h"
 #include "resize/kernels/Mirror.h"
-#include "resize/kernels/ParallelRows.h"
-#include "windows/Windows.h"
 
 namespace tesmaro::resize {
 namespace {
 
-void reverse(AppState& state, const ReverseRequest& r) {
-    PictureWindow* window = r.second ? windows::frmPicture2() : windows::frmPicture1();
+void reverse(Document& doc, const ReverseRequest& r) {
+    AppState& state = doc.state;
+    PictureWindow* window =
+        r.second ? &doc.pictureWindow(WindowId::Picture2) : &doc.pictureWindow(WindowId::Picture1);
     Canvas* box = window->picMain;
     const int height = box->canvasHeight();
     const int width = box->canvasWidth();
@@ -24,7 +26,7 @@ void reverse(AppState& state, const ReverseRequest& r) {
     // instead of being copied first.
     box->rewrite([&](const ConstRasterView& from, const RasterView& to) {
         runRows(
-            height, resizeThreadCount(),
+            height, kernelThreads(doc),
             [&](int row, int) {
                 mirrorRowInto(to.row(row), from.row(row), to.width);
                 return true;
@@ -37,15 +39,15 @@ void reverse(AppState& state, const ReverseRequest& r) {
             title.show(static_cast<int>(50LL * (y + 1) / height) + 50);
     box->refresh();
 
-    windows::frmPicture1()->setWindowTitle(QStringLiteral("Picture1 - источник"));
-    windows::frmPicture2()->setWindowTitle(QStringLiteral("Picture2 - приемник"));
+    doc.pictureWindow(WindowId::Picture1).setTitle(QStringLiteral("Picture1 - источник"));
+    doc.pictureWindow(WindowId::Picture2).setTitle(QStringLiteral("Picture2 - приемник"));
 }
 
 } // namespace
 
 Command reverseCommand(ReverseRequest request) {
-    return Command{{kReverseFailed, true, CommandPolicy::Panel::Untouched},
-                   [r = request](CommandContext& c) { reverse(c.document.state, r); }};
+    return Command{.policy = {.failureMessage = kReverseFailed, .busy = true},
+                   .body = [r = request](CommandContext& c) { reverse(c.document, r); }};
 }
 
 } // namespace tesmaro::resize

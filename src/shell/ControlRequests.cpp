@@ -75,7 +75,10 @@ transfer::LoadRequest load(const MainWindow& w) {
         target = Checked<LoadTarget>::refused(transfer::kNoLoadIntoMCopy);
     else if (w.Option2->isChecked())
         target = LoadTarget::Picture;
-    return transfer::LoadRequest{target, fromClipboard, imposedSize(w, w.Text7, w.Text8), fit(w), std::nullopt};
+    return transfer::LoadRequest{.target = target,
+                                 .fromClipboard = fromClipboard,
+                                 .imposedSize = imposedSize(w, w.Text7, w.Text8),
+                                 .fit = fit(w)};
 }
 
 transfer::CopyRequest copy(const MainWindow& w) {
@@ -85,21 +88,23 @@ transfer::CopyRequest copy(const MainWindow& w) {
     Checked<CopyTarget> target = intoPicture ? CopyTarget::Picture : CopyTarget::Image;
     if (fragment && !intoPicture)
         target = Checked<CopyTarget>::refused(transfer::kNoFragmentIntoImage);
-    return transfer::CopyRequest{fragmentFields(w),
-                                 rasterCode(w),
-                                 fragment,
-                                 target,
-                                 imposedSize(w, w.Text17, w.Text18),
-                                 sourceWindow(w),
-                                 fit(w),
-                                 w.Check5->isChecked()};
+    return transfer::CopyRequest{.fields = fragmentFields(w),
+                                 .rasterCode = rasterCode(w),
+                                 .fragment = fragment,
+                                 .target = target,
+                                 .imposedSize = imposedSize(w, w.Text17, w.Text18),
+                                 .source = sourceWindow(w),
+                                 .fit = fit(w),
+                                 .clearTarget = w.Check5->isChecked()};
 }
 
 transfer::SaveRequest save(const MainWindow& w) {
     const QString name = w.Text5->text();
-    return transfer::SaveRequest{name.isEmpty() ? Checked<QString>::refused(transfer::kNoFileName)
-                                                : Checked<QString>(name),
-                                 w.Check6->isChecked(), w.Option30->isChecked(), sourceWindow(w)};
+    return transfer::SaveRequest{.name = name.isEmpty() ? Checked<QString>::refused(transfer::kNoFileName)
+                                                        : Checked<QString>(name),
+                                 .toClipboard = w.Check6->isChecked(),
+                                 .second = w.Option30->isChecked(),
+                                 .source = sourceWindow(w)};
 }
 
 resize::MulticopyRequest multicopy(const MainWindow& w) {
@@ -109,16 +114,20 @@ resize::MulticopyRequest multicopy(const MainWindow& w) {
         mode = MulticopyMode::Dib;
     else if (w.Option10->isChecked())
         mode = MulticopyMode::PixelAccess;
-    return resize::MulticopyRequest{FieldReader::int32(w.Text17), FieldReader::int32(w.Text18),
-                                    FieldReader::single(w.Text10), FieldReader::int16(w.Text21),
-                                    FieldReader::int16(w.Text22), FieldReader::int16(w.Text23), rasterCode(w),
-                                    mode,
+    return resize::MulticopyRequest{.height = FieldReader::int32(w.Text17),
+                                    .width = FieldReader::int32(w.Text18),
+                                    .randomPercent = FieldReader::single(w.Text10),
+                                    .redPercent = FieldReader::int16(w.Text21),
+                                    .greenPercent = FieldReader::int16(w.Text22),
+                                    .bluePercent = FieldReader::int16(w.Text23),
+                                    .rasterCode = rasterCode(w),
+                                    .mode = mode,
                                     // A check box in any state but "off" clears.
-                                    w.Check5->checkState() != Qt::Unchecked};
+                                    .clearResult = w.Check5->checkState() != Qt::Unchecked};
 }
 
 resize::ReverseRequest reverse(const MainWindow& w) {
-    return resize::ReverseRequest{secondPicture(w)};
+    return resize::ReverseRequest{.second = secondPicture(w)};
 }
 
 editor::Tool tool(const MainWindow& w) {
@@ -141,17 +150,18 @@ editor::Tool tool(const MainWindow& w) {
 }
 
 editor::ToolRequest toolPress(const MainWindow& w) {
-    return editor::ToolRequest{tool(w), w.Text16->text(), FieldReader::int16(w.Text19)};
+    return editor::ToolRequest{
+        .tool = tool(w), .labelText = w.Text16->text(), .dotDiameter = FieldReader::int16(w.Text19)};
 }
 
-editor::TransferRequest transfer(const MainWindow& w) {
-    return editor::TransferRequest{fragmentFields(w),
-                                   imposedSize(w, w.Text17, w.Text18),
-                                   rasterCode(w),
-                                   w.Option11->isChecked(),
-                                   fit(w),
-                                   w.Check5->isChecked(),
-                                   secondPicture(w)};
+editor::TransferRequest draftTransfer(const MainWindow& w) {
+    return editor::TransferRequest{.fields = fragmentFields(w),
+                                   .imposedSize = imposedSize(w, w.Text17, w.Text18),
+                                   .rasterCode = rasterCode(w),
+                                   .fragment = w.Option11->isChecked(),
+                                   .fit = fit(w),
+                                   .clearReceiver = w.Check5->isChecked(),
+                                   .second = secondPicture(w)};
 }
 
 bool secondPicture(const MainWindow& w) {
@@ -159,7 +169,7 @@ bool secondPicture(const MainWindow& w) {
 }
 
 editor::PixelRequest pixel(const MainWindow& w) {
-    return editor::PixelRequest{FieldReader::single(w.Text11), FieldReader::single(w.Text12)};
+    return editor::PixelRequest{.y0 = FieldReader::single(w.Text11), .x0 = FieldReader::single(w.Text12)};
 }
 
 } // namespace tesmaro::requests

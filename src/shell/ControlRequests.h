@@ -20,7 +20,8 @@ resize::MulticopyRequest multicopy(const MainWindow& w);
 resize::ReverseRequest reverse(const MainWindow& w);
 editor::Tool tool(const MainWindow& w);
 editor::ToolRequest toolPress(const MainWindow& w);
-editor::TransferRequest transfer(const MainWindow& w);
+// "Из Picture" and "в Picture": the draft pad's transfer.
+editor::TransferRequest draftTransfer(const MainWindow& w);
 // Frame "№": the second picture window.
 bool secondPicture(const MainWindow& w);
 editor::PixelRequest pixel(const MainWindow& w);

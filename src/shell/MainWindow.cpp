@@ -6,6 +6,10 @@
 #include "shell/ShellCommands.h"
 #include "shell/UndoKeys.h"
 
+#include "core/PackedColour.h"
+#include "platform/Platform.h"
+
+#include <QApplication>
 #include <QCloseEvent>
 #include <QHideEvent>
 #include <QIcon>
@@ -36,16 +40,16 @@ const QString MainWindow::kCaption = QStringLiteral("Tesmaro5   MCopy") + QStrin
                                      QStringLiteral("Tesmaro5") + QString(10, QLatin1Char(' ')) +
                                      QStringLiteral("Редактор");
 
-MainWindow::MainWindow() : QWidget(nullptr) {
+MainWindow::MainWindow() : QWidget(nullptr), m_document(std::make_unique<Document>()) {
     setObjectName("frmMain");
     setWindowTitle(kCaption);
     setWindowIcon(QIcon(":/tesmaro5.png"));
     resize(px(11880), px(3390));
     buildControls();
     nameMainWindowControls(*this);
-    m_document =
-        std::make_unique<Document>(EditorSurfaces{picMain, VScroll2, HScroll2, Picture3, Picture4, Text16});
     m_document->setFrontEnd(this);
+    m_views = std::make_unique<WindowViews>(*m_document);
+    showEditorSurfaces();
     m_history = std::make_unique<History>(*m_document);
     m_runner = std::make_unique<CommandRunner>(*m_document, *m_history);
     m_undoKeys = std::make_unique<UndoKeys>(*m_runner, this);
@@ -55,6 +59,10 @@ MainWindow::MainWindow() : QWidget(nullptr) {
 
 MainWindow::~MainWindow() {
     m_document->setFrontEnd(nullptr);
+    m_undoKeys.reset();
+    m_runner.reset();
+    m_history.reset();
+    m_views.reset();
 }
 
 void MainWindow::bringToFront() {
@@ -206,20 +214,18 @@ void MainWindow::buildControls() {
     Option22->setChecked(true);
 
     picBox = place(new PicBox(this), "picBox", 6720, 0, 4815, 2775);
-    // The draft pad: 300 x 150 pixels, the system highlight-text colour (white).
-    picMain = new Canvas(picBox->inner(), px(4500), px(2250), 0xFFFFFF);
+    // The draft pad (300 x 150 pixels, the system highlight-text colour) is the document's.
+    picMain = new CanvasWidget(m_document->pad(), picBox->inner());
     picMain->setObjectName("picMain");
     picMain->move(0, 0);
     VScroll2 = place(new QScrollBar(Qt::Vertical, this), "VScroll2", 11520, 0, 255, 2655);
     HScroll2 = place(new QScrollBar(Qt::Horizontal, this), "HScroll2", 8760, 2820, 1935, 255);
-    // Until the first "Из Picture" the draft pad scrolls over the whole 16-bit range.
     for (QScrollBar* bar : {VScroll2, HScroll2}) {
-        bar->setRange(0, kMaxPictureSide);
         bar->setSingleStep(1);
         bar->setPageStep(10);
     }
 
-    Picture3 = new Canvas(this, px(355), px(355), 0xF0F0F0);
+    Picture3 = new CanvasWidget(m_document->swatch(), this);
     place(Picture3, "Picture3", 6300, 2400, 355, 355);
     Command7 = button("Command7", "Цвет", 6360, 2820, 615, 255);
     Command11 = button("Command11", "Шрифт", 5520, 2820, 735, 255);
@@ -229,7 +235,7 @@ void MainWindow::buildControls() {
     HScroll1->setSingleStep(1);
     HScroll1->setPageStep(1);
     HScroll1->setTracking(false); // a thumb drag counts when it is released
-    Picture4 = new Canvas(this, px(270), px(270), 0xF0F0F0);
+    Picture4 = new CanvasWidget(m_document->widthPreview(), this);
     place(Picture4, "Picture4", 6720, 3120, 270, 270);
     Command8 = button("Command8", "Очистить", 7080, 2820, 855, 255);
     Text16 = text("Text16", 7080, 3120, 1695, 270);
@@ -272,32 +278,66 @@ void MainWindow::wireCommands() {
     connect(Option20, &QRadioButton::clicked, this, &MainWindow::Option20_Click);
     connect(Option21, &QRadioButton::clicked, this, &MainWindow::Option21_Click);
     connect(HScroll1, &QScrollBar::valueChanged, this, &MainWindow::HScroll1_Change);
-    // The draft pad follows its bars as the picture windows do.
-    connect(VScroll2, &QScrollBar::valueChanged, this, [this](int v) { picMain->move(picMain->x(), -v); });
-    connect(HScroll2, &QScrollBar::valueChanged, this, [this](int v) { picMain->move(-v, picMain->y()); });
+    // The draft pad follows its bars, through the document, as the picture windows do.
+    connect(VScroll2, &QScrollBar::valueChanged, this,
+            [this](int v) { m_document->padScroll().setVerticalValue(v); });
+    connect(HScroll2, &QScrollBar::valueChanged, this,
+            [this](int v) { m_document->padScroll().setHorizontalValue(v); });
 
     // The mouse tools: the draft pad once, the picture canvases whenever their window is created
     // (again after each close), and now if they already exist.
     attachTools(picMain, editor::CanvasKind::DraftPad);
-    m_toolsForNewCanvases = windows::CreationListener([this](windows::Id id, QWidget* window) {
-        if (id == windows::Id::Picture1 || id == windows::Id::Picture2)
-            attachTools(static_cast<PictureWindow*>(window)->picMain, editor::CanvasKind::PictureWindow);
-    });
-    for (windows::Id id : {windows::Id::Picture1, windows::Id::Picture2})
-        if (Canvas* canvas = windows::existingCanvas(id))
-            attachTools(canvas, editor::CanvasKind::PictureWindow);
+    connect(m_views.get(), &WindowViews::pictureWindowShown, this,
+            [this](WindowId id, PictureWindowWidget* window) {
+                if (id == WindowId::Picture1 || id == WindowId::Picture2)
+                    attachTools(window->picMain, editor::CanvasKind::PictureWindow);
+            });
+    for (WindowId id : {WindowId::Picture1, WindowId::Picture2})
+        if (PictureWindowWidget* window = m_views->pictureWindow(id))
+            attachTools(window->picMain, editor::CanvasKind::PictureWindow);
 }
 
-void MainWindow::attachTools(Canvas* canvas, editor::CanvasKind kind) {
-    // The panel is the context: its tools die with it.
-    connect(canvas, &Canvas::mouseDown, this, [this, canvas, kind](int button, double x, double y) {
-        picMain_MouseDown(*canvas, kind, button, x, y);
+void MainWindow::showEditorSurfaces() {
+    // The draft pad's bars: until the first "Из Picture" they scroll over the whole 16-bit range.
+    const auto followPadScroll = [this] {
+        const ScrollState& v = m_document->padScroll().vertical();
+        const ScrollState& h = m_document->padScroll().horizontal();
+        VScroll2->setRange(v.minimum, v.maximum);
+        VScroll2->setValue(v.value);
+        HScroll2->setRange(h.minimum, h.maximum);
+        HScroll2->setValue(h.value);
+        picMain->move(-h.value, -v.value);
+    };
+    connect(&m_document->padScroll(), &ScrollBars::changed, this, followPadScroll);
+    followPadScroll();
+    // The label field carries the label font and colour.
+    m_document->setLabelFont(Text16->font());
+    const auto followLabel = [this] {
+        const LabelField& label = m_document->labelField();
+        if (label.font)
+            Text16->setFont(*label.font);
+        QPalette pal = Text16->palette();
+        pal.setColor(QPalette::Text, QColor::fromRgb(pixelFromPacked(label.colour)));
+        Text16->setPalette(pal);
+    };
+    connect(m_document.get(), &Document::labelFieldChanged, this, followLabel);
+    followLabel();
+}
+
+void MainWindow::attachTools(CanvasWidget* canvas, editor::CanvasKind kind) {
+    // The panel is the context: its tools die with it; a canvas the document has discarded
+    // takes no more strokes.
+    connect(canvas, &CanvasWidget::mouseDown, this, [this, canvas, kind](int button, double x, double y) {
+        if (Canvas* c = canvas->canvas())
+            picMain_MouseDown(*c, kind, button, x, y);
     });
-    connect(canvas, &Canvas::mouseMove, this, [this, canvas, kind](int buttons, double x, double y) {
-        picMain_MouseMove(*canvas, kind, buttons, x, y);
+    connect(canvas, &CanvasWidget::mouseMove, this, [this, canvas, kind](int buttons, double x, double y) {
+        if (Canvas* c = canvas->canvas())
+            picMain_MouseMove(*c, kind, buttons, x, y);
     });
-    connect(canvas, &Canvas::mouseUp, this, [this, canvas, kind](int button, double x, double y) {
-        picMain_MouseUp(*canvas, kind, button, x, y);
+    connect(canvas, &CanvasWidget::mouseUp, this, [this, canvas, kind](int button, double x, double y) {
+        if (Canvas* c = canvas->canvas())
+            picMain_MouseUp(*c, kind, button, x, y);
     });
 }
 
@@ -315,7 +355,9 @@ void MainWindow::loadFile(const QString& path) {
 
 void MainWindow::Timer1_Timer() {
     Timer1->stop();
-    m_runner->resume(transfer::takeScreenShot());
+    // Whatever the load that started the timer goes on with.
+    if (const std::function<void()> then = std::exchange(m_snapshotThen, nullptr))
+        then();
 }
 
 void MainWindow::Command3_Click() {
@@ -359,11 +401,11 @@ void MainWindow::Command8_Click() {
 }
 
 void MainWindow::Command10_Click() {
-    m_runner->run(editor::fromPictureCommand(requests::transfer(*this)));
+    m_runner->run(editor::fromPictureCommand(requests::draftTransfer(*this)));
 }
 
 void MainWindow::Command9_Click() {
-    m_runner->run(editor::toPictureCommand(requests::transfer(*this)));
+    m_runner->run(editor::toPictureCommand(requests::draftTransfer(*this)));
 }
 
 void MainWindow::Command15_Click() {
@@ -376,16 +418,16 @@ void MainWindow::Command12_Click() {
 
 void MainWindow::Option20_Click() {
     Timer2->start();
-    editor::setEditorMode(*m_document, *this, true);
+    editor::setEditorMode(*m_document, true);
 }
 
 void MainWindow::Option21_Click() {
     Timer2->stop();
-    editor::setEditorMode(*m_document, *this, false);
+    editor::setEditorMode(*m_document, false);
 }
 
 void MainWindow::Timer2_Timer() {
-    editor::keepPanelOnTop(*m_document, *this);
+    editor::keepPanelOnTop(*m_document);
 }
 
 void MainWindow::picMain_MouseDown(Canvas& canvas, editor::CanvasKind kind, int button, double x, double y) {
@@ -432,8 +474,26 @@ void MainWindow::showDestinationSize(int height, int width) {
     Text18->setText(QString::number(width));
 }
 
-void MainWindow::startSnapshotTimer(int milliseconds) {
+void MainWindow::startSnapshotTimer(int milliseconds, std::function<void()> then) {
+    m_snapshotThen = std::move(then);
     Timer1->start(milliseconds);
+}
+
+quintptr MainWindow::panelWindowId() {
+    return platform().stacking->windowId(this);
+}
+
+void MainWindow::movePanelTo(int left) {
+    // move() places the outer (frame) left edge; pos().y() is the frame's top, kept as it is.
+    move(left, pos().y());
+}
+
+void MainWindow::keepPanelOnTop() {
+    // A modal dialog of the program (a message box over a picture window, the colour or font
+    // dialog) must stay in front of the panel, or the user could not answer it; the panel is
+    // kept above the rest again once the dialog is gone.
+    QWidget* modal = QApplication::activeModalWidget();
+    platform().stacking->keepOnTop(modal && modal->isVisible() ? modal->window() : this);
 }
 
 } // namespace tesmaro

@@ -1,7 +1,9 @@
 #pragma once
 // frmMain: the control panel. It builds every control with its name, caption, geometry and
 // initial value; each event turns the controls into a request (shell/ControlRequests.h) and hands
-// the feature's command to the one command runner. It does no work itself.
+// the feature's command to the one command runner. It does no work itself. It owns the document,
+// the views of its picture windows and the undo history; the draft pad, the swatch, the
+// line-width preview and the label field show the document's editor surfaces.
 //
 // Closing it (close box or "Выход") hides it and stops its timers; the object stays, so a
 // picture window still on the screen keeps working with the settings shown here. The
@@ -12,8 +14,9 @@
 #include "document/Document.h"
 #include "document/History.h"
 #include "editor/EditorCommands.h"
-#include "windows/Canvas.h"
-#include "windows/PictureWindow.h"
+#include "windows/CanvasWidget.h"
+#include "windows/PictureWindowWidget.h"
+#include "windows/WindowViews.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -25,6 +28,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 namespace tesmaro {
@@ -43,6 +47,8 @@ public:
     const Document& document() const { return *m_document; }
     CommandRunner& runner() { return *m_runner; }
     History& history() { return *m_history; }
+    // The picture windows on the screen.
+    WindowViews& views() { return *m_views; }
 
     // Commands and selection of source and destination.
     QPushButton *Command1, *Command3, *Command2, *Command6, *Command13, *Command5, *Command4;
@@ -69,14 +75,14 @@ public:
     QLineEdit *Text15, *Text21, *Text22, *Text23, *Text10;
 
     // Editor area.
-    PicBox* picBox;  // frame of the draft pad
-    Canvas* picMain; // the draft pad
+    PicBox* picBox;        // frame of the draft pad
+    CanvasWidget* picMain; // the draft pad
     QScrollBar* VScroll2;
     QScrollBar* HScroll2;
-    Canvas* Picture3; // colour swatch
+    CanvasWidget* Picture3; // colour swatch
     QPushButton *Command7, *Command11, *Command8, *Command12, *Command15, *Command10, *Command9;
-    QScrollBar* HScroll1; // line width
-    Canvas* Picture4;     // line-width preview
+    QScrollBar* HScroll1;   // line width
+    CanvasWidget* Picture4; // line-width preview
     QLineEdit* Text16;
     QLabel* Label7;
     QLineEdit* Text19;
@@ -124,7 +130,8 @@ protected:
 private:
     void buildControls();
     void wireCommands();
-    void attachTools(Canvas* canvas, editor::CanvasKind kind);
+    void showEditorSurfaces();
+    void attachTools(CanvasWidget* canvas, editor::CanvasKind kind);
 
     // What the commands may ask of the panel.
     void hideControls() override;
@@ -132,13 +139,18 @@ private:
     void bringControlsToFront() override;
     void showSourceSize(int height, int width) override;
     void showDestinationSize(int height, int width) override;
-    void startSnapshotTimer(int milliseconds) override;
+    void startSnapshotTimer(int milliseconds, std::function<void()> then) override;
+    quintptr panelWindowId() override;
+    void movePanelTo(int left) override;
+    void keepPanelOnTop() override;
 
     std::unique_ptr<Document> m_document;
+    std::unique_ptr<WindowViews> m_views;
     std::unique_ptr<History> m_history;
     std::unique_ptr<CommandRunner> m_runner;
     std::unique_ptr<UndoKeys> m_undoKeys;
-    windows::CreationListener m_toolsForNewCanvases;
+    // What the snapshot timer runs when it times out.
+    std::function<void()> m_snapshotThen;
 };
 
 } // namespace tesmaro

@@ -3,7 +3,6 @@
 #include "help/AboutWindow.h"
 #include "platform/Platform.h"
 #include "shell/MainWindow.h"
-#include "windows/Windows.h"
 
 namespace tesmaro::shell {
 
@@ -37,8 +36,9 @@ void Form_Load(MainWindow& w) {
     w.Text19->setText("5");
     w.Text16->setText("    текст надписи");
     // 9. The draft pad introduces itself; the persistent raster keeps the text.
-    w.picMain->setCurrentPos(0, 0);
-    w.picMain->print("            размер этого белого окна 150 * 300 пикселей");
+    Canvas& pad = w.document().pad();
+    pad.setCurrentPos(0, 0);
+    pad.print("            размер этого белого окна 150 * 300 пикселей");
 }
 
 void Command6_Click(MainWindow&) {
@@ -48,7 +48,7 @@ void Command6_Click(MainWindow&) {
 }
 
 void Command4_Click(MainWindow& w) {
-    windows::unloadAll();
+    w.document().discardAll();
     help::unloadAbout();
     w.close();
 }

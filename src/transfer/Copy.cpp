@@ -4,10 +4,10 @@
 //
 // Every field is read and every refusal decided before the destination is cleared or resized,
 // so a copy that cannot be done leaves the destination as it was.
+#include "document/Document.h"
 #include "pictures/RasterImage.h"
 #include "transfer/SourcePicture.h"
 #include "transfer/TransferCommands.h"
-#include "windows/Windows.h"
 
 namespace tesmaro::transfer {
 namespace {
@@ -15,7 +15,7 @@ namespace {
 // Finishes a copy into frmPicture2: sizes into PicHeight/PicWidth, scroll range, shown, sizes
 // reported. Throws when the size exceeds the scroll range.
 void ShowPicture2Result(Document& doc) {
-    PictureWindow* win = windows::frmPicture2();
+    PictureWindow* win = &doc.pictureWindow(WindowId::Picture2);
     AppState& s = doc.state;
     s.PicHeight = win->picMain->canvasHeight();
     s.PicWidth = win->picMain->canvasWidth();
@@ -28,7 +28,7 @@ void ShowPicture2Result(Document& doc) {
 
 void copyIntoPicture(Document& doc, const CopyRequest& r, const QImage& source,
                      const std::optional<QSize>& imposed) {
-    Canvas* canvas = windows::frmPicture2()->picMain;
+    Canvas* canvas = doc.pictureWindow(WindowId::Picture2).picMain;
     ApplyAutoSize(r.fit, *canvas);
     // With AutoSize a whole picture gives the canvas its own size, so a set size has no lasting
     // effect: not applied, or a huge one would be allocated (and could fail) for nothing.
@@ -48,8 +48,9 @@ void copyIntoPicture(Document& doc, const CopyRequest& r, const QImage& source,
     ShowPicture2Result(doc);
 }
 
-void copyIntoImage(const CopyRequest& r, const QImage& source, const std::optional<QSize>& imposed) {
-    ImageWindow* win = windows::frmImage2();
+void copyIntoImage(Document& doc, const CopyRequest& r, const QImage& source,
+                   const std::optional<QSize>& imposed) {
+    ImageWindow* win = &doc.imageWindow(WindowId::Image2);
     ImageView* view = win->Image1;
     if (r.fit)
         view->setStretch(*r.fit);
@@ -71,21 +72,23 @@ void copy(Document& doc, const CopyRequest& r) {
     if (r.imposedSize)
         imposed = r.imposedSize->get();
     const CopyTarget target = r.target.get();
-    const QImage source = sourcePicture(r.source);
+    const QImage source = sourcePicture(doc, r.source);
     // A fragment of nothing (an Image source never given a picture) is refused as a failure.
     if (r.fragment && source.isNull())
         throw CommandFailure("no source picture");
     if (target == CopyTarget::Picture)
         copyIntoPicture(doc, r, source, imposed);
     else
-        copyIntoImage(r, source, imposed);
+        copyIntoImage(doc, r, source, imposed);
 }
 
 } // namespace
 
 Command copyCommand(CopyRequest request) {
-    return Command{{kCopyFailed, true, CommandPolicy::Panel::HiddenThenFront},
-                   [r = std::move(request)](CommandContext& c) { copy(c.document, r); }};
+    return Command{.policy = {.failureMessage = kCopyFailed,
+                              .busy = true,
+                              .panel = CommandPolicy::Panel::HiddenThenFront},
+                   .body = [r = std::move(request)](CommandContext& c) { copy(c.document, r); }};
 }
 
 } // namespace tesmaro::transfer

@@ -5,13 +5,11 @@
 // A load that fails must not cost the user the picture already shown: the fields are read and
 // the new picture decoded before any window is cleared, resized or assigned.
 #include "core/RasterOp.h"
-#include "document/ProgramFiles.h"
-#include "pictures/BmpFile.h"
+#include "document/Document.h"
 #include "pictures/PictureDecoding.h"
 #include "pictures/RasterImage.h"
 #include "platform/Platform.h"
 #include "transfer/TransferCommands.h"
-#include "windows/Windows.h"
 
 #include <QFileInfo>
 
@@ -66,7 +64,7 @@ QImage decodePicture(const AppState& s, bool fromClipboard) {
 void loadIntoPicture(Document& doc, const LoadRequest& r, const QImage& picture,
                      const std::optional<QSize>& imposed) {
     AppState& s = doc.state;
-    PictureWindow* win = windows::frmPicture1();
+    PictureWindow* win = &doc.pictureWindow(WindowId::Picture1);
     Canvas* canvas = win->picMain;
     ApplyAutoSize(r.fit, *canvas);
     // With AutoSize on the picture decides the size, so an imposed size has no lasting effect.
@@ -87,7 +85,7 @@ void loadIntoPicture(Document& doc, const LoadRequest& r, const QImage& picture,
         throw CommandFailure("size beyond the scroll range");
     canvas->refresh();
     win->show();
-    if (!saveBmpFile(canvas->image(), appFilePath(kTempFile)))
+    if (!doc.files().write(kTempFile, canvas->image()))
         throw CommandFailure("Temp.bmp not written");
     showLoadedSize(doc);
 }
@@ -95,7 +93,7 @@ void loadIntoPicture(Document& doc, const LoadRequest& r, const QImage& picture,
 void loadIntoImage(Document& doc, const LoadRequest& r, const QImage& picture,
                    const std::optional<QSize>& imposed) {
     AppState& s = doc.state;
-    ImageWindow* win = windows::frmImage1();
+    ImageWindow* win = &doc.imageWindow(WindowId::Image1);
     ImageView* view = win->Image1;
     if (r.fit)
         view->setStretch(*r.fit);
@@ -106,7 +104,7 @@ void loadIntoImage(Document& doc, const LoadRequest& r, const QImage& picture,
         throw CommandFailure("picture refused");
     win->show();
     // The picture as loaded, never the scaled display.
-    if (!saveBmpFile(view->picture(), appFilePath(kTempFile)))
+    if (!doc.files().write(kTempFile, view->picture()))
         throw CommandFailure("Temp.bmp not written");
     s.PicHeight = view->viewHeight();
     s.PicWidth = view->viewWidth();
@@ -145,8 +143,8 @@ void takeSnapshot(Document& doc, QImage shot) {
         throw CommandFailure("out of memory");
 
     // A fresh window with its design values, whatever referred to frmTemp meanwhile.
-    windows::unload(windows::Id::Temp);
-    PictureWindow* win = windows::frmTemp();
+    doc.discard(WindowId::Temp);
+    PictureWindow* win = &doc.pictureWindow(WindowId::Temp);
     Canvas* canvas = win->picMain;
     if (!canvas->setCanvasWidth(shot.width()) || !canvas->setCanvasHeight(shot.height()))
         throw CommandFailure("canvas size refused");
@@ -154,7 +152,7 @@ void takeSnapshot(Document& doc, QImage shot) {
         throw CommandFailure("size beyond the scroll range");
     const RectF rect{0, 0, double(shot.width()), double(shot.height())};
     canvas->paintPicture(constRasterOf(shot), rect, rect, SRCCOPY);
-    if (!saveBmpFile(canvas->image(), appFilePath(kTempFile)))
+    if (!doc.files().write(kTempFile, canvas->image()))
         throw CommandFailure("Temp.bmp not written");
     s.PicHeight = canvas->canvasHeight();
     s.PicWidth = canvas->canvasWidth();
@@ -162,34 +160,34 @@ void takeSnapshot(Document& doc, QImage shot) {
     win->show();
 }
 
+// The snapshot, once the snapshot timer has run out.
+void takeScreenShot(CommandContext& c) {
+    // The screen may answer later (a Wayland desktop is asked through its portal): the panel
+    // stays hidden and the pointer busy until it does.
+    const CommandResume resume = c.keepOpen();
+    platform().screen->grabScreen([resume](QImage shot) {
+        resume([shot = std::move(shot)](CommandContext& next) { takeSnapshot(next.document, shot); });
+    });
+}
+
 } // namespace
 
 Command loadCommand(LoadRequest request) {
-    return Command{{kLoadFailed, true, CommandPolicy::Panel::FrontAtEnd},
-                   [r = std::move(request)](CommandContext& c) {
-                       const LoadTarget target = r.target.get();
-                       if (target != LoadTarget::Screen) {
-                           loadPicture(c.document, r, target);
-                           return;
-                       }
-                       // The snapshot must show neither the previous snapshot nor the panel; both
-                       // stay away, with the hourglass, until the timer has taken it.
-                       windows::unload(windows::Id::Temp);
-                       c.document.front().hideControls();
-                       c.document.front().startSnapshotTimer(kSnapshotDelayMs);
-                       c.keepOpen();
-                   }};
-}
-
-CommandBody takeScreenShot() {
-    return [](CommandContext& c) {
-        // The screen may answer later (a Wayland desktop is asked through its portal): the panel
-        // stays hidden and the pointer busy until it does.
-        const auto resume = c.keepOpen();
-        platform().screen->grabScreen([resume](QImage shot) {
-            resume([shot = std::move(shot)](CommandContext& next) { takeSnapshot(next.document, shot); });
-        });
-    };
+    return Command{
+        .policy = {.failureMessage = kLoadFailed, .busy = true, .panel = CommandPolicy::Panel::FrontAtEnd},
+        .body = [r = std::move(request)](CommandContext& c) {
+            const LoadTarget target = r.target.get();
+            if (target != LoadTarget::Screen) {
+                loadPicture(c.document, r, target);
+                return;
+            }
+            // The snapshot must show neither the previous snapshot nor the panel; both
+            // stay away, with the hourglass, until the timer has taken it.
+            c.document.discard(WindowId::Temp);
+            c.document.front().hideControls();
+            const CommandResume resume = c.keepOpen();
+            c.document.front().startSnapshotTimer(kSnapshotDelayMs, [resume] { resume(takeScreenShot); });
+        }};
 }
 
 } // namespace tesmaro::transfer

@@ -1,11 +1,11 @@
 // "Сохранить из": the picture of one window as a BMP file in the program's folder, named from
 // the name field, or onto the clipboard.
+#include "document/Document.h"
 #include "document/ProgramFiles.h"
 #include "pictures/BmpFile.h"
 #include "platform/Platform.h"
 #include "transfer/SourcePicture.h"
 #include "transfer/TransferCommands.h"
-#include "windows/Windows.h"
 
 namespace tesmaro::transfer {
 namespace {
@@ -30,16 +30,17 @@ std::optional<QString> baseFileName(const QString& text) {
 }
 
 // Number 2 takes the destination window of the source frame's kind (Picture, else Image).
-QImage chosenPicture(const SaveRequest& r) {
+QImage chosenPicture(Document& doc, const SaveRequest& r) {
     if (r.second) {
         if (r.source == SourceWindow::Picture)
-            return windows::frmPicture2()->picMain->image();
-        return windows::frmImage2()->Image1->picture();
+            return doc.pictureWindow(WindowId::Picture2).picMain->image();
+        return doc.imageWindow(WindowId::Image2).Image1->picture();
     }
-    return sourcePicture(r.source);
+    return sourcePicture(doc, r.source);
 }
 
-void save(AppState& s, const SaveRequest& r) {
+void save(Document& doc, const SaveRequest& r) {
+    AppState& s = doc.state;
     s.PicFileName = r.name.ok() ? r.name.get() : QString();
     const QString& text = r.name.get();
     // Only a file uses the name; the clipboard needs no more than a name that is not empty.
@@ -50,12 +51,12 @@ void save(AppState& s, const SaveRequest& r) {
             throw CommandFailure("file name refused");
         s.PicFileName = *name;
     }
-    const QImage picture = chosenPicture(r);
+    const QImage picture = chosenPicture(doc, r);
     // A window with no picture fails before the clipboard is emptied or a file replaced.
     if (picture.isNull())
         throw CommandFailure("no picture");
     if (!r.toClipboard) {
-        if (!saveBmpFile(picture, appFilePath(*name + ".bmp")))
+        if (!doc.files().write(*name + ".bmp", picture))
             throw CommandFailure("file not written");
         return;
     }
@@ -67,8 +68,8 @@ void save(AppState& s, const SaveRequest& r) {
 } // namespace
 
 Command saveCommand(SaveRequest request) {
-    return Command{{kSaveFailed, true, CommandPolicy::Panel::Untouched},
-                   [r = std::move(request)](CommandContext& c) { save(c.document.state, r); }};
+    return Command{.policy = {.failureMessage = kSaveFailed, .busy = true},
+                   .body = [r = std::move(request)](CommandContext& c) { save(c.document, r); }};
 }
 
 } // namespace tesmaro::transfer

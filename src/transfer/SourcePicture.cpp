@@ -1,21 +1,21 @@
 #include "transfer/SourcePicture.h"
 
-#include "windows/Windows.h"
+#include "document/Document.h"
 
 namespace tesmaro::transfer {
 
-QImage sourcePicture(SourceWindow source) {
+QImage sourcePicture(Document& doc, SourceWindow source) {
     switch (source) {
     case SourceWindow::Picture:
-        return windows::frmPicture1()->picMain->image();
+        return doc.pictureWindow(WindowId::Picture1).picMain->image();
     case SourceWindow::Screen:
-        return windows::frmTemp()->picMain->image();
+        return doc.pictureWindow(WindowId::Temp).picMain->image();
     case SourceWindow::MCopy:
-        return windows::frmMCopy2()->picMain->image();
+        return doc.pictureWindow(WindowId::MCopy2).picMain->image();
     case SourceWindow::Image:
         break;
     }
-    return windows::frmImage1()->Image1->picture();
+    return doc.imageWindow(WindowId::Image1).Image1->picture();
 }
 
 } // namespace tesmaro::transfer

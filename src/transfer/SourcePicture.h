@@ -9,6 +9,6 @@ namespace tesmaro::transfer {
 
 // Picture, Screen, MCopy: the canvas's picture (raster); Image: the view's own picture. A window
 // never filled before is created here and gives its blank canvas.
-QImage sourcePicture(SourceWindow source);
+QImage sourcePicture(Document& doc, SourceWindow source);
 
 } // namespace tesmaro::transfer

@@ -40,9 +40,8 @@ struct LoadRequest {
 };
 
 // "Загрузить ". A screen load hides the panel and stays open until the front end's snapshot
-// timer resumes it with takeScreenShot().
+// timer has run out; then it takes the snapshot.
 Command loadCommand(LoadRequest request);
-CommandBody takeScreenShot();
 
 struct CopyRequest {
     FragmentFields fields;

@@ -10,9 +10,9 @@ QAccessibleInterface* surfaceInterface(const QString& className, QObject* object
     auto* widget = qobject_cast<QWidget*>(object);
     if (!widget)
         return nullptr;
-    if (className == QLatin1String("tesmaro::Canvas"))
+    if (className == QLatin1String("tesmaro::CanvasWidget"))
         return new QAccessibleWidget(widget, QAccessible::Canvas);
-    if (className == QLatin1String("tesmaro::ImageView"))
+    if (className == QLatin1String("tesmaro::ImageViewWidget"))
         return new QAccessibleWidget(widget, QAccessible::Graphic);
     return nullptr;
 }

@@ -9,13 +9,6 @@
 namespace tesmaro {
 namespace {
 
-// The only test in this binary that draws from the shared sequence, so it sees it fresh.
-TEST(RandomSequence, ProgramSequenceStartsLikeAFreshOne) {
-    RandomSequence fresh;
-    for (int i = 0; i < 1000; ++i)
-        ASSERT_EQ(programRandom().next(), fresh.next()) << "draw " << i;
-}
-
 TEST(RandomSequence, EveryInstanceDrawsTheSameNumbers) {
     RandomSequence a, b;
     std::vector<float> first;

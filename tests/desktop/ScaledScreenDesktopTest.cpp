@@ -21,8 +21,6 @@
 namespace tesmaro::testing {
 namespace {
 
-using windows::Id;
-
 constexpr QSize kScreen(2560, 1600);
 
 // A pattern of single device pixels, each unlike its neighbours.
@@ -82,7 +80,7 @@ protected:
     void SetUp() override {
         ASSERT_EQ(QGuiApplication::primaryScreen()->devicePixelRatio(), 2.0) << "run with QT_SCALE_FACTOR=2";
         installQtPlatformRecording(messages, folder);
-        main = std::make_unique<MainWindow>();
+        main = startMainWindow();
     }
     void TearDown() override { discardWindows(main); }
 
@@ -116,25 +114,28 @@ TEST_F(ScaledScreen, SnapshotHoldsEveryPixelOfTheWholeScreen) {
     ASSERT_TRUE(main->Option7->isChecked());
     main->Command1->click();
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return main->isVisible() && windows::exists(Id::Temp) && windows::frmTemp()->isVisible(); },
+        [&] {
+            return main->isVisible() && currentDocument()->exists(WindowId::Temp) &&
+                   pictureWindow(WindowId::Temp)->isVisible();
+        },
         10000));
     EXPECT_TRUE(messages.shown.empty());
 
     const QImage temp = QImage(folder.path() + "/Temp.bmp").convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(temp.size(), kScreen);
     EXPECT_TRUE(samePixels(pattern, temp.copy(place)));
-    EXPECT_TRUE(samePixels(temp, windows::frmTemp()->picMain->image()));
-    EXPECT_EQ(windows::frmTemp()->picMain->canvasWidth(), 2560);
+    EXPECT_TRUE(samePixels(temp, pictureWindow(WindowId::Temp)->picMain->image()));
+    EXPECT_EQ(pictureWindow(WindowId::Temp)->picMain->canvasWidth(), 2560);
     EXPECT_EQ(main->Text7->text(), "1600");
     EXPECT_EQ(main->Text8->text(), "2560");
 }
 
 TEST_F(ScaledScreen, CanvasShowsEachPicturePixelAsTwoByTwoScreenPixels) {
     const QImage picture = devicePattern(60, 40);
-    PictureWindow* win = windows::frmPicture1();
-    ASSERT_TRUE(win->picMain->setPicture(picture));
+    ASSERT_TRUE(pictureWindow(WindowId::Picture1)->picMain->setPicture(picture));
+    PictureWindowWidget* win = pictureWindowWidget(WindowId::Picture1);
     win->move(100, 100);
-    win->show();
+    pictureWindow(WindowId::Picture1)->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(win));
     const QPoint origin = deviceOrigin(win->picMain);
     QImage magnified(120, 80, QImage::Format_RGB32);
@@ -150,11 +151,11 @@ TEST_F(ScaledScreen, CanvasHearsThePointerOnWholePicturePixels) {
     const QString xdotool = QStandardPaths::findExecutable("xdotool");
     if (xdotool.isEmpty())
         GTEST_SKIP() << "xdotool is not installed";
-    PictureWindow* win = windows::frmPicture1();
+    PictureWindowWidget* win = pictureWindowWidget(WindowId::Picture1);
     win->move(100, 100);
-    win->show();
+    pictureWindow(WindowId::Picture1)->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(win));
-    QSignalSpy down(win->picMain, &Canvas::mouseDown);
+    QSignalSpy down(win->picMain, &CanvasWidget::mouseDown);
     // The device pixel right of and below the canvas pixel (10, 20)'s top-left: logical 10.5, 20.5.
     const QPoint origin = deviceOrigin(win->picMain);
     const QPoint at = origin + QPoint(2 * 10 + 1, 2 * 20 + 1);
@@ -170,10 +171,10 @@ TEST_F(ScaledScreen, WheelOverTheCanvasScrollsItsWindow) {
     const QString xdotool = QStandardPaths::findExecutable("xdotool");
     if (xdotool.isEmpty())
         GTEST_SKIP() << "xdotool is not installed";
-    PictureWindow* win = windows::frmPicture1();
-    ASSERT_TRUE(win->setScrollMax(1000, 1000));
+    ASSERT_TRUE(pictureWindow(WindowId::Picture1)->setScrollMax(1000, 1000));
+    PictureWindowWidget* win = pictureWindowWidget(WindowId::Picture1);
     win->move(100, 100);
-    win->show();
+    pictureWindow(WindowId::Picture1)->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(win));
     const QPoint at = deviceOrigin(win->picMain) + QPoint(100, 100);
     ASSERT_EQ(

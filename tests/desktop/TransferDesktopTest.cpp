@@ -19,8 +19,6 @@
 namespace tesmaro::testing {
 namespace {
 
-using windows::Id;
-
 QImage grabScreen() {
     return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
 }
@@ -39,7 +37,7 @@ class TransferDesktopTest : public ::testing::Test {
 protected:
     void SetUp() override {
         installQtPlatformRecording(messages, folder);
-        main = std::make_unique<MainWindow>();
+        main = startMainWindow();
     }
     void TearDown() override { discardWindows(main); }
     // Runs a program to its end while this process keeps answering the X server (the clipboard
@@ -54,8 +52,9 @@ protected:
     bool waitForSnapshot(const PictureWindow* previous) {
         return QTest::qWaitFor(
             [&] {
-                return windows::exists(Id::Temp) && windows::frmTemp() != previous &&
-                       windows::frmTemp()->isVisible() && main->isVisible();
+                return currentDocument()->exists(WindowId::Temp) &&
+                       pictureWindow(WindowId::Temp) != previous &&
+                       pictureWindow(WindowId::Temp)->isVisible() && main->isVisible();
             },
             10000);
     }
@@ -98,12 +97,13 @@ TEST_F(TransferDesktopTest, SnapshotHoldsTheScreenWithoutTheProgramsOwnWindows) 
     EXPECT_TRUE(regionIs(first, markerRect, qRgb(255, 0, 255)));
     EXPECT_TRUE(samePixels(withoutProgram.copy(mainRect), first.copy(mainRect)));
     EXPECT_TRUE(samePixels(withoutProgram, first));
-    EXPECT_TRUE(samePixels(first, windows::frmTemp()->picMain->image()));
+    EXPECT_TRUE(samePixels(first, pictureWindow(WindowId::Temp)->picMain->image()));
 
     // The second snapshot shows neither the first snapshot's window nor the main window.
-    const PictureWindow* firstWindow = windows::frmTemp();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(windows::frmTemp()));
-    const QRect tempRect = windows::frmTemp()->frameGeometry().intersected(QRect(0, 0, 1280, 1024));
+    const PictureWindow* firstWindow = pictureWindow(WindowId::Temp);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(pictureWindowWidget(WindowId::Temp)));
+    const QRect tempRect =
+        pictureWindowWidget(WindowId::Temp)->frameGeometry().intersected(QRect(0, 0, 1280, 1024));
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return grabScreen().copy(tempRect) != withoutProgram.copy(tempRect); }, 5000));
     main->Command1->click();
@@ -136,8 +136,8 @@ TEST_F(TransferDesktopTest, PictureAnotherProgramPutOnTheClipboardLoads) {
     main->Check6->setChecked(true);
     main->Command1->click();
     EXPECT_TRUE(messages.shown.empty());
-    EXPECT_TRUE(samePixels(picture, windows::frmPicture1()->picMain->image()));
-    EXPECT_TRUE(windows::frmPicture1()->isVisible());
+    EXPECT_TRUE(samePixels(picture, pictureWindow(WindowId::Picture1)->picMain->image()));
+    EXPECT_TRUE(pictureWindow(WindowId::Picture1)->isVisible());
     EXPECT_TRUE(samePixels(picture, QImage(folder.path() + "/Temp.bmp")));
     owner.kill();
     owner.waitForFinished();
@@ -149,7 +149,7 @@ TEST_F(TransferDesktopTest, PictureAnotherProgramPutOnTheClipboardLoads) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return platform().clipboard->image().isNull(); }, 10000));
     main->Command1->click();
     EXPECT_EQ(messages.texts(), QStringList{"ошибка при загрузке рисунка"});
-    EXPECT_TRUE(samePixels(picture, windows::frmPicture1()->picMain->image()));
+    EXPECT_TRUE(samePixels(picture, pictureWindow(WindowId::Picture1)->picMain->image()));
     textOwner.kill();
     textOwner.waitForFinished();
 }
@@ -163,7 +163,7 @@ TEST_F(TransferDesktopTest, SavedPictureReachesOtherProgramsAsTheOnlyClipboardCo
     for (int y = 0; y < 13; ++y)
         for (int x = 0; x < 19; ++x)
             picture.setPixel(x, y, qRgb(255 - x * 9, y * 17, 100));
-    ASSERT_TRUE(windows::frmPicture1()->picMain->setPicture(picture));
+    ASSERT_TRUE(pictureWindow(WindowId::Picture1)->picMain->setPicture(picture));
     main->Option2->setChecked(true);
     main->Check6->setChecked(true);
     main->show();

@@ -1,30 +1,24 @@
 // The history on its own, without the panel: the bound on what it holds, and commands left open.
-#include "SceneSupport.h"
 #include "document/CommandFailure.h"
 #include "support/PlatformDoubles.h"
+#include "support/SceneSupport.h"
 #include "support/StandaloneDocument.h"
-
-#include <QCoreApplication>
-#include <QEvent>
 
 namespace tesmaro::testing {
 namespace {
 
 class HistoryBound : public ::testing::Test {
 protected:
-    void TearDown() override {
-        windows::unloadAll();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    PictureWindow& picture1() { return doc.document->pictureWindow(WindowId::Picture1); }
     // A command giving frmPicture1 a picture of one colour.
     static Command showColour(int side, QRgb colour) {
-        return Command{{"failed", false, CommandPolicy::Panel::Untouched}, [side, colour](CommandContext&) {
+        return Command{.policy = {.failureMessage = "failed"}, .body = [side, colour](CommandContext& c) {
                            QImage picture(side, side, QImage::Format_RGB32);
                            picture.fill(colour);
-                           windows::frmPicture1()->picMain->setPicture(picture);
+                           c.document.pictureWindow(WindowId::Picture1).picMain->setPicture(picture);
                        }};
     }
-    static QRgb shownColour() { return windows::frmPicture1()->picMain->image().pixel(0, 0); }
+    QRgb shownColour() { return picture1().picMain->image().pixel(0, 0); }
 
     FakePlatform fake;
     StandaloneDocument doc;
@@ -68,8 +62,9 @@ TEST_F(HistoryBound, AStepLargerThanTheBoundIsStillKept) {
 // joins its step.
 TEST_F(HistoryBound, AnOpenCommandHoldsUndoBack) {
     ASSERT_TRUE(doc.runner->run(showColour(50, qRgb(1, 1, 1))));
-    const Command waiting{{"failed", true, CommandPolicy::Panel::Untouched}, [](CommandContext& c) {
-                              windows::frmPicture1()->picMain->cls();
+    const Command waiting{.policy = {.failureMessage = "failed", .busy = true},
+                          .body = [](CommandContext& c) {
+                              c.document.pictureWindow(WindowId::Picture1).picMain->cls();
                               c.keepOpen();
                           }};
     ASSERT_TRUE(doc.runner->run(waiting));
@@ -77,7 +72,8 @@ TEST_F(HistoryBound, AnOpenCommandHoldsUndoBack) {
     EXPECT_TRUE(fake.busy.busy);
     EXPECT_FALSE(doc.runner->undo());
     EXPECT_FALSE(doc.runner->run(showColour(50, qRgb(2, 2, 2)))) << "one command at a time";
-    doc.runner->resume([](CommandContext&) { windows::frmPicture1()->picMain->setPixel(1, 1, 0); });
+    doc.runner->resume(
+        [](CommandContext& c) { c.document.pictureWindow(WindowId::Picture1).picMain->setPixel(1, 1, 0); });
     EXPECT_FALSE(doc.runner->commandOpen());
     EXPECT_FALSE(fake.busy.busy);
     EXPECT_EQ(doc.history->undoSteps(), 2);
@@ -90,23 +86,23 @@ TEST_F(HistoryBound, AnOpenCommandHoldsUndoBack) {
 TEST_F(HistoryBound, InPlaceDrawingThatChangedOnlyABar) {
     QImage picture(400, 300, QImage::Format_RGB32);
     picture.fill(0xFF204060);
-    doc.pad->setAutoSize(false);
-    doc.pad->setPicture(picture);
-    doc.pad->setPixel(0, 0, 0x604020); // the raster now has its own pixels
-    const QImage before = doc.pad->image().copy();
-    const int range = doc.padVertical->maximum();
-    const Command sameColour{{"failed", false, CommandPolicy::Panel::Untouched}, [&](CommandContext&) {
-                                 doc.pad->setPixel(5, 5, 0x604020); // the colour the pixel has
-                                 doc.padVertical->setRange(0, 77);
+    doc.document->pad().setAutoSize(false);
+    doc.document->pad().setPicture(picture);
+    doc.document->pad().setPixel(0, 0, 0x604020); // the raster now has its own pixels
+    const QImage before = doc.document->pad().image().copy();
+    const int range = doc.document->padScroll().vertical().maximum;
+    const Command sameColour{.policy = {.failureMessage = "failed"}, .body = [&](CommandContext&) {
+                                 doc.document->pad().setPixel(5, 5, 0x604020); // the colour the pixel has
+                                 doc.document->padScroll().setVerticalRange(0, 77);
                              }};
     ASSERT_TRUE(doc.runner->run(sameColour));
     ASSERT_EQ(doc.history->undoSteps(), 1);
     ASSERT_TRUE(doc.runner->undo());
-    EXPECT_EQ(doc.padVertical->maximum(), range);
-    EXPECT_EQ(pixelDifference(before, doc.pad->image()), "");
+    EXPECT_EQ(doc.document->padScroll().vertical().maximum, range);
+    EXPECT_EQ(pixelDifference(before, doc.document->pad().image()), "");
     ASSERT_TRUE(doc.runner->redo());
-    EXPECT_EQ(doc.padVertical->maximum(), 77);
-    EXPECT_EQ(pixelDifference(before, doc.pad->image()), "");
+    EXPECT_EQ(doc.document->padScroll().vertical().maximum, 77);
+    EXPECT_EQ(pixelDifference(before, doc.document->pad().image()), "");
 }
 
 // A large picture replaced by one that differs in a row no sample looks at is still a change,
@@ -115,8 +111,8 @@ TEST_F(HistoryBound, LargePicturesAreComparedInFullWhenNothingElseChanged) {
     QImage big(2000, 1000, QImage::Format_RGB32);
     big.fill(0xFF445566);
     const auto show = [](const QImage& picture) {
-        return Command{{"failed", false, CommandPolicy::Panel::Untouched}, [picture](CommandContext&) {
-                           windows::frmPicture1()->picMain->setPicture(picture.copy());
+        return Command{.policy = {.failureMessage = "failed"}, .body = [picture](CommandContext& c) {
+                           c.document.pictureWindow(WindowId::Picture1).picMain->setPicture(picture.copy());
                        }};
     };
     ASSERT_TRUE(doc.runner->run(show(big)));
@@ -128,12 +124,13 @@ TEST_F(HistoryBound, LargePicturesAreComparedInFullWhenNothingElseChanged) {
     ASSERT_TRUE(doc.runner->run(show(oneRow)));
     EXPECT_EQ(doc.history->undoSteps(), 2);
     ASSERT_TRUE(doc.runner->undo());
-    EXPECT_EQ(windows::frmPicture1()->picMain->image().pixel(1234, 1), 0xFF445566u);
+    EXPECT_EQ(picture1().picMain->image().pixel(1234, 1), 0xFF445566u);
 }
 
 // A part that answers before it has returned (a screen that answers at once) goes on at once.
 TEST_F(HistoryBound, AnAnswerBeforeThePartReturnsContinuesTheCommand) {
-    const Command answeredAtOnce{{"failed", true, CommandPolicy::Panel::Untouched}, [](CommandContext& c) {
+    const Command answeredAtOnce{.policy = {.failureMessage = "failed", .busy = true},
+                                 .body = [](CommandContext& c) {
                                      const CommandResume resume = c.keepOpen();
                                      resume([](CommandContext&) { throw CommandFailure("no screen"); });
                                  }};

@@ -12,8 +12,8 @@ const QString kCopyFailed = QStringLiteral("ошибка при копирова
 
 class DraftTransfers : public AppFixture {
 protected:
-    Canvas* pad() { return main->picMain; }
-    Canvas* picture1() { return windows::frmPicture1()->picMain; }
+    Canvas* pad() { return &main->document().pad(); }
+    Canvas* picture1() { return pictureWindow(WindowId::Picture1)->picMain; }
 
     void setFields(std::initializer_list<std::pair<QLineEdit*, const char*>> fields) {
         for (const auto& [field, text] : fields)
@@ -63,14 +63,14 @@ TEST_F(DraftTransfers, WholePictureIntoTheDraftPad) {
     EXPECT_EQ(main->VScroll2->minimum(), 0);
     EXPECT_EQ(main->VScroll2->maximum(), 100);
     EXPECT_EQ(main->HScroll2->maximum(), 200);
-    EXPECT_FALSE(windows::frmPicture1()->isVisible()) << "the source window is not shown";
+    EXPECT_FALSE(pictureWindow(WindowId::Picture1)->isVisible()) << "the source window is not shown";
     EXPECT_FALSE(fake->busy.busy);
     EXPECT_EQ(fake->busy.history, (std::vector<bool>{true, false}));
 
     // The draft pad scrolls by its bars; drawing stays in its own pixels.
     main->VScroll2->setValue(40);
     main->HScroll2->setValue(70);
-    EXPECT_EQ(pad()->pos(), QPoint(-70, -40));
+    EXPECT_EQ(main->picMain->pos(), QPoint(-70, -40));
 }
 
 TEST_F(DraftTransfers, EnlargedFragmentRetouchedAndReturned) {
@@ -95,7 +95,7 @@ TEST_F(DraftTransfers, EnlargedFragmentRetouchedAndReturned) {
     for (int x = 20; x < 60; ++x)
         expected.setPixel(x, 14, kBlack);
     EXPECT_TRUE(samePixels(expected, picture1()->image()));
-    EXPECT_FALSE(windows::frmPicture1()->isVisible()) << "the return does not show the window";
+    EXPECT_FALSE(pictureWindow(WindowId::Picture1)->isVisible()) << "the return does not show the window";
     EXPECT_EQ(main->Text7->text(), QString("150"));
 }
 
@@ -177,12 +177,12 @@ TEST_F(DraftTransfers, DraftPadIntoTheSecondPictureWindow) {
     freehand(pad(), {{10, 10}, {60, 10}});
     main->Option30->setChecked(true);
     main->Command9_Click();
-    PictureWindow* win = windows::frmPicture2();
+    PictureWindow* win = pictureWindow(WindowId::Picture2);
     EXPECT_TRUE(win->isVisible());
     EXPECT_TRUE(samePixels(pad()->image(), win->picMain->image()));
     EXPECT_EQ(main->Text7->text(), QString("150"));
     EXPECT_EQ(main->Text8->text(), QString("300"));
-    EXPECT_FALSE(windows::exists(windows::Id::Picture1));
+    EXPECT_FALSE(currentDocument()->exists(WindowId::Picture1));
 
     // A fragment with "Размер задать": the window's canvas takes Text17 x Text18 first.
     main->Check4->setChecked(true);
@@ -237,7 +237,7 @@ TEST_F(DraftTransfers, BadFieldsAbandonBeforeAnyChange) {
             EXPECT_EQ(fake->messages.shown.back().title, QString("Tesmaro5"));
             EXPECT_TRUE(samePixels(padBefore, pad()->image())) << "field text '" << bad.text << "'";
             EXPECT_TRUE(samePixels(source, picture1()->image())) << "field text '" << bad.text << "'";
-            EXPECT_FALSE(windows::frmPicture1()->isVisible());
+            EXPECT_FALSE(pictureWindow(WindowId::Picture1)->isVisible());
             EXPECT_EQ(main->document().state.SrcY0, stateBefore.SrcY0);
             EXPECT_EQ(main->document().state.SrcX0, stateBefore.SrcX0);
             EXPECT_EQ(main->document().state.DstXmax, stateBefore.DstXmax);

@@ -22,11 +22,11 @@ protected:
     Canvas* canvas(Which which) {
         switch (which) {
         case Which::DraftPad:
-            return main->picMain;
+            return &main->document().pad();
         case Which::Picture1:
-            return windows::frmPicture1()->picMain;
+            return pictureWindow(WindowId::Picture1)->picMain;
         default:
-            return windows::frmPicture2()->picMain;
+            return pictureWindow(WindowId::Picture2)->picMain;
         }
     }
     // The canvas under test, white and empty.
@@ -116,7 +116,7 @@ TEST_P(DrawingTools, OtherButtonsAndTwoButtonsDrawNothing) {
         release(c, kRightButton, 50, 50);
         EXPECT_TRUE(samePixels(blank, c->image())) << tool->text().toStdString();
     }
-    EXPECT_EQ(main->Picture3->backColour(), 0xF0F0F0) << "a right click does not pick a colour";
+    EXPECT_EQ(currentDocument()->swatch().backColour(), 0xF0F0F0) << "a right click does not pick a colour";
 }
 
 TEST_P(DrawingTools, EraserBoxFollowsThePointer) {
@@ -251,19 +251,20 @@ TEST_P(DrawingTools, ColourPickTakesTheMeanOfNinePixels) {
         EXPECT_TRUE(main->Option22->isChecked());
     };
     auto expectEverywhere = [&](std::int32_t colour) {
-        EXPECT_EQ(main->Picture3->backColour(), colour);
-        EXPECT_EQ(main->picMain->foreColour(), colour);
-        EXPECT_EQ(editor::textColour(*main->Text16), colour);
-        EXPECT_EQ(windows::frmPicture1()->picMain->foreColour(), colour);
-        EXPECT_EQ(windows::frmPicture2()->picMain->foreColour(), colour);
+        EXPECT_EQ(currentDocument()->swatch().backColour(), colour);
+        EXPECT_EQ(currentDocument()->pad().foreColour(), colour);
+        EXPECT_EQ(textColour(*main->Text16), colour);
+        EXPECT_EQ(pictureWindow(WindowId::Picture1)->picMain->foreColour(), colour);
+        EXPECT_EQ(pictureWindow(WindowId::Picture2)->picMain->foreColour(), colour);
     };
 
     // Inside a uniform red area: red, packed &H0000FF.
     pickAt(100, 50);
     expectEverywhere(0x0000FF);
-    EXPECT_TRUE(windows::exists(windows::Id::Picture1));
-    EXPECT_TRUE(windows::exists(windows::Id::Picture2));
-    EXPECT_FALSE(windows::frmPicture2()->isVisible()) << "a window created for the colour stays hidden";
+    EXPECT_TRUE(currentDocument()->exists(WindowId::Picture1));
+    EXPECT_TRUE(currentDocument()->exists(WindowId::Picture2));
+    EXPECT_FALSE(pictureWindow(WindowId::Picture2)->isVisible())
+        << "a window created for the colour stays hidden";
 
     // At the corner five samples lie outside and count as black: round(4 * 255 / 9) = 113.
     pickAt(0, 0);
@@ -333,15 +334,16 @@ INSTANTIATE_TEST_SUITE_P(Canvases, DrawingTools,
 class DrawingToolsMouse : public AppFixture {};
 
 TEST_F(DrawingToolsMouse, DragWithTheLeftButtonDrawsAFreehandLine) {
-    PictureWindow* win = windows::frmPicture1();
+    PictureWindow* win = pictureWindow(WindowId::Picture1);
     win->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(win));
+    PictureWindowWidget* shown = main->views().pictureWindow(WindowId::Picture1);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(shown));
     Canvas* c = win->picMain;
     wipe(c);
     main->Option23->setChecked(true);
-    QTest::mousePress(c, Qt::LeftButton, Qt::NoModifier, QPoint(10, 30));
-    QTest::mouseMove(c, QPoint(40, 30));
-    QTest::mouseRelease(c, Qt::LeftButton, Qt::NoModifier, QPoint(40, 30));
+    QTest::mousePress(shown->picMain, Qt::LeftButton, Qt::NoModifier, QPoint(10, 30));
+    QTest::mouseMove(shown->picMain, QPoint(40, 30));
+    QTest::mouseRelease(shown->picMain, Qt::LeftButton, Qt::NoModifier, QPoint(40, 30));
     QImage expected = uniform(c->canvasWidth(), c->canvasHeight(), kWhite);
     for (int x = 10; x <= 40; ++x)
         expected.setPixel(x, 30, kBlack);
@@ -350,9 +352,9 @@ TEST_F(DrawingToolsMouse, DragWithTheLeftButtonDrawsAFreehandLine) {
 }
 
 TEST_F(DrawingToolsMouse, ReopenedPictureWindowAnswersTheMouseAgain) {
-    windows::frmPicture2();
-    windows::unload(windows::Id::Picture2);
-    Canvas* c = windows::frmPicture2()->picMain;
+    pictureWindow(WindowId::Picture2);
+    currentDocument()->discard(WindowId::Picture2);
+    Canvas* c = pictureWindow(WindowId::Picture2)->picMain;
     main->Option18->setChecked(true);
     main->Text19->setText("0");
     press(c, kLeftButton, 7, 9);

@@ -1,10 +1,13 @@
 #pragma once
 // Gestures on a canvas as the canvas reports them, and picture helpers for the editor's tests.
 
+#include "document/Canvas.h"
 #include "support/AppFixture.h"
-#include "windows/Canvas.h"
+#include "windows/CanvasWidget.h"
 
+#include <QApplication>
 #include <QImage>
+#include <QLineEdit>
 
 #include <cstdint>
 #include <vector>
@@ -15,14 +18,38 @@ constexpr int kLeftButton = 1;
 constexpr int kRightButton = 2;
 constexpr int kMiddleButton = 4;
 
-inline void press(Canvas* c, int button, double x, double y) {
+// The text colour a text box shows (packed colour).
+inline std::int32_t textColour(const QLineEdit& field) {
+    const QRgb rgb = field.palette().color(QPalette::Text).rgb();
+    return static_cast<std::int32_t>(qRed(rgb) + 256 * qGreen(rgb) + 65536 * qBlue(rgb));
+}
+
+// The widget on the screen that shows the canvas.
+inline CanvasWidget* shownBy(const Canvas* c) {
+    for (QWidget* w : QApplication::allWidgets())
+        if (auto* shown = qobject_cast<CanvasWidget*>(w); shown && shown->canvas() == c)
+            return shown;
+    ADD_FAILURE() << "no widget shows the canvas";
+    return nullptr;
+}
+
+inline void press(CanvasWidget* c, int button, double x, double y) {
     emit c->mouseDown(button, x, y);
 }
-inline void moveTo(Canvas* c, int buttons, double x, double y) {
+inline void moveTo(CanvasWidget* c, int buttons, double x, double y) {
     emit c->mouseMove(buttons, x, y);
 }
-inline void release(Canvas* c, int button, double x, double y) {
+inline void release(CanvasWidget* c, int button, double x, double y) {
     emit c->mouseUp(button, x, y);
+}
+inline void press(Canvas* c, int button, double x, double y) {
+    press(shownBy(c), button, x, y);
+}
+inline void moveTo(Canvas* c, int buttons, double x, double y) {
+    moveTo(shownBy(c), buttons, x, y);
+}
+inline void release(Canvas* c, int button, double x, double y) {
+    release(shownBy(c), button, x, y);
 }
 
 // A picture of one colour (0xRRGGBB).

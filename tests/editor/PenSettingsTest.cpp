@@ -10,12 +10,12 @@ constexpr QRgb kWhite = 0xFFFFFF;
 
 class PenSettings : public AppFixture {
 protected:
-    Canvas* picture1() { return windows::frmPicture1()->picMain; }
-    Canvas* picture2() { return windows::frmPicture2()->picMain; }
+    Canvas* picture1() { return pictureWindow(WindowId::Picture1)->picMain; }
+    Canvas* picture2() { return pictureWindow(WindowId::Picture2)->picMain; }
 
     void expectDrawingColour(std::int32_t colour) {
-        EXPECT_EQ(main->picMain->foreColour(), colour);
-        EXPECT_EQ(editor::textColour(*main->Text16), colour);
+        EXPECT_EQ(currentDocument()->pad().foreColour(), colour);
+        EXPECT_EQ(textColour(*main->Text16), colour);
         EXPECT_EQ(picture1()->foreColour(), colour);
         EXPECT_EQ(picture2()->foreColour(), colour);
     }
@@ -38,9 +38,9 @@ TEST_F(PenSettings, ChosenColourReachesEveryTarget) {
     ASSERT_EQ(fake->colours.shownWith.size(), 1u);
     EXPECT_EQ(fake->colours.shownWith[0], QColor(0, 0, 0)) << "the dialog starts on black";
     EXPECT_EQ(main->document().state.CD1.Color, 0x0000FF);
-    EXPECT_EQ(main->Picture3->backColour(), 0x0000FF);
+    EXPECT_EQ(currentDocument()->swatch().backColour(), 0x0000FF);
     expectDrawingColour(0x0000FF);
-    EXPECT_FALSE(windows::frmPicture1()->isVisible());
+    EXPECT_FALSE(pictureWindow(WindowId::Picture1)->isVisible());
 
     // Lines drawn afterwards on a picture window are red.
     wipe(picture2());
@@ -59,9 +59,9 @@ TEST_F(PenSettings, FontResetsTheDrawingColourButNotTheSwatch) {
     fake->colours.answer = QColor(0, 0, 255);
     main->Command7_Click();
     // Pick a green from the draft pad.
-    main->picMain->setPicture(uniform(300, 150, 0x00FF00));
-    pickAt(main->picMain, 100, 50);
-    ASSERT_EQ(main->Picture3->backColour(), 0x00FF00);
+    currentDocument()->pad().setPicture(uniform(300, 150, 0x00FF00));
+    pickAt(&main->document().pad(), 100, 50);
+    ASSERT_EQ(currentDocument()->swatch().backColour(), 0x00FF00);
     expectDrawingColour(0x00FF00);
 
     main->document().state.CD1.CancelError = false;
@@ -77,7 +77,7 @@ TEST_F(PenSettings, FontResetsTheDrawingColourButNotTheSwatch) {
     EXPECT_EQ(main->document().state.CD1.Flags, 3);
 
     expectDrawingColour(0xFF0000); // the colour last chosen in the dialog, blue
-    EXPECT_EQ(main->Picture3->backColour(), 0x00FF00) << "the swatch keeps the picked colour";
+    EXPECT_EQ(currentDocument()->swatch().backColour(), 0x00FF00) << "the swatch keeps the picked colour";
     auto expectFont = [&](const QFont& f, const char* target) {
         EXPECT_EQ(f.family(), QString("DejaVu Serif")) << target;
         EXPECT_DOUBLE_EQ(f.pointSizeF(), 14.5) << target;
@@ -87,7 +87,7 @@ TEST_F(PenSettings, FontResetsTheDrawingColourButNotTheSwatch) {
         EXPECT_TRUE(f.strikeOut()) << target;
     };
     expectFont(main->Text16->font(), "Text16");
-    expectFont(main->picMain->drawFont(), "draft pad");
+    expectFont(currentDocument()->pad().drawFont(), "draft pad");
     expectFont(picture1()->drawFont(), "frmPicture1");
     expectFont(picture2()->drawFont(), "frmPicture2");
 
@@ -99,34 +99,34 @@ TEST_F(PenSettings, FontResetsTheDrawingColourButNotTheSwatch) {
 }
 
 TEST_F(PenSettings, FontBeforeAnyColourResetsToBlack) {
-    main->picMain->setPicture(uniform(300, 150, 0x0000FF));
-    pickAt(main->picMain, 50, 50);
+    currentDocument()->pad().setPicture(uniform(300, 150, 0x0000FF));
+    pickAt(&main->document().pad(), 50, 50);
     fake->fonts.answer = QFont("DejaVu Sans", 12);
     main->Command11_Click();
     expectDrawingColour(0);
-    EXPECT_EQ(main->Picture3->backColour(), 0xFF0000);
+    EXPECT_EQ(currentDocument()->swatch().backColour(), 0xFF0000);
 }
 
 TEST_F(PenSettings, CancelChangesNothing) {
-    const QFont padFont = main->picMain->drawFont();
+    const QFont padFont = currentDocument()->pad().drawFont();
     const QFont textFont = main->Text16->font();
     fake->colours.answer.reset();
     fake->fonts.answer.reset();
     ASSERT_TRUE(main->document().state.CD1.CancelError);
     main->Command7_Click();
     EXPECT_EQ(fake->colours.shownWith.size(), 1u);
-    EXPECT_EQ(main->Picture3->backColour(), 0xF0F0F0);
+    EXPECT_EQ(currentDocument()->swatch().backColour(), 0xF0F0F0);
     expectDrawingColour(0);
 
     // Pick a colour, then cancel both dialogs: nothing moves.
-    main->picMain->setPicture(uniform(300, 150, 0x123456));
-    pickAt(main->picMain, 50, 50);
+    currentDocument()->pad().setPicture(uniform(300, 150, 0x123456));
+    pickAt(&main->document().pad(), 50, 50);
     const std::int32_t picked = packed(0x123456);
     main->Command7_Click();
     main->Command11_Click();
-    EXPECT_EQ(main->Picture3->backColour(), picked);
+    EXPECT_EQ(currentDocument()->swatch().backColour(), picked);
     expectDrawingColour(picked);
-    EXPECT_EQ(main->picMain->drawFont(), padFont);
+    EXPECT_EQ(currentDocument()->pad().drawFont(), padFont);
     EXPECT_EQ(main->Text16->font(), textFont);
     EXPECT_EQ(main->document().state.CD1.Color, 0);
 
@@ -134,16 +134,16 @@ TEST_F(PenSettings, CancelChangesNothing) {
     main->document().state.CD1.CancelError = false;
     main->document().state.CD1.Color = 0x00FF00;
     main->Command7_Click();
-    EXPECT_EQ(main->Picture3->backColour(), 0x00FF00);
+    EXPECT_EQ(currentDocument()->swatch().backColour(), 0x00FF00);
     expectDrawingColour(0x00FF00);
 }
 
 TEST_F(PenSettings, LineWidthPreviewAndLines) {
     const QRgb black = 0;
-    Canvas* preview = main->Picture4;
+    Canvas* preview = &main->document().widthPreview();
     const QRgb face = rgbAt(preview->image(), 0, 0);
     main->HScroll1->setValue(15);
-    EXPECT_EQ(main->picMain->drawWidth(), 15);
+    EXPECT_EQ(currentDocument()->pad().drawWidth(), 15);
     EXPECT_EQ(picture1()->drawWidth(), 15);
     EXPECT_EQ(picture2()->drawWidth(), 15);
 
@@ -161,7 +161,7 @@ TEST_F(PenSettings, LineWidthPreviewAndLines) {
     EXPECT_EQ(rgbAt(dot, 0, 9), face);
 
     // Lines on the draft pad and a picture window are 15 pixels wide.
-    for (Canvas* c : {main->picMain, picture1()}) {
+    for (Canvas* c : {&main->document().pad(), picture1()}) {
         wipe(c);
         drawLine(c, 50, 60, 150, 60);
         int wide = 0;
@@ -180,11 +180,11 @@ TEST_F(PenSettings, LineWidthPreviewAndLines) {
     ASSERT_EQ(single.size(), 1u);
     EXPECT_EQ(single[0].x, 9);
     EXPECT_EQ(single[0].y, 9);
-    EXPECT_EQ(main->picMain->drawWidth(), 1);
+    EXPECT_EQ(currentDocument()->pad().drawWidth(), 1);
 }
 
 TEST_F(PenSettings, ClearKeepsSizeColourWidthAndFont) {
-    Canvas* pad = main->picMain;
+    Canvas* pad = &main->document().pad();
     ASSERT_FALSE(pixelsNot(pad->image(), kWhite).empty()) << "the start-up hint is on the pad";
     pad->setCanvasSize(200, 120);
     fake->colours.answer = QColor(0, 128, 0);

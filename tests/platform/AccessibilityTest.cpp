@@ -2,7 +2,6 @@
 // without a name, and no two controls of a window under the same name.
 #include "help/AboutWindow.h"
 #include "support/AppFixture.h"
-#include "windows/Windows.h"
 
 #include <QAccessible>
 #include <QLineEdit>
@@ -120,10 +119,11 @@ TEST_F(AccessibleWindows, MainWindowNamesEveryFieldBarAndSurface) {
 }
 
 TEST_F(AccessibleWindows, PictureImageAndHelpWindowsNameTheirControlsAfterTheWindow) {
-    using windows::Id;
     QString allNames;
-    for (PictureWindow* w : {windows::frmPicture1(), windows::frmPicture2(), windows::frmTemp(),
-                             windows::frmMCopy1(), windows::frmMCopy2()}) {
+    for (PictureWindowWidget* w :
+         {pictureWindowWidget(WindowId::Picture1), pictureWindowWidget(WindowId::Picture2),
+          pictureWindowWidget(WindowId::Temp), pictureWindowWidget(WindowId::MCopy1),
+          pictureWindowWidget(WindowId::MCopy2)}) {
         const Checked checked = checkWindow(w);
         EXPECT_EQ(checked.surfaces, 1);
         ASSERT_EQ(checked.names.size(), 3u);
@@ -133,7 +133,7 @@ TEST_F(AccessibleWindows, PictureImageAndHelpWindowsNameTheirControlsAfterTheWin
         EXPECT_TRUE(checked.names.at("hsbScroll").startsWith(title));
         allNames += checked.names.at("picMain") + "|";
     }
-    for (ImageWindow* w : {windows::frmImage1(), windows::frmImage2()}) {
+    for (ImageWindowWidget* w : {imageWindowWidget(WindowId::Image1), imageWindowWidget(WindowId::Image2)}) {
         const Checked checked = checkWindow(w);
         EXPECT_EQ(checked.surfaces, 1);
         EXPECT_EQ(checked.names.at("Image1"), w->windowTitle() + ": рисунок");

@@ -4,7 +4,6 @@
 #include "platform/qt/PortalScreenshot.h"
 #include "FakePortal.h"
 #include "support/AppFixture.h"
-#include "windows/Windows.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -18,8 +17,6 @@
 
 namespace tesmaro::testing {
 namespace {
-
-using windows::Id;
 
 QImage numbered(int w, int h) {
     QImage img(w, h, QImage::Format_RGB32);
@@ -161,7 +158,7 @@ protected:
             return;
         qputenv("WAYLAND_DISPLAY", "wayland-tesmaro-test");
         installQtPlatformRecording(messages, folder);
-        main = std::make_unique<MainWindow>();
+        main = startMainWindow();
         main->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
         ASSERT_TRUE(main->Option7->isChecked());
@@ -187,15 +184,18 @@ TEST_F(ScreenLoadThroughThePortal, AnsweredPictureBecomesTheSnapshot) {
     main->Command1->click();
     EXPECT_FALSE(main->isVisible());
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return main->isVisible() && windows::exists(Id::Temp) && windows::frmTemp()->isVisible(); },
+        [&] {
+            return main->isVisible() && currentDocument()->exists(WindowId::Temp) &&
+                   pictureWindow(WindowId::Temp)->isVisible();
+        },
         10000));
     EXPECT_EQ(portal->calls, 1);
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_TRUE(samePixels(desktop, QImage(tempBmp())));
-    EXPECT_TRUE(samePixels(desktop, windows::frmTemp()->picMain->image()));
+    EXPECT_TRUE(samePixels(desktop, pictureWindow(WindowId::Temp)->picMain->image()));
     EXPECT_EQ(main->Text7->text(), "200");
     EXPECT_EQ(main->Text8->text(), "320");
-    EXPECT_EQ(windows::frmTemp()->vsbScroll->maximum(), 200);
+    EXPECT_EQ(pictureWindow(WindowId::Temp)->scroll->vertical().maximum, 200);
     EXPECT_FALSE(busy());
 }
 
@@ -205,7 +205,7 @@ TEST_F(ScreenLoadThroughThePortal, RefusalGivesTheLoadMessageAndTheMainWindowBac
     ASSERT_TRUE(QTest::qWaitFor([&] { return main->isVisible(); }, 10000));
     EXPECT_EQ(portal->calls, 1);
     EXPECT_EQ(messages.texts(), QStringList{"ошибка при загрузке рисунка"});
-    EXPECT_FALSE(windows::exists(Id::Temp));
+    EXPECT_FALSE(currentDocument()->exists(WindowId::Temp));
     EXPECT_FALSE(QFile::exists(tempBmp()));
     EXPECT_FALSE(busy());
 }
@@ -223,7 +223,7 @@ TEST_F(ScreenLoadThroughThePortal, WhileThePortalIsSilentTheWindowStaysHiddenThe
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return main->isVisible(); }, 5000));
     EXPECT_EQ(messages.texts(), QStringList{"ошибка при загрузке рисунка"});
-    EXPECT_FALSE(windows::exists(Id::Temp));
+    EXPECT_FALSE(currentDocument()->exists(WindowId::Temp));
     EXPECT_FALSE(busy());
 }
 

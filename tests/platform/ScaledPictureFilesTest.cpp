@@ -7,8 +7,6 @@
 namespace tesmaro::testing {
 namespace {
 
-using windows::Id;
-
 // Pixels that differ from their neighbours, some of them half transparent.
 QImage translucentPicture(int w, int h) {
     QImage img(w, h, QImage::Format_ARGB32);
@@ -55,10 +53,10 @@ TEST_F(ScaledPictureFiles, DoubleSizeFileLoadsWholeIntoPictureAndImage) {
         // Colours within one step: the painter rounds its blend its own way.
         EXPECT_TRUE(samePixels(expected, QImage(fake->filePath("Temp.bmp")), 1));
         if (target == main->Option2) {
-            const Canvas* canvas = windows::frmPicture1()->picMain;
+            const Canvas* canvas = pictureWindow(WindowId::Picture1)->picMain;
             EXPECT_TRUE(samePixels(expected, canvas->image(), 1));
         } else {
-            ImageView* view = windows::frmImage1()->Image1;
+            ImageViewWidget* view = imageWindowWidget(WindowId::Image1)->Image1;
             EXPECT_EQ(view->size(), QSize(41, 27));
             EXPECT_TRUE(
                 samePixels(expected, view->grab().toImage().convertToFormat(QImage::Format_RGB32), 1));

@@ -12,7 +12,6 @@
 #include <QImage>
 #include <QObject>
 #include <QStringList>
-#include <QWidget>
 
 #include <functional>
 
@@ -35,10 +34,10 @@ inline Picture fromImage(const QImage& image) {
 }
 
 // Every title the window takes from now on.
-inline QStringList* recordTitles(QWidget* window) {
+inline QStringList* recordTitles(ProgramWindow* window) {
     auto* titles = new QStringList;
-    QObject::connect(window, &QWidget::windowTitleChanged, window,
-                     [titles](const QString& t) { *titles << t; });
+    QObject::connect(window, &ProgramWindow::titleChanged, window,
+                     [titles, window] { *titles << window->title(); });
     QObject::connect(window, &QObject::destroyed, [titles] { delete titles; });
     return titles;
 }
@@ -60,7 +59,7 @@ class CommandTest : public AppFixture {
 protected:
     void SetUp() override {
         AppFixture::SetUp();
-        programRandom() = RandomSequence{};
+        currentDocument()->state.random = RandomSequence{};
     }
     void TearDown() override {
         resize::setResizeThreadCount(0);

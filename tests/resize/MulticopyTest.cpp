@@ -6,7 +6,9 @@
 namespace tesmaro {
 namespace {
 
+using testing::currentDocument;
 using testing::Picture;
+using testing::pictureWindow;
 using testing::samePicture;
 
 constexpr std::uint32_t kWhite = 0xFFFFFFFFu;
@@ -28,7 +30,7 @@ protected:
         main->Text17->setText(QString::number(height));
         main->Text18->setText(QString::number(width));
     }
-    Picture result() { return testing::fromImage(windows::frmMCopy2()->picMain->image()); }
+    Picture result() { return testing::fromImage(pictureWindow(WindowId::MCopy2)->picMain->image()); }
 };
 
 TEST_F(Multicopy, AllWithoutRandomnessIsOnePlainStretchedCopy) {
@@ -36,7 +38,7 @@ TEST_F(Multicopy, AllWithoutRandomnessIsOnePlainStretchedCopy) {
     writeTemp(src);
     setSize(50, 71);
     main->hide();
-    QStringList* titles = testing::recordTitles(windows::frmMCopy2());
+    QStringList* titles = testing::recordTitles(pictureWindow(WindowId::MCopy2));
     main->Command13->click();
 
     EXPECT_TRUE(fake->messages.shown.empty());
@@ -46,8 +48,8 @@ TEST_F(Multicopy, AllWithoutRandomnessIsOnePlainStretchedCopy) {
     EXPECT_EQ((QStringList{"Мультикопирование  71 * 50 выполнено 0 процентов ",
                            "Мультикопирование  71 * 50 выполнено 100 процентов "}),
               *titles);
-    EXPECT_TRUE(windows::frmMCopy2()->isVisible());
-    EXPECT_FALSE(windows::frmMCopy1()->isVisible());
+    EXPECT_TRUE(pictureWindow(WindowId::MCopy2)->isVisible());
+    EXPECT_FALSE(pictureWindow(WindowId::MCopy1)->isVisible());
     EXPECT_TRUE(main->isVisible());
     EXPECT_EQ("23", main->Text7->text());
     EXPECT_EQ("37", main->Text8->text());
@@ -56,7 +58,8 @@ TEST_F(Multicopy, AllWithoutRandomnessIsOnePlainStretchedCopy) {
     EXPECT_EQ((std::vector<bool>{true, false}), fake->busy.history);
     RandomSequence after;
     after.skip(6);
-    EXPECT_EQ(after.state(), programRandom().state()) << "two draws per overlay, also with r = 0";
+    EXPECT_EQ(after.state(), currentDocument()->state.random.state())
+        << "two draws per overlay, also with r = 0";
 }
 
 TEST_F(Multicopy, OverlaysAreSizedFromTheFixedSizeAndCombinedWithTheRasterMode) {
@@ -109,7 +112,7 @@ TEST_F(Multicopy, MissingTempBmpEndsWithTheMessageBeforeTheResultIsShown) {
     main->Command13->click();
     EXPECT_EQ(QStringList{kFailure}, fake->messages.texts());
     EXPECT_EQ("Tesmaro5", fake->messages.shown.at(0).title);
-    EXPECT_FALSE(windows::exists(windows::Id::MCopy2) && windows::frmMCopy2()->isVisible());
+    EXPECT_FALSE(currentDocument()->exists(WindowId::MCopy2) && pictureWindow(WindowId::MCopy2)->isVisible());
     EXPECT_TRUE(main->isVisible());
     EXPECT_FALSE(fake->busy.busy);
     EXPECT_FALSE(QFile::exists(fake->filePath("TempMC.bmp")));
@@ -124,7 +127,7 @@ TEST_F(Multicopy, BadFieldsEndTheRunBeforeAnythingIsDrawn) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray before = file.readAll();
     file.close();
-    windows::unload(windows::Id::MCopy2);
+    currentDocument()->discard(WindowId::MCopy2);
 
     // The fields are read first, so a bad one stops the run before Temp.bmp is loaded; a size
     // the result window refuses stops it after.
@@ -143,7 +146,8 @@ TEST_F(Multicopy, BadFieldsEndTheRunBeforeAnythingIsDrawn) {
         c.field->setText(saved);
         SCOPED_TRACE(c.field->objectName().toStdString() + " \"" + c.text.toStdString() + "\"");
         EXPECT_EQ(QStringList{kFailure}, fake->messages.texts());
-        EXPECT_FALSE(windows::exists(windows::Id::MCopy2) && windows::frmMCopy2()->isVisible());
+        EXPECT_FALSE(currentDocument()->exists(WindowId::MCopy2) &&
+                     pictureWindow(WindowId::MCopy2)->isVisible());
         EXPECT_TRUE(main->isVisible());
         EXPECT_EQ(c.beforeLoading ? "unchanged" : "10", main->Text7->text());
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -166,7 +170,7 @@ TEST_F(Multicopy, AnOverlayBeyondThe32BitRangeFailsAfterTheMainCopyAndItsDraws) 
     setSize(33, 47);
     main->Text10->setText("1000000000000000000000000000000"); // any draw but exactly one half sizes the first
                                                               // overlay out of range
-    QStringList* titles = testing::recordTitles(windows::frmMCopy2());
+    QStringList* titles = testing::recordTitles(pictureWindow(WindowId::MCopy2));
     main->Command13->click();
 
     EXPECT_EQ(QStringList{kFailure}, fake->messages.texts());
@@ -175,7 +179,8 @@ TEST_F(Multicopy, AnOverlayBeyondThe32BitRangeFailsAfterTheMainCopyAndItsDraws) 
     EXPECT_EQ(QStringList{"Мультикопирование  47 * 33 выполнено 0 процентов "}, *titles);
     RandomSequence after;
     after.skip(2);
-    EXPECT_EQ(after.state(), programRandom().state()) << "only the failing overlay's two draws";
+    EXPECT_EQ(after.state(), currentDocument()->state.random.state())
+        << "only the failing overlay's two draws";
     RandomSequence rnd;
     const float r = 1e30f, u = rnd.next();
     EXPECT_EQ((1 + (r - 2 * r * u) / 50000) * 33.0f, main->document().state.OverlayHeight);
@@ -192,7 +197,7 @@ TEST_F(Multicopy, AFreshStartRepeatsTheSameRandomResult) {
     const Picture first = readTempMC();
     main->Command13->click();
     const Picture continued = readTempMC();
-    programRandom() = RandomSequence{}; // as a new start of the program
+    currentDocument()->state.random = RandomSequence{}; // as a new start of the program
     main->Command13->click();
     EXPECT_TRUE(samePicture(first, readTempMC()));
     EXPECT_FALSE(samePicture(first, continued)) << "the sequence goes on between runs";

@@ -9,7 +9,9 @@
 namespace tesmaro {
 namespace {
 
+using testing::currentDocument;
 using testing::Picture;
+using testing::pictureWindow;
 using testing::ReferenceSettings;
 using testing::samePicture;
 
@@ -33,7 +35,7 @@ TEST_F(Resamplers, XyVbWritesTheDefinedPixelsOverTheClearedResult) {
     const ReferenceSettings s{64, 40, 5, 90, 100, 110};
     setUp(s);
     main->Option10->setChecked(true);
-    QStringList* titles = testing::recordTitles(windows::frmMCopy2());
+    QStringList* titles = testing::recordTitles(pictureWindow(WindowId::MCopy2));
     main->Command13->click();
     ASSERT_TRUE(fake->messages.shown.empty());
 
@@ -42,7 +44,7 @@ TEST_F(Resamplers, XyVbWritesTheDefinedPixelsOverTheClearedResult) {
     std::vector<int> percents;
     testing::referencePixelAccess(src, expected, s, rnd, percents);
     EXPECT_TRUE(samePicture(expected, readTempMC()));
-    EXPECT_EQ(rnd.state(), programRandom().state());
+    EXPECT_EQ(rnd.state(), currentDocument()->state.random.state());
     ASSERT_FALSE(titles->isEmpty());
     EXPECT_EQ("Мультикопирование  64 * 40 выполнено 0 процентов ", titles->first());
     EXPECT_EQ("Мультикопирование  64 * 40 выполнено 100 процентов ", titles->last());
@@ -71,7 +73,7 @@ TEST_F(Resamplers, XyApiDrawsThroughTheScratchWindowWithTheRasterMode) {
     setUp(s);
     main->Option28->setChecked(true);
     main->Option12->setChecked(true); // "Copy"
-    QStringList* titles = testing::recordTitles(windows::frmMCopy2());
+    QStringList* titles = testing::recordTitles(pictureWindow(WindowId::MCopy2));
     main->Command13->click();
     ASSERT_TRUE(fake->messages.shown.empty());
 
@@ -80,11 +82,11 @@ TEST_F(Resamplers, XyApiDrawsThroughTheScratchWindowWithTheRasterMode) {
     std::vector<int> percents;
     ASSERT_TRUE(testing::referenceDib(src, expected, s, rnd, percents));
     EXPECT_TRUE(samePicture(expected, readTempMC()));
-    EXPECT_EQ(rnd.state(), programRandom().state());
-    Canvas* work = windows::frmTemp()->picMain;
+    EXPECT_EQ(rnd.state(), currentDocument()->state.random.state());
+    Canvas* work = pictureWindow(WindowId::Temp)->picMain;
     EXPECT_TRUE(samePicture(expected, testing::fromImage(work->image())));
     EXPECT_TRUE(work->picture().isNull());
-    EXPECT_FALSE(windows::frmTemp()->isVisible());
+    EXPECT_FALSE(pictureWindow(WindowId::Temp)->isVisible());
     ASSERT_FALSE(titles->isEmpty());
     EXPECT_EQ("Мультикопирование  70 * 44 выполнено 0 процентов ", titles->first());
     EXPECT_EQ("Мультикопирование  70 * 44 выполненоно 0 процентов ", titles->at(1));
@@ -122,7 +124,8 @@ TEST_F(Resamplers, XyApiHeightOneShows100AndFinishes) {
     main->Option28->setChecked(true);
     main->Command13->click();
     EXPECT_TRUE(fake->messages.shown.empty());
-    EXPECT_EQ("Мультикопирование  15 * 1 выполненоно 100 процентов ", windows::frmMCopy2()->windowTitle());
+    EXPECT_EQ("Мультикопирование  15 * 1 выполненоно 100 процентов ",
+              pictureWindow(WindowId::MCopy2)->title());
     EXPECT_EQ(15, readTempMC().width);
 }
 
@@ -135,9 +138,10 @@ TEST_F(Resamplers, XyApiNegativeChannelFailsWithNothingDrawn) {
     main->Command13->click();
     EXPECT_EQ(QStringList{kFailure}, fake->messages.texts());
     EXPECT_FALSE(QFile::exists(fake->filePath("TempMC.bmp")));
-    EXPECT_TRUE(samePicture(Picture(30, 16), testing::fromImage(windows::frmMCopy2()->picMain->image())))
+    EXPECT_TRUE(
+        samePicture(Picture(30, 16), testing::fromImage(pictureWindow(WindowId::MCopy2)->picMain->image())))
         << "the cleared result keeps its white";
-    Canvas* work = windows::frmTemp()->picMain;
+    Canvas* work = pictureWindow(WindowId::Temp)->picMain;
     EXPECT_EQ(30, work->canvasWidth());
     EXPECT_EQ(16, work->canvasHeight());
     EXPECT_EQ(src.at(5, 7), testing::fromImage(work->image()).at(5, 7))
@@ -153,15 +157,15 @@ TEST_F(Resamplers, ThreadCountDoesNotChangeTheFileOrTheSequence) {
     for (QRadioButton* mode : {main->Option10, main->Option28}) {
         mode->setChecked(true);
         resize::setResizeThreadCount(1);
-        programRandom() = RandomSequence{};
+        currentDocument()->state.random = RandomSequence{};
         main->Command13->click();
         const Picture one = readTempMC();
-        const std::uint32_t oneState = programRandom().state();
+        const std::uint32_t oneState = currentDocument()->state.random.state();
         resize::setResizeThreadCount(4);
-        programRandom() = RandomSequence{};
+        currentDocument()->state.random = RandomSequence{};
         main->Command13->click();
         EXPECT_TRUE(samePicture(one, readTempMC())) << mode->text().toStdString();
-        EXPECT_EQ(oneState, programRandom().state());
+        EXPECT_EQ(oneState, currentDocument()->state.random.state());
     }
     EXPECT_TRUE(fake->messages.shown.empty());
 }
@@ -197,7 +201,7 @@ TEST_F(Resamplers, XyApiCombinesAsRowsAreMadeExactlyAsAfterTheRun) {
             std::uint32_t states[2];
             for (int i = 0; i < 2; ++i) {
                 setUp(ReferenceSettings{40, 27, 5, 90, 105, static_cast<std::int16_t>(i == 0 ? 0 : -5)});
-                Canvas* result = windows::frmMCopy2()->picMain;
+                Canvas* result = pictureWindow(WindowId::MCopy2)->picMain;
                 result->setBackColour(clear ? 0x3A7FC5 : 0xFFFFFF);
                 result->setPicture(clear ? QImage() : testing::toImage(previous));
                 if (clear) { // drawings over no picture, which clearing removes
@@ -207,12 +211,12 @@ TEST_F(Resamplers, XyApiCombinesAsRowsAreMadeExactlyAsAfterTheRun) {
                                     drawn.width, drawn.row(y));
                 }
                 writeTemp(noBlue);
-                programRandom() = RandomSequence{};
+                currentDocument()->state.random = RandomSequence{};
                 main->Command13->click();
                 ASSERT_TRUE(fake->messages.shown.empty()) << codes[c]->objectName().toStdString();
                 results[i] = testing::fromImage(result->image());
-                scratch[i] = testing::fromImage(windows::frmTemp()->picMain->image());
-                states[i] = programRandom().state();
+                scratch[i] = testing::fromImage(pictureWindow(WindowId::Temp)->picMain->image());
+                states[i] = currentDocument()->state.random.state();
             }
             SCOPED_TRACE(codes[c]->objectName().toStdString() + (clear ? ", cleared" : ""));
             EXPECT_TRUE(samePicture(results[1], results[0]));
@@ -237,10 +241,10 @@ TEST_F(Resamplers, XyApiFailingRunLeavesAnUnclearedResultUntouched) {
     main->Option28->setChecked(true);
     main->Option16->setChecked(true); // "Or"
     main->Check5->setChecked(false);
-    windows::frmMCopy2()->picMain->setPicture(testing::toImage(previous));
+    pictureWindow(WindowId::MCopy2)->picMain->setPicture(testing::toImage(previous));
     main->Command13->click();
     EXPECT_EQ(QStringList{kFailure}, fake->messages.texts());
-    EXPECT_TRUE(samePicture(previous, testing::fromImage(windows::frmMCopy2()->picMain->image())));
+    EXPECT_TRUE(samePicture(previous, testing::fromImage(pictureWindow(WindowId::MCopy2)->picMain->image())));
 }
 
 } // namespace

@@ -4,7 +4,9 @@
 namespace tesmaro {
 namespace {
 
+using testing::currentDocument;
 using testing::Picture;
+using testing::pictureWindow;
 using testing::rgbPixel;
 using testing::samePicture;
 
@@ -18,7 +20,7 @@ protected:
 };
 
 TEST_F(Reverse, MirrorsTheFirstPictureWithItsTitles) {
-    PictureWindow* window = windows::frmPicture1();
+    PictureWindow* window = pictureWindow(WindowId::Picture1);
     Picture p(3, 4);
     for (int y = 0; y < 4; ++y) {
         p.at(0, y) = rgbPixel(255, 0, y);
@@ -39,7 +41,7 @@ TEST_F(Reverse, MirrorsTheFirstPictureWithItsTitles) {
         expected << QStringLiteral("Реверс   выполнено %1 процентов ").arg(percent);
     expected << "Picture1 - источник";
     EXPECT_EQ(expected, *titles);
-    EXPECT_EQ("Picture2 - приемник", windows::frmPicture2()->windowTitle());
+    EXPECT_EQ("Picture2 - приемник", pictureWindow(WindowId::Picture2)->title());
     EXPECT_EQ(4, main->document().state.PicHeight);
     EXPECT_EQ(3, main->document().state.PicWidth);
     EXPECT_FALSE(window->isVisible()) << "Reverse does not show the window";
@@ -48,9 +50,9 @@ TEST_F(Reverse, MirrorsTheFirstPictureWithItsTitles) {
 }
 
 TEST_F(Reverse, SecondPictureTwiceIsRestored) {
-    PictureWindow* window = windows::frmPicture2();
+    PictureWindow* window = pictureWindow(WindowId::Picture2);
     const Picture p = show(window, testing::randomPicture(33, 17, 3));
-    show(windows::frmPicture1(), testing::randomPicture(5, 5, 4));
+    show(pictureWindow(WindowId::Picture1), testing::randomPicture(5, 5, 4));
     main->Option30->setChecked(true);
     main->Command5->click();
     Picture mirrored(33, 17);
@@ -62,12 +64,12 @@ TEST_F(Reverse, SecondPictureTwiceIsRestored) {
     EXPECT_EQ(33, main->document().state.PicWidth);
     main->Command5->click();
     EXPECT_TRUE(samePicture(p, content(window)));
-    EXPECT_EQ("Picture1 - источник", windows::frmPicture1()->windowTitle());
-    EXPECT_EQ("Picture2 - приемник", windows::frmPicture2()->windowTitle());
+    EXPECT_EQ("Picture1 - источник", pictureWindow(WindowId::Picture1)->title());
+    EXPECT_EQ("Picture2 - приемник", pictureWindow(WindowId::Picture2)->title());
 }
 
 TEST_F(Reverse, OnePixelStaysAndStillShowsBothHalves) {
-    PictureWindow* window = windows::frmPicture1();
+    PictureWindow* window = pictureWindow(WindowId::Picture1);
     show(window, Picture(1, 1, rgbPixel(1, 2, 3)));
     QStringList* titles = testing::recordTitles(window);
     main->Command5->click();
@@ -82,9 +84,9 @@ TEST_F(Reverse, OnePixelStaysAndStillShowsBothHalves) {
 TEST_F(Reverse, ANeverLoadedWindowMirrorsItsEmptyBox) {
     main->Command5->click();
     EXPECT_TRUE(fake->messages.shown.empty());
-    EXPECT_FALSE(windows::frmPicture1()->isVisible());
-    EXPECT_EQ(windows::frmPicture1()->picMain->canvasWidth(), main->document().state.PicWidth);
-    EXPECT_EQ("Picture1 - источник", windows::frmPicture1()->windowTitle());
+    EXPECT_FALSE(pictureWindow(WindowId::Picture1)->isVisible());
+    EXPECT_EQ(pictureWindow(WindowId::Picture1)->picMain->canvasWidth(), main->document().state.PicWidth);
+    EXPECT_EQ("Picture1 - источник", pictureWindow(WindowId::Picture1)->title());
 }
 
 } // namespace

@@ -72,7 +72,7 @@ TEST_F(ControlRequests, Load) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        main = std::make_unique<MainWindow>();
+        main = startMainWindow();
         row.settings(*main);
         const transfer::LoadRequest r = requests::load(*main);
         const Taken<LoadTarget> target = take(r.target);
@@ -113,7 +113,7 @@ TEST_F(ControlRequests, ImposedSizesOfBothColumns) {
         main->Text18->setText(row.width);
         const auto load = requests::load(*main).imposedSize;
         const auto copy = requests::copy(*main).imposedSize;
-        const auto transfer = requests::transfer(*main).imposedSize;
+        const auto transfer = requests::draftTransfer(*main).imposedSize;
         for (const auto& imposed : {load, copy, transfer}) {
             ASSERT_TRUE(imposed);
             const Taken<QSize> size = take(*imposed);
@@ -130,7 +130,7 @@ TEST_F(ControlRequests, ImposedSizesOfBothColumns) {
     main->Text18->setText("40");
     EXPECT_EQ(requests::load(*main).imposedSize->get(), QSize(20, 10));
     EXPECT_EQ(requests::copy(*main).imposedSize->get(), QSize(40, 30));
-    EXPECT_EQ(requests::transfer(*main).imposedSize->get(), QSize(40, 30));
+    EXPECT_EQ(requests::draftTransfer(*main).imposedSize->get(), QSize(40, 30));
 }
 
 TEST_F(ControlRequests, Copy) {
@@ -336,7 +336,7 @@ TEST_F(ControlRequests, EditorTools) {
 
 TEST_F(ControlRequests, TransfersAndPixel) {
     MainWindow& w = *main;
-    const editor::TransferRequest start = requests::transfer(w);
+    const editor::TransferRequest start = requests::draftTransfer(w);
     EXPECT_FALSE(start.fragment);
     EXPECT_FALSE(start.second);
     EXPECT_TRUE(start.clearReceiver);
@@ -345,7 +345,7 @@ TEST_F(ControlRequests, TransfersAndPixel) {
     EXPECT_FALSE(start.imposedSize);
     set({w.Option11, w.Option30, w.Option5, w.Option12});
     w.Check5->setChecked(false);
-    const editor::TransferRequest r = requests::transfer(w);
+    const editor::TransferRequest r = requests::draftTransfer(w);
     EXPECT_TRUE(r.fragment);
     EXPECT_TRUE(r.second);
     EXPECT_FALSE(r.clearReceiver);

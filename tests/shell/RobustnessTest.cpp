@@ -2,8 +2,8 @@
 // fields: the program must never crash, every command must end with the default pointer and
 // the main window on the screen, and every message must be one of the program's own.
 
-#include "document/SceneSupport.h"
 #include "support/AppFixture.h"
+#include "support/SceneSupport.h"
 #include "transfer/TransferCommands.h"
 
 #include <QApplication>
@@ -96,9 +96,9 @@ protected:
 
     // A press, a few moves and a release on one of the three canvases.
     void gesture(std::mt19937& rng) {
-        Canvas* canvases[] = {main->picMain, windows::frmPicture1()->picMain,
-                              windows::frmPicture2()->picMain};
-        Canvas* c = canvases[rng() % 3];
+        CanvasWidget* canvases[] = {main->picMain, pictureWindowWidget(WindowId::Picture1)->picMain,
+                                    pictureWindowWidget(WindowId::Picture2)->picMain};
+        CanvasWidget* c = canvases[rng() % 3];
         auto coord = [&] {
             return static_cast<double>(static_cast<int>(rng() % 400) - 50) + 0.5 * (rng() % 2);
         };
@@ -152,11 +152,12 @@ TEST_F(Robustness, RandomCommandsWithRandomFieldsNeverLeaveTheProgramBroken) {
             ASSERT_EQ(m.title, "Tesmaro5");
         }
         fake->messages.shown.clear();
-        for (PictureWindow* w : {windows::frmPicture1(), windows::frmPicture2(), windows::frmMCopy2()}) {
+        for (PictureWindow* w : {pictureWindow(WindowId::Picture1), pictureWindow(WindowId::Picture2),
+                                 pictureWindow(WindowId::MCopy2)}) {
             ASSERT_LE(w->picMain->canvasWidth(), kMaxPictureSide);
             ASSERT_LE(w->picMain->canvasHeight(), kMaxPictureSide);
-            ASSERT_GE(w->vsbScroll->value(), 0);
-            ASSERT_LE(w->vsbScroll->value(), w->vsbScroll->maximum());
+            ASSERT_GE(w->scroll->vertical().value, 0);
+            ASSERT_LE(w->scroll->vertical().value, w->scroll->vertical().maximum);
         }
     }
     // The walk must exercise both paths: commands that fail and commands that work.
@@ -169,16 +170,16 @@ TEST_F(Robustness, RandomCommandsWithRandomFieldsNeverLeaveTheProgramBroken) {
 Scene withoutUntouchedWindows(Scene s) {
     for (int i = 0; i < 7; ++i) {
         WindowShot& w = s.windows[i];
-        const auto id = static_cast<windows::Id>(i);
+        const auto id = static_cast<WindowId>(i);
         if (!w.exists || w.visible)
             continue;
         bool fresh = false;
-        if (id == windows::Id::Image1 || id == windows::Id::Image2) {
-            const ImageWindowDesign d = windows::imageDesign(id);
+        if (id == WindowId::Image1 || id == WindowId::Image2) {
+            const ImageWindowDesign d = imageDesign(id);
             fresh = w.title == d.caption && w.pixels.isNull() && w.size == QSize(d.viewWidth, d.viewHeight) &&
                     !w.autoSizeOrStretch;
         } else {
-            const PictureWindowDesign d = windows::pictureDesign(id);
+            const PictureWindowDesign d = pictureDesign(id);
             QImage blank(d.canvasWidth, d.canvasHeight, QImage::Format_RGB32);
             blank.fill(0xFFFFFFFF);
             fresh = w.title == d.caption && w.size == QSize(d.canvasWidth, d.canvasHeight) &&

@@ -77,20 +77,21 @@ TEST_F(Exit, UnloadsEveryWindowInOrderThenTheMainWindow) {
     main->show();
     // Windows in every state: shown, created but hidden (as frmMCopy1 always is), never
     // created (frmImage1, frmTemp), with unsaved pictures.
-    windows::frmPicture1()->show();
-    windows::frmPicture1()->picMain->line(0, 0, 50, 50, 0xFF);
-    windows::frmImage2()->show();
-    windows::frmPicture2();
-    windows::frmMCopy1();
-    windows::frmMCopy2()->show();
+    pictureWindow(WindowId::Picture1)->show();
+    pictureWindow(WindowId::Picture1)->picMain->line(0, 0, 50, 50, 0xFF);
+    imageWindow(WindowId::Image2)->show();
+    pictureWindow(WindowId::Picture2);
+    pictureWindow(WindowId::MCopy1);
+    pictureWindow(WindowId::MCopy2)->show();
     main->Command6->click();
 
     HideRecorder recorder;
     QStringList destroyed;
     QList<QPointer<QWidget>> all;
-    for (QWidget* w : std::initializer_list<QWidget*>{windows::frmImage2(), windows::frmPicture1(),
-                                                      windows::frmPicture2(), windows::frmMCopy1(),
-                                                      windows::frmMCopy2(), help::frmAboutIfExists()}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             imageWindowWidget(WindowId::Image2), pictureWindowWidget(WindowId::Picture1),
+             pictureWindowWidget(WindowId::Picture2), pictureWindowWidget(WindowId::MCopy1),
+             pictureWindowWidget(WindowId::MCopy2), help::frmAboutIfExists()}) {
         const QString name = w->objectName();
         QObject::connect(w, &QObject::destroyed, [&destroyed, name] { destroyed << name; });
         recorder.watch(w);
@@ -99,8 +100,8 @@ TEST_F(Exit, UnloadsEveryWindowInOrderThenTheMainWindow) {
     recorder.watch(main.get());
 
     main->Command4->click();
-    for (windows::Id id : windows::kEveryWindow)
-        EXPECT_FALSE(windows::exists(id)) << static_cast<int>(id);
+    for (WindowId id : kEveryWindow)
+        EXPECT_FALSE(currentDocument()->exists(id)) << static_cast<int>(id);
     EXPECT_EQ(help::frmAboutIfExists(), nullptr);
     EXPECT_FALSE(main->isVisible());
     // The shown ones leave the screen in the exit order, the main window last.
@@ -114,7 +115,7 @@ TEST_F(Exit, UnloadsEveryWindowInOrderThenTheMainWindow) {
     // Nothing asked, nothing said.
     EXPECT_TRUE(fake->messages.shown.empty());
     // A later reference creates a window afresh, with its design values.
-    EXPECT_EQ(windows::frmPicture1()->picMain->point(25, 25), 0xFFFFFF);
+    EXPECT_EQ(pictureWindow(WindowId::Picture1)->picMain->point(25, 25), 0xFFFFFF);
 }
 
 TEST_F(Exit, WithNoOtherWindowEndsAtOnce) {
@@ -130,8 +131,8 @@ using CloseBox = AppFixture;
 
 TEST_F(CloseBox, HidesTheMainWindowStopsItsTimersAndLeavesShownWindowsOpen) {
     main->show();
-    windows::frmPicture2()->show();
-    windows::frmMCopy1();
+    pictureWindow(WindowId::Picture2)->show();
+    pictureWindow(WindowId::MCopy1);
     main->Timer2->start();
     main->Timer1->start();
     EXPECT_TRUE(main->close());
@@ -139,8 +140,8 @@ TEST_F(CloseBox, HidesTheMainWindowStopsItsTimersAndLeavesShownWindowsOpen) {
     EXPECT_FALSE(main->Timer1->isActive());
     EXPECT_FALSE(main->Timer2->isActive());
     // A window on the screen stays; its settings still come from the (hidden) main window.
-    EXPECT_TRUE(windows::exists(windows::Id::Picture2));
-    EXPECT_TRUE(windows::frmPicture2()->isVisible());
+    EXPECT_TRUE(currentDocument()->exists(WindowId::Picture2));
+    EXPECT_TRUE(pictureWindow(WindowId::Picture2)->isVisible());
     EXPECT_EQ(main->Text19->text(), "5");
 }
 
@@ -148,15 +149,15 @@ TEST_F(CloseBox, HidesTheMainWindowStopsItsTimersAndLeavesShownWindowsOpen) {
 // the main window is closed; hidden windows (frmMCopy1 is never shown) do not.
 TEST_F(CloseBox, ProgramEndsWithTheLastShownWindowWhateverStaysHidden) {
     main->show();
-    windows::frmMCopy1();
-    windows::frmPicture1()->show();
+    pictureWindow(WindowId::MCopy1);
+    pictureWindow(WindowId::Picture1)->show();
     QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
     bool afterMain = true, quitInTime = true;
     QApplication::setQuitOnLastWindowClosed(true);
     QTimer::singleShot(0, [&] {
         main->close();
         afterMain = lastClosed.isEmpty();
-        windows::frmPicture1()->close();
+        pictureWindowWidget(WindowId::Picture1)->close();
     });
     QTimer::singleShot(10000, [&] {
         quitInTime = false;
@@ -167,7 +168,7 @@ TEST_F(CloseBox, ProgramEndsWithTheLastShownWindowWhateverStaysHidden) {
     EXPECT_TRUE(afterMain) << "the program ended with frmPicture1 on the screen";
     EXPECT_EQ(lastClosed.count(), 1);
     EXPECT_TRUE(quitInTime) << "the program kept running with only hidden windows";
-    EXPECT_TRUE(windows::exists(windows::Id::MCopy1));
+    EXPECT_TRUE(currentDocument()->exists(WindowId::MCopy1));
 }
 
 } // namespace

@@ -57,8 +57,8 @@ TEST_F(StartUp, InitialSelectionsChecksTimersAndLineWidth) {
     EXPECT_EQ(w.HScroll1->value(), 1);
     // Start-up shows nothing but the main window and asks nothing.
     EXPECT_TRUE(fake->messages.shown.empty());
-    for (windows::Id id : windows::kEveryWindow)
-        EXPECT_FALSE(windows::exists(id));
+    for (WindowId id : kEveryWindow)
+        EXPECT_FALSE(currentDocument()->exists(id));
     EXPECT_EQ(help::frmAboutIfExists(), nullptr);
 }
 
@@ -67,9 +67,9 @@ bool isWhite(QRgb p) {
 }
 
 TEST_F(StartUp, DraftPadShowsTheHintAboutItsSize) {
-    const QImage pad = main->picMain->image();
+    const QImage pad = currentDocument()->pad().image();
     ASSERT_EQ(pad.size(), QSize(300, 150));
-    const QFontMetrics fm(main->picMain->drawFont());
+    const QFontMetrics fm(currentDocument()->pad().drawFont());
     const int lineHeight = fm.height();
     // Twelve blanks lead the text: the columns they cover stay white.
     const int blanks = fm.horizontalAdvance(QString(12, ' '));

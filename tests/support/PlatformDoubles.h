@@ -8,7 +8,8 @@
 #include <QDir>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <QWidget>
+
+class QWidget;
 
 #include <deque>
 #include <functional>

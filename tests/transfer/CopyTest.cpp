@@ -11,8 +11,6 @@
 namespace tesmaro::testing {
 namespace {
 
-using windows::Id;
-
 const QString kCopyFailed = QStringLiteral("ошибка при копировании ");
 const QString kNoFragmentIntoImage = QStringLiteral("в Image нельзя скопировать выборочно ");
 constexpr QRgb kWhite = 0xFFFFFFFF;
@@ -30,10 +28,10 @@ protected:
     }
     // frmPicture1 holds picture, as a load with "True" leaves it.
     void sourcePicture1(const QImage& picture) {
-        ASSERT_TRUE(windows::frmPicture1()->picMain->setPicture(picture));
+        ASSERT_TRUE(pictureWindow(WindowId::Picture1)->picMain->setPicture(picture));
         select(main->Option2);
     }
-    Canvas* destination() { return windows::frmPicture2()->picMain; }
+    Canvas* destination() { return pictureWindow(WindowId::Picture2)->picMain; }
     void copy() { main->Command3->click(); }
 };
 
@@ -75,13 +73,14 @@ TEST_F(CopyTest, StartUpSettingsCopyTheScreenSnapshotWhole) {
     fake->screen.desktop = patternPicture(1024, 768, 4);
     main->show();
     main->Command1->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return main->isVisible() && windows::exists(Id::Temp); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return main->isVisible() && currentDocument()->exists(WindowId::Temp); }, 5000));
     main->Text17->setText("1");
     main->Text18->setText("2");
     copy();
     EXPECT_TRUE(fake->messages.shown.empty());
     EXPECT_TRUE(samePixels(fake->screen.desktop, destination()->image()));
-    EXPECT_TRUE(windows::frmPicture2()->isVisible());
+    EXPECT_TRUE(pictureWindow(WindowId::Picture2)->isVisible());
     EXPECT_EQ(main->Text17->text(), "768");
     EXPECT_EQ(main->Text18->text(), "1024");
     EXPECT_EQ(main->document().state.PicHeight, 768);
@@ -205,8 +204,8 @@ TEST_F(CopyTest, FragmentsReachingOutsideEitherPicture) {
 
 TEST_F(CopyTest, FragmentIntoImageIsRefusedBeforeTheDestinationIsPrepared) {
     const QImage kept = patternPicture(30, 20, 6);
-    ASSERT_TRUE(windows::frmImage2()->Image1->setPicture(kept));
-    ASSERT_TRUE(windows::frmImage1()->Image1->setPicture(patternPicture(10, 10)));
+    ASSERT_TRUE(imageWindow(WindowId::Image2)->Image1->setPicture(kept));
+    ASSERT_TRUE(imageWindow(WindowId::Image1)->Image1->setPicture(patternPicture(10, 10)));
     select(main->Option3);
     fragment("0", "0", "10", "10", "0", "0", "10", "10");
     main->Check4->setChecked(true);
@@ -234,10 +233,10 @@ TEST_F(CopyTest, FragmentIntoImageIsRefusedBeforeTheDestinationIsPrepared) {
     EXPECT_EQ(watching.texts(), QStringList(4, kNoFragmentIntoImage));
     EXPECT_EQ(watching.mainVisible, std::vector<bool>(4, false));
     EXPECT_TRUE(main->isVisible());
-    const ImageView* view = windows::frmImage2()->Image1;
+    const ImageView* view = imageWindow(WindowId::Image2)->Image1;
     EXPECT_TRUE(samePixels(kept, view->picture()));
     EXPECT_EQ(view->viewHeight(), 20); // not resized to Text17
-    EXPECT_FALSE(windows::frmImage2()->isVisible());
+    EXPECT_FALSE(imageWindow(WindowId::Image2)->isVisible());
     EXPECT_FALSE(fake->busy.busy);
 }
 
@@ -270,7 +269,7 @@ TEST_F(CopyTest, BadFieldsFailBeforeTheDestinationIsTouched) {
             c.field->setText(old);
             EXPECT_EQ(messages(), QStringList{kCopyFailed});
             EXPECT_TRUE(samePixels(kept, destination()->image()));
-            EXPECT_FALSE(windows::frmPicture2()->isVisible());
+            EXPECT_FALSE(pictureWindow(WindowId::Picture2)->isVisible());
             EXPECT_FALSE(fake->busy.busy);
             EXPECT_TRUE(main->isVisible());
         }
@@ -283,7 +282,7 @@ TEST_F(CopyTest, BadFieldsFailBeforeTheDestinationIsTouched) {
 
 TEST_F(CopyTest, WholeImageIntoPictureFalseWithSetSize) {
     const QImage picture = patternPicture(40, 60);
-    ASSERT_TRUE(windows::frmImage1()->Image1->setPicture(picture));
+    ASSERT_TRUE(imageWindow(WindowId::Image1)->Image1->setPicture(picture));
     select(main->Option1);
     select(main->Option5);
     main->Check4->setChecked(true);
@@ -321,13 +320,13 @@ TEST_F(CopyTest, WholeCopyIntoImage) {
     select(main->Option3);
     main->Text17->setText("11");
     main->Text18->setText("22");
-    const ImageView* view = windows::frmImage2()->Image1;
+    const ImageView* view = imageWindow(WindowId::Image2)->Image1;
     const QSize design(view->viewWidth(), view->viewHeight());
     copy();
     EXPECT_TRUE(view->stretch());
     EXPECT_EQ(QSize(view->viewWidth(), view->viewHeight()), design);
     EXPECT_TRUE(samePixels(picture, view->picture()));
-    EXPECT_TRUE(windows::frmImage2()->isVisible());
+    EXPECT_TRUE(imageWindow(WindowId::Image2)->isVisible());
     EXPECT_EQ(main->Text17->text(), "11");
     EXPECT_EQ(main->Text18->text(), "22");
 
@@ -352,9 +351,9 @@ TEST_F(CopyTest, WholeCopyIntoImage) {
 TEST_F(CopyTest, SourcesNeverFilledCopyAsTheirBlankCanvas) {
     select(main->Option19);
     copy();
-    const PictureWindowDesign d = windows::pictureDesign(Id::MCopy2);
+    const PictureWindowDesign d = pictureDesign(WindowId::MCopy2);
     EXPECT_TRUE(samePixels(filled(d.canvasWidth, d.canvasHeight, kWhite), destination()->image()));
-    EXPECT_FALSE(windows::frmMCopy2()->isVisible());
+    EXPECT_FALSE(pictureWindow(WindowId::MCopy2)->isVisible());
 
     // A fragment of an Image that has no picture fails before the destination is cleared.
     const QImage kept = patternPicture(30, 20, 9);

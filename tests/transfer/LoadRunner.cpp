@@ -14,7 +14,6 @@
 #include "pictures/PictureDecoding.h"
 #include "shell/MainWindow.h"
 #include "support/PlatformDoubles.h"
-#include "windows/Windows.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
@@ -123,8 +122,8 @@ int main(int argc, char** argv) {
         }
         std::fflush(stdout);
     }
-    for (windows::Id id : {windows::Id::Image1, windows::Id::Picture1})
-        windows::unload(id);
+    for (WindowId id : {WindowId::Image1, WindowId::Picture1})
+        main->document().discard(id);
     main.reset();
     return 0;
 }

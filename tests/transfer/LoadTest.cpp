@@ -9,8 +9,6 @@
 namespace tesmaro::testing {
 namespace {
 
-using windows::Id;
-
 const QString kLoadFailed = QStringLiteral("ошибка при загрузке рисунка");
 
 class LoadTest : public TransferFixture {};
@@ -23,7 +21,7 @@ TEST_F(LoadTest, ScreenWithClipboardIsRefusedWithoutTouchingAnything) {
     EXPECT_EQ(fake->messages.shown[0].text, "Загрузка Screen не производится из Clipboard");
     EXPECT_EQ(fake->messages.shown[0].title, "Tesmaro5");
     EXPECT_FALSE(main->Timer1->isActive());
-    EXPECT_FALSE(windows::exists(Id::Temp));
+    EXPECT_FALSE(currentDocument()->exists(WindowId::Temp));
     EXPECT_TRUE(fake->screen.captured.empty());
     EXPECT_TRUE(main->isVisible());
     EXPECT_TRUE(hourglassOnThenOff());
@@ -38,7 +36,7 @@ TEST_F(LoadTest, MCopyIsRefusedWithoutTheDialog) {
     EXPECT_EQ(messages(),
               QStringList({"Загрузка в MCopy не производится ", "Загрузка в MCopy не производится "}));
     EXPECT_TRUE(fake->files.requests.empty());
-    EXPECT_FALSE(windows::exists(Id::MCopy2));
+    EXPECT_FALSE(currentDocument()->exists(WindowId::MCopy2));
     EXPECT_FALSE(fake->busy.busy);
 }
 
@@ -56,7 +54,7 @@ TEST_F(LoadTest, OpenDialogIsAskedExactlyAndCancelIsSilent) {
     EXPECT_TRUE(main->document().state.CD1.CancelError);
     EXPECT_EQ(main->document().state.CD1.Flags, 0x1004);
     EXPECT_TRUE(fake->messages.shown.empty());
-    EXPECT_FALSE(windows::exists(Id::Picture1));
+    EXPECT_FALSE(currentDocument()->exists(WindowId::Picture1));
     EXPECT_FALSE(QFile::exists(tempBmp()));
     EXPECT_TRUE(main->isVisible());
     EXPECT_TRUE(hourglassOnThenOff());
@@ -96,15 +94,15 @@ TEST_F(LoadTest, PictureFalseWithSetSizeCropsAndPads) {
     const QImage picture = patternPicture(200, 300);
     loadFile(picture, main->Option2);
     EXPECT_TRUE(fake->messages.shown.empty());
-    const Canvas* canvas = windows::frmPicture1()->picMain;
+    const Canvas* canvas = pictureWindow(WindowId::Picture1)->picMain;
     // The picture's top-left 50 x 100 pixels, unscaled.
     EXPECT_TRUE(samePixels(picture.copy(0, 0, 50, 100), canvas->image()));
     EXPECT_EQ(main->Text7->text(), "100");
     EXPECT_EQ(main->Text8->text(), "50");
     EXPECT_TRUE(samePixels(picture.copy(0, 0, 50, 100), readTempBmp()));
-    EXPECT_TRUE(windows::frmPicture1()->isVisible());
-    EXPECT_EQ(windows::frmPicture1()->vsbScroll->maximum(), 100);
-    EXPECT_EQ(windows::frmPicture1()->hsbScroll->maximum(), 50);
+    EXPECT_TRUE(pictureWindow(WindowId::Picture1)->isVisible());
+    EXPECT_EQ(pictureWindow(WindowId::Picture1)->scroll->vertical().maximum, 100);
+    EXPECT_EQ(pictureWindow(WindowId::Picture1)->scroll->horizontal().maximum, 50);
 
     // A larger set size pads with white.
     main->Text7->setText("320.5"); // halves to even: 320
@@ -125,7 +123,7 @@ TEST_F(LoadTest, PictureTrueTakesThePicturesOwnSizeWhateverIsSet) {
         main->Text8->setText("50");
         const QImage picture = patternPicture(37, 21, setSize);
         loadFile(picture, main->Option2);
-        EXPECT_TRUE(samePixels(picture, windows::frmPicture1()->picMain->image()));
+        EXPECT_TRUE(samePixels(picture, pictureWindow(WindowId::Picture1)->picMain->image()));
         EXPECT_TRUE(samePixels(picture, readTempBmp()));
         EXPECT_EQ(main->Text7->text(), "21");
         EXPECT_EQ(main->Text8->text(), "37");
@@ -137,7 +135,7 @@ TEST_F(LoadTest, PictureTrueTakesThePicturesOwnSizeWhateverIsSet) {
 }
 
 TEST_F(LoadTest, ImageTrueShowsTheViewSizeButKeepsThePicturesOwnSize) {
-    const ImageView* view = windows::frmImage1()->Image1;
+    const ImageView* view = imageWindow(WindowId::Image1)->Image1;
     const QSize designSize(view->viewWidth(), view->viewHeight());
     const QImage picture = patternPicture(40, 30);
     loadFile(picture, main->Option1);
@@ -147,7 +145,7 @@ TEST_F(LoadTest, ImageTrueShowsTheViewSizeButKeepsThePicturesOwnSize) {
     EXPECT_EQ(main->Text8->text(), QString::number(designSize.width()));
     EXPECT_TRUE(samePixels(picture, view->picture()));
     EXPECT_TRUE(samePixels(picture, readTempBmp()));
-    EXPECT_TRUE(windows::frmImage1()->isVisible());
+    EXPECT_TRUE(imageWindow(WindowId::Image1)->isVisible());
 
     main->Check4->setChecked(true);
     main->Text7->setText("150");
@@ -165,7 +163,7 @@ TEST_F(LoadTest, ImageFalseTakesThePicturesSize) {
     main->Text8->setText("200");
     const QImage picture = patternPicture(40, 30);
     loadFile(picture, main->Option1);
-    const ImageView* view = windows::frmImage1()->Image1;
+    const ImageView* view = imageWindow(WindowId::Image1)->Image1;
     EXPECT_FALSE(view->stretch());
     EXPECT_EQ(QSize(view->viewWidth(), view->viewHeight()), QSize(40, 30));
     EXPECT_EQ(main->Text7->text(), "30");
@@ -178,7 +176,7 @@ TEST_F(LoadTest, FailedLoadsKeepThePictureAlreadyShown) {
     const QImage first = patternPicture(30, 20, 1);
     loadFile(first, main->Option2);
     ASSERT_TRUE(fake->messages.shown.empty());
-    const QImage shown = windows::frmPicture1()->picMain->image().copy();
+    const QImage shown = pictureWindow(WindowId::Picture1)->picMain->image().copy();
     ASSERT_TRUE(samePixels(first, shown.copy(0, 0, 30, 20)));
     const QByteArray tempBefore = fileBytes(tempBmp());
     const QString text8 = main->Text8->text();
@@ -215,7 +213,7 @@ TEST_F(LoadTest, FailedLoadsKeepThePictureAlreadyShown) {
         chooseFile(c.path);
         main->Command1->click();
         EXPECT_EQ(messages(), QStringList{kLoadFailed});
-        EXPECT_TRUE(samePixels(shown, windows::frmPicture1()->picMain->image()));
+        EXPECT_TRUE(samePixels(shown, pictureWindow(WindowId::Picture1)->picMain->image()));
         EXPECT_EQ(fileBytes(tempBmp()), tempBefore);
         EXPECT_EQ(main->Text7->text(), c.height);
         EXPECT_EQ(main->Text8->text(), text8);
@@ -227,7 +225,8 @@ TEST_F(LoadTest, FailedLoadsKeepThePictureAlreadyShown) {
 TEST_F(LoadTest, OversizedPictureIntoAFreshWindowDoesNotShowIt) {
     loadFile(filled(1, kMaxPictureSide + 1, qRgb(0, 0, 255)), main->Option2);
     EXPECT_EQ(messages(), QStringList{kLoadFailed});
-    EXPECT_FALSE(windows::exists(Id::Picture1) && windows::frmPicture1()->isVisible());
+    EXPECT_FALSE(currentDocument()->exists(WindowId::Picture1) &&
+                 pictureWindow(WindowId::Picture1)->isVisible());
     EXPECT_FALSE(QFile::exists(tempBmp()));
     EXPECT_EQ(main->Text7->text(), "768");
 }
@@ -240,7 +239,7 @@ TEST_F(LoadTest, ClipboardPictureLoadsAndAnEmptyClipboardFails) {
     main->Command1->click();
     EXPECT_TRUE(fake->files.requests.empty());
     EXPECT_TRUE(fake->messages.shown.empty());
-    EXPECT_TRUE(samePixels(picture, windows::frmPicture1()->picMain->image()));
+    EXPECT_TRUE(samePixels(picture, pictureWindow(WindowId::Picture1)->picMain->image()));
     EXPECT_TRUE(samePixels(picture, readTempBmp()));
     EXPECT_EQ(main->Text7->text(), "17");
 
@@ -251,8 +250,8 @@ TEST_F(LoadTest, ClipboardPictureLoadsAndAnEmptyClipboardFails) {
         main->Command1->click();
     }
     EXPECT_EQ(messages(), QStringList({kLoadFailed, kLoadFailed}));
-    EXPECT_TRUE(samePixels(picture, windows::frmPicture1()->picMain->image()));
-    EXPECT_TRUE(windows::frmImage1()->Image1->picture().isNull());
+    EXPECT_TRUE(samePixels(picture, pictureWindow(WindowId::Picture1)->picMain->image()));
+    EXPECT_TRUE(imageWindow(WindowId::Image1)->Image1->picture().isNull());
     EXPECT_EQ(fileBytes(tempBmp()), tempBefore);
 }
 
@@ -266,7 +265,7 @@ TEST_F(LoadTest, TransparentPartsOfAPictureBecomeWhite) {
     main->Check6->setChecked(true);
     fake->clipboard.content = picture;
     main->Command1->click();
-    const QImage& loaded = windows::frmPicture1()->picMain->image();
+    const QImage& loaded = pictureWindow(WindowId::Picture1)->picMain->image();
     EXPECT_EQ(loaded.pixel(0, 0) & 0xFFFFFF, 0x0A141Eu);
     EXPECT_EQ(loaded.pixel(1, 0) & 0xFFFFFF, 0xFFFFFFu);
     EXPECT_EQ(loaded.pixel(2, 0) & 0xFFFFFF, 0xFFFFFFu);
@@ -280,8 +279,8 @@ TEST_F(LoadTest, TempBmpThatCannotBeWrittenFailsAfterShowing) {
     loadFile(picture, main->Option2);
     EXPECT_EQ(messages(), QStringList{kLoadFailed});
     // The steps before the failure stay done; the size fields are not updated.
-    EXPECT_TRUE(samePixels(picture, windows::frmPicture1()->picMain->image()));
-    EXPECT_TRUE(windows::frmPicture1()->isVisible());
+    EXPECT_TRUE(samePixels(picture, pictureWindow(WindowId::Picture1)->picMain->image()));
+    EXPECT_TRUE(pictureWindow(WindowId::Picture1)->isVisible());
     EXPECT_EQ(main->Text7->text(), "768");
     EXPECT_FALSE(fake->busy.busy);
 }
@@ -290,13 +289,13 @@ TEST_F(LoadTest, ScreenSnapshotAfterTheMainWindowIsHidden) {
     fake->screen.desktop = patternPicture(1024, 768, 3);
     main->show();
     // A previous snapshot window goes at once.
-    windows::frmTemp()->show();
-    QPointer<PictureWindow> previous = windows::frmTemp();
+    pictureWindow(WindowId::Temp)->show();
+    QPointer<PictureWindow> previous = pictureWindow(WindowId::Temp);
     select(main->Option7);
     QElapsedTimer clock;
     clock.start();
     main->Command1->click();
-    EXPECT_FALSE(windows::exists(Id::Temp));
+    EXPECT_FALSE(currentDocument()->exists(WindowId::Temp));
     EXPECT_TRUE(previous.isNull() || !previous->isVisible());
     EXPECT_FALSE(main->isVisible());
     EXPECT_TRUE(fake->busy.busy);
@@ -309,15 +308,15 @@ TEST_F(LoadTest, ScreenSnapshotAfterTheMainWindowIsHidden) {
     EXPECT_FALSE(main->Timer1->isActive());
     EXPECT_EQ(fake->screen.captured, std::vector<QRect>{QRect(0, 0, 1024, 768)});
     EXPECT_TRUE(fake->messages.shown.empty());
-    PictureWindow* temp = windows::frmTemp();
+    PictureWindow* temp = pictureWindow(WindowId::Temp);
     EXPECT_NE(temp, previous.data());
     EXPECT_TRUE(temp->isVisible());
     EXPECT_TRUE(samePixels(fake->screen.desktop, temp->picMain->image()));
     EXPECT_TRUE(samePixels(fake->screen.desktop, readTempBmp()));
     EXPECT_EQ(main->Text7->text(), "768");
     EXPECT_EQ(main->Text8->text(), "1024");
-    EXPECT_EQ(temp->vsbScroll->maximum(), 768);
-    EXPECT_EQ(temp->hsbScroll->maximum(), 1024);
+    EXPECT_EQ(temp->scroll->vertical().maximum, 768);
+    EXPECT_EQ(temp->scroll->horizontal().maximum, 1024);
     EXPECT_FALSE(fake->busy.busy);
 }
 

@@ -407,7 +407,7 @@ TEST_F(RoundTripTest, LosslessFilesLoadAndSaveUnchanged) {
         chooseFile(path);
         main->Command1->click();
         EXPECT_TRUE(fake->messages.shown.empty());
-        EXPECT_TRUE(samePixels(expected, windows::frmPicture1()->picMain->image()));
+        EXPECT_TRUE(samePixels(expected, pictureWindow(WindowId::Picture1)->picMain->image()));
         EXPECT_TRUE(samePixels(expected, readTempBmp()));
         main->Text5->setText("again");
         main->Command2->click();
@@ -415,7 +415,7 @@ TEST_F(RoundTripTest, LosslessFilesLoadAndSaveUnchanged) {
         // and the saved file loads back the same
         chooseFile(fake->filePath("again.bmp"));
         main->Command1->click();
-        EXPECT_TRUE(samePixels(expected, windows::frmPicture1()->picMain->image()));
+        EXPECT_TRUE(samePixels(expected, pictureWindow(WindowId::Picture1)->picMain->image()));
     }
 }
 

@@ -7,8 +7,6 @@
 namespace tesmaro::testing {
 namespace {
 
-using windows::Id;
-
 const QString kSaveFailed = QStringLiteral("Ошибка при записи файла");
 
 // The program's folder sits alone inside a temporary folder, so a file written beside it or
@@ -66,7 +64,7 @@ TEST_F(SaveTest, EmptyNameIsRefusedEvenForTheClipboard) {
 }
 
 TEST_F(SaveTest, PictureCanvasIsSavedWithItsDrawings) {
-    Canvas* canvas = windows::frmPicture1()->picMain;
+    Canvas* canvas = pictureWindow(WindowId::Picture1)->picMain;
     ASSERT_TRUE(canvas->setPicture(patternPicture(45, 35)));
     canvas->setDrawWidth(3);
     canvas->line(2, 2, 40, 30, 0x00FF00);
@@ -76,13 +74,13 @@ TEST_F(SaveTest, PictureCanvasIsSavedWithItsDrawings) {
     EXPECT_TRUE(samePixels(canvas->image(), savedFile("Tes.bmp")));
     EXPECT_EQ(main->document().state.PicFileName, "Tes");
     EXPECT_FALSE(main->isVisible()); // save neither hides nor shows a window
-    EXPECT_FALSE(windows::frmPicture1()->isVisible());
+    EXPECT_FALSE(pictureWindow(WindowId::Picture1)->isVisible());
     EXPECT_TRUE(hourglassOnThenOff());
 }
 
 TEST_F(SaveTest, FileNameRule) {
     select(main->Option2);
-    ASSERT_TRUE(windows::frmPicture1()->picMain->setPicture(patternPicture(8, 6)));
+    ASSERT_TRUE(pictureWindow(WindowId::Picture1)->picMain->setPicture(patternPicture(8, 6)));
     struct Case {
         QString name;
         QString file;
@@ -107,7 +105,7 @@ TEST_F(SaveTest, FileNameRule) {
 
 TEST_F(SaveTest, NamesThatWouldLeaveTheFolderAreRefused) {
     select(main->Option2);
-    ASSERT_TRUE(windows::frmPicture1()->picMain->setPicture(patternPicture(8, 6)));
+    ASSERT_TRUE(pictureWindow(WindowId::Picture1)->picMain->setPicture(patternPicture(8, 6)));
     const QStringList before = filesAround();
     for (const QString& name : QStringList{"../escape", "sub/pic", "..\\pic", "\\pic", "/tmp/pic", ".", "..",
                                            ".ab", ".a", "..abc", "...abc", QString("ab") + QChar(0) + "cd"}) {
@@ -124,12 +122,12 @@ TEST_F(SaveTest, NumberFrameChoosesTheWindow) {
     const QImage p1 = patternPicture(11, 7, 1), p2 = patternPicture(12, 7, 2),
                  temp = patternPicture(13, 7, 3), mcopy = patternPicture(14, 7, 4),
                  i1 = patternPicture(15, 7, 5), i2 = patternPicture(16, 7, 6);
-    ASSERT_TRUE(windows::frmPicture1()->picMain->setPicture(p1));
-    ASSERT_TRUE(windows::frmPicture2()->picMain->setPicture(p2));
-    ASSERT_TRUE(windows::frmTemp()->picMain->setPicture(temp));
-    ASSERT_TRUE(windows::frmMCopy2()->picMain->setPicture(mcopy));
-    ASSERT_TRUE(windows::frmImage1()->Image1->setPicture(i1));
-    ASSERT_TRUE(windows::frmImage2()->Image1->setPicture(i2));
+    ASSERT_TRUE(pictureWindow(WindowId::Picture1)->picMain->setPicture(p1));
+    ASSERT_TRUE(pictureWindow(WindowId::Picture2)->picMain->setPicture(p2));
+    ASSERT_TRUE(pictureWindow(WindowId::Temp)->picMain->setPicture(temp));
+    ASSERT_TRUE(pictureWindow(WindowId::MCopy2)->picMain->setPicture(mcopy));
+    ASSERT_TRUE(imageWindow(WindowId::Image1)->Image1->setPicture(i1));
+    ASSERT_TRUE(imageWindow(WindowId::Image2)->Image1->setPicture(i2));
     struct Case {
         QRadioButton* number;
         QRadioButton* source;
@@ -165,14 +163,14 @@ TEST_F(SaveTest, StretchedImageLoadSavesThePicturesOwnSize) {
     main->Text8->setText("150");
     const QImage picture = patternPicture(40, 30);
     loadFile(picture, main->Option1);
-    ASSERT_EQ(windows::frmImage1()->Image1->viewWidth(), 150);
+    ASSERT_EQ(imageWindow(WindowId::Image1)->Image1->viewWidth(), 150);
     save("stretched");
     EXPECT_TRUE(samePixels(picture, savedFile("stretched.bmp")));
 }
 
 TEST_F(SaveTest, ClipboardGetsOnlyTheChosenPicture) {
     const QImage picture = patternPicture(21, 9);
-    ASSERT_TRUE(windows::frmPicture1()->picMain->setPicture(picture));
+    ASSERT_TRUE(pictureWindow(WindowId::Picture1)->picMain->setPicture(picture));
     select(main->Option2);
     main->Check6->setChecked(true);
     fake->clipboard.content = filled(2, 2, qRgb(9, 9, 9));
@@ -207,9 +205,9 @@ TEST_F(SaveTest, WindowWithoutAPictureFailsWithoutTouchingTheClipboardOrFiles) {
 
 TEST_F(SaveTest, ExistingFileIsReplacedAndAFailedSaveKeepsIt) {
     select(main->Option2);
-    ASSERT_TRUE(windows::frmPicture1()->picMain->setPicture(patternPicture(8, 6, 1)));
+    ASSERT_TRUE(pictureWindow(WindowId::Picture1)->picMain->setPicture(patternPicture(8, 6, 1)));
     save("Tes");
-    ASSERT_TRUE(windows::frmPicture1()->picMain->setPicture(patternPicture(9, 5, 2)));
+    ASSERT_TRUE(pictureWindow(WindowId::Picture1)->picMain->setPicture(patternPicture(9, 5, 2)));
     save("Tes");
     EXPECT_TRUE(samePixels(patternPicture(9, 5, 2), savedFile("Tes.bmp")));
     const QByteArray before = fileBytes(appFile("Tes.bmp"));

@@ -2,9 +2,8 @@
 // a canvas hears the pointer on whole pixels, and pictures that come with a device pixel ratio
 // (a "@2x" file, a snapshot of a scaled screen) still show one picture pixel per pixel.
 #include "WindowsFixture.h"
-#include "windows/Canvas.h"
-#include "windows/ImageView.h"
-#include "windows/Windows.h"
+#include "windows/CanvasWidget.h"
+#include "windows/ImageViewWidget.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -29,12 +28,12 @@ void turnWheel(QWidget* under, QPoint angle, Qt::KeyboardModifiers modifiers = Q
 class WheelOverPictureWindow : public testing::WindowsFixture {
 protected:
     void SetUp() override {
-        win = windows::frmPicture1();
-        ASSERT_TRUE(win->setScrollMax(1000, 800));
-        win->show();
+        win = window(WindowId::Picture1);
+        ASSERT_TRUE(win->window()->setScrollMax(1000, 800));
+        win->window()->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(win));
     }
-    PictureWindow* win = nullptr;
+    PictureWindowWidget* win = nullptr;
 };
 
 TEST_F(WheelOverPictureWindow, EachWheelMovesItsBarByOneStepAndTheCanvasFollows) {
@@ -86,10 +85,11 @@ TEST_F(WheelOverPictureWindow, FineWheelsAddUpToWholeNotchesAndBarsStayInRange) 
 }
 
 TEST(CanvasPointer, PositionsBetweenDevicePixelsAreOnThePixelTheyLieIn) {
-    Canvas canvas(nullptr, 40, 30, 0xFFFFFF);
+    Canvas model(40, 30, 0xFFFFFF);
+    CanvasWidget canvas(model, nullptr);
     canvas.show();
-    QSignalSpy down(&canvas, &Canvas::mouseDown), move(&canvas, &Canvas::mouseMove),
-        up(&canvas, &Canvas::mouseUp);
+    QSignalSpy down(&canvas, &CanvasWidget::mouseDown), move(&canvas, &CanvasWidget::mouseMove),
+        up(&canvas, &CanvasWidget::mouseUp);
     auto send = [&](QEvent::Type type, QPointF at, Qt::MouseButton button, Qt::MouseButtons held) {
         QMouseEvent event(type, at, canvas.mapToGlobal(at), button, held, Qt::NoModifier);
         QApplication::sendEvent(&canvas, &event);
@@ -112,10 +112,11 @@ TEST(CanvasPointer, ThePixelComesFromTheExactPositionInTheWindow) {
     // On a 2x screen Qt rounds the position of a pointer at 10.5 to 11 for a widget inside a
     // window; the position in the window keeps the half.
     QWidget window;
-    Canvas canvas(&window, 40, 30, 0xFFFFFF);
+    Canvas model(40, 30, 0xFFFFFF);
+    CanvasWidget canvas(model, &window);
     canvas.move(7, 9);
     window.show();
-    QSignalSpy down(&canvas, &Canvas::mouseDown);
+    QSignalSpy down(&canvas, &CanvasWidget::mouseDown);
     const QPointF inWindow = QPointF(7, 9) + QPointF(10.5, 20.5);
     QMouseEvent rounded(QEvent::MouseButtonPress, QPointF(11, 21), inWindow, window.mapToGlobal(inWindow),
                         Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
@@ -141,12 +142,13 @@ TEST(PictureWithPixelRatio, CanvasShowsAndKeepsEveryPicturePixel) {
     picture.setDevicePixelRatio(2);
     for (bool autoSize : {true, false}) {
         SCOPED_TRACE(autoSize ? "AutoSize" : "fixed size");
-        Canvas canvas(nullptr, 31, 17, 0xFFFFFF);
-        canvas.setAutoSize(autoSize);
-        ASSERT_TRUE(canvas.setPicture(picture));
+        Canvas model(31, 17, 0xFFFFFF);
+        CanvasWidget canvas(model, nullptr);
+        model.setAutoSize(autoSize);
+        ASSERT_TRUE(model.setPicture(picture));
         EXPECT_EQ(canvas.size(), QSize(31, 17));
-        EXPECT_EQ(canvas.image().devicePixelRatio(), 1.0);
-        EXPECT_TRUE(samePixels(numberedPicture(31, 17), canvas.image()));
+        EXPECT_EQ(model.image().devicePixelRatio(), 1.0);
+        EXPECT_TRUE(samePixels(numberedPicture(31, 17), model.image()));
         EXPECT_TRUE(samePixels(numberedPicture(31, 17), shown(canvas)));
     }
 }
@@ -154,10 +156,42 @@ TEST(PictureWithPixelRatio, CanvasShowsAndKeepsEveryPicturePixel) {
 TEST(PictureWithPixelRatio, ImageViewShowsItAtItsSizeInPixels) {
     QImage picture = numberedPicture(23, 19);
     picture.setDevicePixelRatio(2);
-    ImageView view(nullptr, 5, 5);
-    ASSERT_TRUE(view.setPicture(picture));
+    ImageView model(5, 5);
+    ImageViewWidget view(model, nullptr);
+    ASSERT_TRUE(model.setPicture(picture));
     EXPECT_EQ(view.size(), QSize(23, 19));
     EXPECT_TRUE(samePixels(numberedPicture(23, 19), shown(view)));
+}
+
+TEST(CanvasPointer, MouseSignalsCarryButtonAndCanvasPixels) {
+    Canvas model(50, 50, 0xFFFFFF);
+    CanvasWidget c(model, nullptr);
+    c.show();
+    QSignalSpy down(&c, &CanvasWidget::mouseDown), up(&c, &CanvasWidget::mouseUp);
+    QTest::mousePress(&c, Qt::RightButton, Qt::NoModifier, QPoint(12, 7));
+    QTest::mouseRelease(&c, Qt::RightButton, Qt::NoModifier, QPoint(12, 7));
+    ASSERT_EQ(down.count(), 1);
+    EXPECT_EQ(down.at(0).at(0).toInt(), 2);
+    EXPECT_EQ(down.at(0).at(1).toDouble(), 12.0);
+    EXPECT_EQ(down.at(0).at(2).toDouble(), 7.0);
+    ASSERT_EQ(up.count(), 1);
+    EXPECT_EQ(up.at(0).at(0).toInt(), 2);
+}
+
+TEST(ImageViewShown, StretchedDisplayRepeatsPixels) {
+    ImageView model(10, 4);
+    ImageViewWidget view(model, nullptr);
+    model.setStretch(true);
+    QImage pic(2, 1, QImage::Format_RGB32);
+    pic.setPixel(0, 0, 0xFFFF0000);
+    pic.setPixel(1, 0, 0xFF0000FF);
+    ASSERT_TRUE(model.setPicture(pic));
+    const QImage shown = view.grab().toImage();
+    ASSERT_EQ(shown.size(), QSize(10, 4));
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 10; ++x)
+            ASSERT_EQ(shown.pixel(x, y) & 0xFFFFFF, x < 5 ? 0xFF0000u : 0x0000FFu)
+                << "at (" << x << ", " << y << ")";
 }
 
 } // namespace

@@ -1,23 +1,21 @@
 #include "WindowsFixture.h"
-#include "windows/Windows.h"
 
 #include <QPointer>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTest>
 
-#include <optional>
+#include <vector>
 
 namespace tesmaro {
 namespace {
 
 using testing::samePixels;
-using windows::Id;
 
 class PictureWindows : public testing::WindowsFixture {};
 
 struct Expected {
-    Id id;
+    WindowId id;
     const char* name;
     const char* caption;
     QRect client;
@@ -29,30 +27,15 @@ struct Expected {
 
 // The design table, written out here rather than read back from the code.
 const Expected kPictureWindows[] = {
-    {Id::Picture1, "frmPicture1", "Picture - источник", {4, 23, 392, 526}, {300, 500}, 24, 0, 0},
-    {Id::Picture2, "frmPicture2", "Picture - приемник", {404, 23, 392, 527}, {300, 500}, 24, 0, 0},
-    {Id::Temp, "frmTemp", "Temp", {-3, 23, 392, 318}, {393, 273}, 8, 8, 0},
-    {Id::MCopy1, "frmMCopy1", "MCopy1 - источник ", {4, 223, 425, 303}, {369, 249}, 0, 0, 20},
-    {Id::MCopy2, "frmMCopy2", "MCopy2 - приемник", {4, 23, 425, 518}, {289, 249}, 0, 0, 20},
+    {WindowId::Picture1, "frmPicture1", "Picture - источник", {4, 23, 392, 526}, {300, 500}, 24, 0, 0},
+    {WindowId::Picture2, "frmPicture2", "Picture - приемник", {404, 23, 392, 527}, {300, 500}, 24, 0, 0},
+    {WindowId::Temp, "frmTemp", "Temp", {-3, 23, 392, 318}, {393, 273}, 8, 8, 0},
+    {WindowId::MCopy1, "frmMCopy1", "MCopy1 - источник ", {4, 223, 425, 303}, {369, 249}, 0, 0, 20},
+    {WindowId::MCopy2, "frmMCopy2", "MCopy2 - приемник", {4, 23, 425, 518}, {289, 249}, 0, 0, 20},
 };
 
-PictureWindow* window(Id id) {
-    switch (id) {
-    case Id::Picture1:
-        return windows::frmPicture1();
-    case Id::Picture2:
-        return windows::frmPicture2();
-    case Id::Temp:
-        return windows::frmTemp();
-    case Id::MCopy1:
-        return windows::frmMCopy1();
-    default:
-        return windows::frmMCopy2();
-    }
-}
-
-void showAndResize(PictureWindow* w, int width, int height) {
-    w->show();
+void showAndResize(PictureWindowWidget* w, int width, int height) {
+    w->window()->show();
     w->resize(width, height);
     QTRY_COMPARE(w->size(), QSize(width, height));
     QTRY_COMPARE(w->picBox->size(), QSize(width, height));
@@ -84,9 +67,9 @@ void click(QScrollBar* bar, QStyle::SubControl part) {
 TEST_F(PictureWindows, DesignValuesOfTheScrollableWindows) {
     for (const Expected& e : kPictureWindows) {
         SCOPED_TRACE(e.name);
-        ASSERT_FALSE(windows::exists(e.id));
-        PictureWindow* w = window(e.id);
-        ASSERT_TRUE(windows::exists(e.id));
+        ASSERT_FALSE(doc.exists(e.id));
+        PictureWindowWidget* w = window(e.id);
+        ASSERT_TRUE(doc.exists(e.id));
         EXPECT_FALSE(w->isVisible()) << "created hidden";
         EXPECT_EQ(w->objectName(), e.name);
         EXPECT_EQ(w->windowTitle(), QString::fromUtf8(e.caption));
@@ -94,11 +77,11 @@ TEST_F(PictureWindows, DesignValuesOfTheScrollableWindows) {
         EXPECT_EQ(w->picMain->objectName(), "picMain");
         EXPECT_EQ(w->picMain->size(), e.canvas);
         EXPECT_EQ(w->picMain->pos(), QPoint(0, 0));
-        EXPECT_TRUE(w->picMain->autoSize());
-        EXPECT_EQ(w->picMain->backColour(), 0xFFFFFF);
+        EXPECT_TRUE(w->picMain->canvas()->autoSize());
+        EXPECT_EQ(w->picMain->canvas()->backColour(), 0xFFFFFF);
         EXPECT_TRUE(samePixels(testing::filledPicture(e.canvas.width(), e.canvas.height(), 0xFFFFFFFF),
-                               w->picMain->image()));
-        EXPECT_TRUE(w->picMain->picture().isNull());
+                               w->picMain->canvas()->image()));
+        EXPECT_TRUE(w->picMain->canvas()->picture().isNull());
         EXPECT_EQ(w->picBox->objectName(), "picBox");
         EXPECT_EQ(w->picBox->geometry(), QRect(QPoint(0, 0), e.client.size()));
         for (QScrollBar* bar : {w->vsbScroll, w->hsbScroll}) {
@@ -121,36 +104,35 @@ TEST_F(PictureWindows, DesignValuesOfTheScrollableWindows) {
         EXPECT_LT(stack.indexOf(w->vsbScroll), stack.indexOf(w->hsbScroll));
     }
     // frmPicture1's bars before the window is first shown.
-    PictureWindow* p = windows::frmPicture1();
+    PictureWindowWidget* p = window(WindowId::Picture1);
     EXPECT_EQ(p->vsbScroll->geometry(), QRect(360, 24, 17, 201));
     EXPECT_EQ(p->hsbScroll->geometry(), QRect(0, 496, 369, 17));
 }
 
 TEST_F(PictureWindows, DesignValuesOfTheImageWindows) {
     const struct {
-        Id id;
-        ImageWindow* (*get)();
+        WindowId id;
         const char* name;
         const char* caption;
         QRect client;
         QSize view;
     } cases[] = {
-        {Id::Image1, windows::frmImage1, "frmImage1", "Image - источник", {4, 23, 392, 529}, {390, 525}},
-        {Id::Image2, windows::frmImage2, "frmImage2", "Image - приемник", {404, 23, 392, 536}, {390, 531}},
+        {WindowId::Image1, "frmImage1", "Image - источник", {4, 23, 392, 529}, {390, 525}},
+        {WindowId::Image2, "frmImage2", "Image - приемник", {404, 23, 392, 536}, {390, 531}},
     };
     for (const auto& e : cases) {
         SCOPED_TRACE(e.name);
-        ImageWindow* w = e.get();
+        ImageWindowWidget* w = imageWindowOf(e.id);
         EXPECT_FALSE(w->isVisible());
         EXPECT_EQ(w->objectName(), e.name);
         EXPECT_EQ(w->windowTitle(), QString::fromUtf8(e.caption));
         EXPECT_EQ(w->geometry(), e.client);
         EXPECT_EQ(w->Image1->objectName(), "Image1");
         EXPECT_EQ(w->Image1->geometry(), QRect(QPoint(0, 0), e.view));
-        EXPECT_FALSE(w->Image1->stretch());
-        EXPECT_TRUE(w->Image1->picture().isNull());
+        EXPECT_FALSE(w->Image1->view()->stretch());
+        EXPECT_TRUE(w->Image1->view()->picture().isNull());
         // Resizing the window leaves the view alone.
-        w->show();
+        w->window()->show();
         w->resize(200, 100);
         QTRY_COMPARE(w->size(), QSize(200, 100));
         EXPECT_EQ(w->Image1->geometry(), QRect(QPoint(0, 0), e.view));
@@ -158,13 +140,13 @@ TEST_F(PictureWindows, DesignValuesOfTheImageWindows) {
 }
 
 TEST_F(PictureWindows, TempHasAWhiteViewport) {
-    PictureWindow* w = windows::frmTemp();
-    ASSERT_TRUE(w->picMain->setCanvasSize(20, 20));
-    w->show();
+    PictureWindowWidget* w = window(WindowId::Temp);
+    ASSERT_TRUE(w->picMain->canvas()->setCanvasSize(20, 20));
+    w->window()->show();
     const QImage shown = w->picBox->inner()->grab().toImage();
     EXPECT_EQ(shown.pixel(200, 150) & 0xFFFFFF, 0xFFFFFFu);
     // The others keep the system default.
-    PictureWindow* p = windows::frmPicture1();
+    PictureWindowWidget* p = window(WindowId::Picture1);
     EXPECT_EQ(p->picBox->inner()->palette().color(QPalette::Window),
               QApplication::palette(p->picBox->inner()).color(QPalette::Window));
 }
@@ -172,7 +154,7 @@ TEST_F(PictureWindows, TempHasAWhiteViewport) {
 TEST_F(PictureWindows, LayoutOnResize) {
     for (const Expected& e : kPictureWindows) {
         SCOPED_TRACE(e.name);
-        PictureWindow* w = window(e.id);
+        PictureWindowWidget* w = window(e.id);
         showAndResize(w, 500, 400);
         QWidget* view = w->picBox->inner();
         // The view is the box's inner area, inside its border.
@@ -189,7 +171,7 @@ TEST_F(PictureWindows, LayoutOnResize) {
 }
 
 TEST_F(PictureWindows, TooSmallClientLeavesMultiCopyBarLengths) {
-    PictureWindow* w = windows::frmMCopy2();
+    PictureWindowWidget* w = window(WindowId::MCopy2);
     showAndResize(w, 300, 200);
     ASSERT_EQ(w->vsbScroll->height(), 180);
     ASSERT_EQ(w->hsbScroll->width(), 280);
@@ -200,9 +182,9 @@ TEST_F(PictureWindows, TooSmallClientLeavesMultiCopyBarLengths) {
 }
 
 TEST_F(PictureWindows, ScrollingMovesTheCanvas) {
-    PictureWindow* w = windows::frmPicture1();
-    ASSERT_TRUE(w->picMain->setPicture(testing::numberedPicture(1024, 768)));
-    ASSERT_TRUE(w->setScrollMax(768, 1024));
+    PictureWindowWidget* w = window(WindowId::Picture1);
+    ASSERT_TRUE(w->picMain->canvas()->setPicture(testing::numberedPicture(1024, 768)));
+    ASSERT_TRUE(w->window()->setScrollMax(768, 1024));
     showAndResize(w, 392, 526);
     EXPECT_EQ(w->vsbScroll->maximum(), 768);
     EXPECT_EQ(w->hsbScroll->maximum(), 1024);
@@ -223,8 +205,8 @@ TEST_F(PictureWindows, ScrollingMovesTheCanvas) {
 }
 
 TEST_F(PictureWindows, ArrowsAndTroughMoveByOneHundred) {
-    PictureWindow* w = windows::frmPicture2();
-    ASSERT_TRUE(w->setScrollMax(768, 1024));
+    PictureWindowWidget* w = window(WindowId::Picture2);
+    ASSERT_TRUE(w->window()->setScrollMax(768, 1024));
     showAndResize(w, 392, 527);
     click(w->vsbScroll, QStyle::SC_ScrollBarAddLine);
     EXPECT_EQ(w->vsbScroll->value(), 100);
@@ -236,38 +218,38 @@ TEST_F(PictureWindows, ArrowsAndTroughMoveByOneHundred) {
     EXPECT_EQ(w->picMain->x(), -100);
 
     // A maximum below one step: the arrow goes to the maximum.
-    ASSERT_TRUE(w->setScrollMax(60, 1024));
+    ASSERT_TRUE(w->window()->setScrollMax(60, 1024));
     click(w->vsbScroll, QStyle::SC_ScrollBarAddLine);
     EXPECT_EQ(w->vsbScroll->value(), 60);
     EXPECT_EQ(w->picMain->y(), -60);
 }
 
 TEST_F(PictureWindows, ValueDropsToASmallerNewMaximum) {
-    PictureWindow* w = windows::frmPicture1();
-    ASSERT_TRUE(w->setScrollMax(768, 1024));
+    PictureWindowWidget* w = window(WindowId::Picture1);
+    ASSERT_TRUE(w->window()->setScrollMax(768, 1024));
     w->vsbScroll->setValue(700);
     w->hsbScroll->setValue(200);
-    ASSERT_TRUE(w->setScrollMax(500, 1000));
+    ASSERT_TRUE(w->window()->setScrollMax(500, 1000));
     EXPECT_EQ(w->vsbScroll->value(), 500);
     EXPECT_EQ(w->hsbScroll->value(), 200);
     EXPECT_EQ(w->picMain->pos(), QPoint(-200, -500));
     // A larger maximum keeps the value.
-    ASSERT_TRUE(w->setScrollMax(2000, 2000));
+    ASSERT_TRUE(w->window()->setScrollMax(2000, 2000));
     EXPECT_EQ(w->vsbScroll->value(), 500);
     EXPECT_EQ(w->vsbScroll->minimum(), 0);
     // 16-bit range: out-of-range values are refused and change nothing.
-    EXPECT_TRUE(w->setScrollMax(32767, 0));
+    EXPECT_TRUE(w->window()->setScrollMax(32767, 0));
     EXPECT_EQ(w->hsbScroll->value(), 0);
-    EXPECT_FALSE(w->setScrollMax(32768, 10));
-    EXPECT_FALSE(w->setScrollMax(10, -1));
+    EXPECT_FALSE(w->window()->setScrollMax(32768, 10));
+    EXPECT_FALSE(w->window()->setScrollMax(10, -1));
     EXPECT_EQ(w->vsbScroll->maximum(), 32767);
     EXPECT_EQ(w->hsbScroll->maximum(), 0);
     EXPECT_EQ(w->hsbScroll->minimum(), 0);
 }
 
 TEST_F(PictureWindows, MultiCopySourceBarsNeverMove) {
-    PictureWindow* w = windows::frmMCopy1();
-    ASSERT_TRUE(w->picMain->setPicture(testing::numberedPicture(800, 600)));
+    PictureWindowWidget* w = window(WindowId::MCopy1);
+    ASSERT_TRUE(w->picMain->canvas()->setPicture(testing::numberedPicture(800, 600)));
     showAndResize(w, 425, 303);
     click(w->vsbScroll, QStyle::SC_ScrollBarAddLine);
     click(w->hsbScroll, QStyle::SC_ScrollBarAddPage);
@@ -280,18 +262,18 @@ TEST_F(PictureWindows, MultiCopySourceBarsNeverMove) {
 TEST_F(PictureWindows, ClosedWindowComesBackWithDesignValues) {
     for (const Expected& e : kPictureWindows) {
         SCOPED_TRACE(e.name);
-        QPointer<PictureWindow> first = window(e.id);
-        first->show();
+        QPointer<PictureWindowWidget> first = window(e.id);
+        first->window()->show();
         first->setGeometry(100, 120, 600, 300);
-        first->setWindowTitle("changed");
-        ASSERT_TRUE(first->picMain->setPicture(testing::numberedPicture(640, 480)));
-        first->picMain->pset(5, 5, 0);
-        ASSERT_TRUE(first->setScrollMax(480, 640));
+        first->window()->setTitle("changed");
+        ASSERT_TRUE(first->picMain->canvas()->setPicture(testing::numberedPicture(640, 480)));
+        first->picMain->canvas()->pset(5, 5, 0);
+        ASSERT_TRUE(first->window()->setScrollMax(480, 640));
         first->vsbScroll->setValue(300);
 
         ASSERT_TRUE(first->close()); // as the close box does
-        EXPECT_FALSE(windows::exists(e.id));
-        PictureWindow* again = window(e.id);
+        EXPECT_FALSE(doc.exists(e.id));
+        PictureWindowWidget* again = window(e.id);
         EXPECT_NE(again, first.data());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(first.isNull()) << "the closed window is discarded";
@@ -299,9 +281,9 @@ TEST_F(PictureWindows, ClosedWindowComesBackWithDesignValues) {
         EXPECT_FALSE(again->isVisible());
         EXPECT_EQ(again->windowTitle(), QString::fromUtf8(e.caption));
         EXPECT_EQ(again->geometry(), e.client);
-        EXPECT_TRUE(again->picMain->picture().isNull());
+        EXPECT_TRUE(again->picMain->canvas()->picture().isNull());
         EXPECT_TRUE(samePixels(testing::filledPicture(e.canvas.width(), e.canvas.height(), 0xFFFFFFFF),
-                               again->picMain->image()));
+                               again->picMain->canvas()->image()));
         EXPECT_EQ(again->vsbScroll->maximum(), 0);
         EXPECT_EQ(again->vsbScroll->value(), 0);
         EXPECT_EQ(again->picMain->pos(), QPoint(0, 0));
@@ -310,35 +292,33 @@ TEST_F(PictureWindows, ClosedWindowComesBackWithDesignValues) {
 }
 
 TEST_F(PictureWindows, ClosedImageWindowComesBackEmpty) {
-    QPointer<ImageWindow> first = windows::frmImage2();
-    ASSERT_TRUE(first->Image1->setPicture(testing::numberedPicture(50, 40)));
-    first->show();
+    QPointer<ImageWindowWidget> first = imageWindowOf(WindowId::Image2);
+    ASSERT_TRUE(first->Image1->view()->setPicture(testing::numberedPicture(50, 40)));
+    first->window()->show();
     first->close();
-    ImageWindow* again = windows::frmImage2();
+    ImageWindowWidget* again = imageWindowOf(WindowId::Image2);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(first.isNull());
-    EXPECT_TRUE(again->Image1->picture().isNull());
+    EXPECT_TRUE(again->Image1->view()->picture().isNull());
     EXPECT_EQ(again->Image1->size(), QSize(390, 531));
     EXPECT_EQ(again->geometry(), QRect(404, 23, 392, 536));
 }
 
-TEST_F(PictureWindows, UnloadDiscardsAndCreationListenersSeeNewWindows) {
-    std::vector<std::pair<Id, QWidget*>> created;
-    std::optional<windows::CreationListener> listener;
-    listener.emplace([&](Id id, QWidget* w) { created.emplace_back(id, w); });
-    QPointer<PictureWindow> first = windows::frmTemp();
-    windows::frmTemp();
-    windows::unload(Id::Temp);
-    EXPECT_FALSE(windows::exists(Id::Temp));
+TEST_F(PictureWindows, DiscardedWindowsLoseTheirWidgetsAndNewOnesAreAnnounced) {
+    std::vector<std::pair<WindowId, PictureWindowWidget*>> shown;
+    QObject::connect(&views, &WindowViews::pictureWindowShown,
+                     [&](WindowId id, PictureWindowWidget* w) { shown.emplace_back(id, w); });
+    QPointer<PictureWindowWidget> first = window(WindowId::Temp);
+    window(WindowId::Temp);
+    doc.discard(WindowId::Temp);
+    EXPECT_EQ(views.widget(WindowId::Temp), nullptr);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(first.isNull());
-    PictureWindow* again = windows::frmTemp();
-    windows::unload(Id::Image1); // never created: nothing happens
-    listener.reset();
-    windows::frmImage2(); // no listener any more
-    ASSERT_EQ(created.size(), 2u);
-    EXPECT_EQ(created[0].first, Id::Temp);
-    EXPECT_EQ(created[1].second, again);
+    PictureWindowWidget* again = window(WindowId::Temp);
+    imageWindowOf(WindowId::Image2); // an image window: not a canvas for the tools
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].first, WindowId::Temp);
+    EXPECT_EQ(shown[1].second, again);
 }
 
 } // namespace

@@ -1,61 +1,37 @@
 #pragma once
-// Widget tests of the picture windows: every window is discarded after each test, so each test
-// starts from windows that do not exist yet.
+// Widget tests of the picture windows: a document of their own with its views, so each test
+// starts from windows that do not exist yet; helpers that create a window in the document and
+// give its widget.
 
-#include "core/PackedColour.h"
-#include "windows/Windows.h"
+#include "document/Document.h"
+#include "support/TestPictures.h"
+#include "windows/WindowViews.h"
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QImage>
 #include <gtest/gtest.h>
-
-#include <ios>
 
 namespace tesmaro::testing {
 
-inline constexpr windows::Id kAllWindows[] = {
-    windows::Id::Image1, windows::Id::Image2, windows::Id::Picture1, windows::Id::Picture2,
-    windows::Id::Temp,   windows::Id::MCopy1, windows::Id::MCopy2};
+inline constexpr WindowId kAllWindows[] = {WindowId::Image1,   WindowId::Image2, WindowId::Picture1,
+                                           WindowId::Picture2, WindowId::Temp,   WindowId::MCopy1,
+                                           WindowId::MCopy2};
 
 class WindowsFixture : public ::testing::Test {
 protected:
-    void TearDown() override {
-        for (windows::Id id : kAllWindows)
-            windows::unload(id);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    void TearDown() override { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+    // The window's widget, the window created in the document if it did not exist.
+    PictureWindowWidget* window(WindowId id) {
+        doc.pictureWindow(id);
+        return views.pictureWindow(id);
     }
+    ImageWindowWidget* imageWindowOf(WindowId id) {
+        doc.imageWindow(id);
+        return views.imageWindow(id);
+    }
+
+    Document doc;
+    WindowViews views{doc};
 };
-
-// A picture whose every pixel differs from its neighbours.
-inline QImage numberedPicture(int w, int h) {
-    QImage img(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            img.setPixel(x, y, qRgb((x * 7 + 1) & 0xFF, (y * 13 + 2) & 0xFF, (x + y * 3 + 90) & 0xFF));
-    return img;
-}
-
-// "expected X at (x, y), got Y" comparison of two pictures, colours only.
-inline ::testing::AssertionResult samePixels(const QImage& expected, const QImage& actual) {
-    if (expected.size() != actual.size())
-        return ::testing::AssertionFailure()
-               << "expected size " << expected.width() << "x" << expected.height() << ", got "
-               << actual.width() << "x" << actual.height();
-    for (int y = 0; y < expected.height(); ++y)
-        for (int x = 0; x < expected.width(); ++x) {
-            const QRgb e = expected.pixel(x, y) & 0xFFFFFF, a = actual.pixel(x, y) & 0xFFFFFF;
-            if (e != a)
-                return ::testing::AssertionFailure() << "expected " << std::hex << e << " at (" << std::dec
-                                                     << x << ", " << y << "), got " << std::hex << a;
-        }
-    return ::testing::AssertionSuccess();
-}
-
-inline QImage filledPicture(int w, int h, QRgb colour) {
-    QImage img(w, h, QImage::Format_RGB32);
-    img.fill(colour);
-    return img;
-}
 
 } // namespace tesmaro::testing

@@ -1,12 +1,12 @@
-#include "windows/Canvas.h"
-#include "WindowsFixture.h"
+#include "document/Canvas.h"
+#include "core/PackedColour.h"
 #include "core/RasterOp.h"
+#include "support/TestPictures.h"
 
 #include <QFontMetrics>
-#include <QSignalSpy>
-#include <QTest>
 
 #include <memory>
+#include <vector>
 
 namespace tesmaro {
 namespace {
@@ -19,7 +19,7 @@ constexpr std::int32_t kWhite = 0xFFFFFF;
 constexpr QRgb kWhiteRgb = 0xFFFFFFFF;
 
 std::unique_ptr<Canvas> makeCanvas(int w, int h, std::int32_t back = kWhite) {
-    return std::make_unique<Canvas>(nullptr, w, h, back);
+    return std::make_unique<Canvas>(w, h, back);
 }
 
 // The picture at the top-left of a w x h area of colour `back`, clipped to it.
@@ -45,7 +45,7 @@ TEST(Canvas, AutoSizeTakesThePictureSize) {
     ASSERT_TRUE(c->setPicture(pic));
     EXPECT_EQ(c->canvasWidth(), 40);
     EXPECT_EQ(c->canvasHeight(), 30);
-    EXPECT_EQ(c->size(), QSize(40, 30));
+    EXPECT_EQ(QSize(c->canvasWidth(), c->canvasHeight()), QSize(40, 30));
     EXPECT_TRUE(samePixels(pic, c->image()));
     EXPECT_TRUE(samePixels(pic, c->picture()));
 }
@@ -101,7 +101,7 @@ TEST(Canvas, SizeChangesKeepContentAndFillNewAreaWithBackColour) {
     const QImage pic = numberedPicture(30, 20);
     ASSERT_TRUE(c->setPicture(pic));
     ASSERT_TRUE(c->setCanvasSize(50, 25));
-    EXPECT_EQ(c->size(), QSize(50, 25));
+    EXPECT_EQ(QSize(c->canvasWidth(), c->canvasHeight()), QSize(50, 25));
     EXPECT_TRUE(samePixels(placed(pic, 50, 25, 0xFFFFFF00), c->image()));
     ASSERT_TRUE(c->setCanvasHeight(10));
     ASSERT_TRUE(c->setCanvasWidth(12));
@@ -262,18 +262,49 @@ TEST(Canvas, PaintPictureCombinesWithTheRasterCode) {
     EXPECT_EQ(c->point(8, 8), 0x333333);
 }
 
-TEST(Canvas, MouseSignalsCarryButtonAndCanvasPixels) {
-    auto c = makeCanvas(50, 50);
-    c->show();
-    QSignalSpy down(c.get(), &Canvas::mouseDown), up(c.get(), &Canvas::mouseUp);
-    QTest::mousePress(c.get(), Qt::RightButton, Qt::NoModifier, QPoint(12, 7));
-    QTest::mouseRelease(c.get(), Qt::RightButton, Qt::NoModifier, QPoint(12, 7));
-    ASSERT_EQ(down.count(), 1);
-    EXPECT_EQ(down.at(0).at(0).toInt(), 2);
-    EXPECT_EQ(down.at(0).at(1).toDouble(), 12.0);
-    EXPECT_EQ(down.at(0).at(2).toDouble(), 7.0);
-    ASSERT_EQ(up.count(), 1);
-    EXPECT_EQ(up.at(0).at(0).toInt(), 2);
+TEST(Canvas, RewriteMirrorsIntoAFreshRasterWhileTheOldOneIsHeld) {
+    Canvas canvas(1, 1, 0xFFFFFF);
+    const QImage picture = numberedPicture(37, 23);
+    ASSERT_TRUE(canvas.setPicture(picture));
+    const QImage held = canvas.image(); // as an undo step holds it
+    // Works in place too: each row is read whole before it is written.
+    const auto mirror = [](const ConstRasterView& from, const RasterView& to) {
+        for (int y = 0; y < to.height; ++y) {
+            const std::vector<std::uint32_t> row(from.row(y), from.row(y) + from.width);
+            for (int x = 0; x < to.width; ++x)
+                to.row(y)[x] = row[to.width - 1 - x];
+        }
+    };
+    canvas.rewrite(mirror);
+    EXPECT_TRUE(samePixels(picture, held)) << "the held raster is untouched";
+    QImage expected = picture.mirrored(true, false);
+    EXPECT_TRUE(samePixels(expected, canvas.image()));
+    // Nothing else holds it now: rewritten in place.
+    const uchar* pixels = canvas.image().constBits();
+    canvas.rewrite(mirror);
+    EXPECT_EQ(canvas.image().constBits(), pixels);
+    EXPECT_TRUE(samePixels(picture, canvas.image()));
+}
+
+TEST(Canvas, OverwriteViewTakesTheSizeAndDropsThePicture) {
+    Canvas canvas(50, 40, 0xFFFFFF);
+    ASSERT_TRUE(canvas.setPicture(numberedPicture(50, 40)));
+    const QImage held = canvas.image();
+    const RasterView v = canvas.overwriteView(20, 10);
+    ASSERT_FALSE(v.empty());
+    EXPECT_EQ(v.width, 20);
+    EXPECT_EQ(v.height, 10);
+    EXPECT_EQ(canvas.canvasWidth(), 20);
+    EXPECT_EQ(canvas.canvasHeight(), 10);
+    EXPECT_TRUE(canvas.picture().isNull());
+    EXPECT_TRUE(samePixels(numberedPicture(50, 40), held));
+    for (int y = 0; y < 10; ++y)
+        std::fill_n(v.row(y), 20, 0xFF00FF00u);
+    EXPECT_EQ(canvas.image().pixel(19, 9), 0xFF00FF00u);
+    // Refused sizes change nothing.
+    EXPECT_TRUE(canvas.overwriteView(0, 10).empty());
+    EXPECT_TRUE(canvas.overwriteView(40000, 10).empty());
+    EXPECT_EQ(canvas.canvasWidth(), 20);
 }
 
 } // namespace

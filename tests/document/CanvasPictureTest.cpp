@@ -1,8 +1,8 @@
 // A canvas that takes a picture of its own size uses the picture's pixels until it draws: these
 // tests check that nothing it does afterwards reaches the picture it was given, its kept
 // picture, or another canvas holding the same picture.
-#include "WindowsFixture.h"
-#include "windows/Canvas.h"
+#include "document/Canvas.h"
+#include "support/TestPictures.h"
 
 #include <memory>
 
@@ -14,7 +14,7 @@ using testing::numberedPicture;
 using testing::samePixels;
 
 std::unique_ptr<Canvas> makeCanvas(int w, int h, std::int32_t back) {
-    return std::make_unique<Canvas>(nullptr, w, h, back);
+    return std::make_unique<Canvas>(w, h, back);
 }
 
 QImage withPixel(QImage img, int x, int y, QRgb colour) {

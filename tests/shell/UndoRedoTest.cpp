@@ -1,9 +1,9 @@
 // Undo and redo through the real panel: every kind of step goes back and comes again pixel for
 // pixel (pictures, sizes, scroll bars, titles, windows shown), a command that fails part-way is
 // a step too, a step that changes nothing is none, and a new step clears what could be redone.
-#include "SceneSupport.h"
 #include "editor/EditorTestSupport.h"
 #include "pictures/BmpFile.h"
+#include "support/SceneSupport.h"
 #include "transfer/TransferFixture.h"
 
 #include <QApplication>
@@ -15,8 +15,6 @@
 
 namespace tesmaro::testing {
 namespace {
-
-using windows::Id;
 
 class UndoRedo : public TransferFixture {
 protected:
@@ -91,7 +89,7 @@ protected:
                                    main->Option18, main->Option27, main->Option17};
         options[static_cast<int>(t)]->setChecked(true);
     }
-    Canvas* pad() { return main->picMain; }
+    Canvas* pad() { return &main->document().pad(); }
 
 private:
     int m_files = 0;
@@ -100,7 +98,7 @@ private:
 TEST_F(UndoRedo, Loads) {
     // Into a window that did not exist: undo takes it away again.
     roundTrip([&] { loadIntoPicture1(patternPicture(70, 40, 1)); });
-    EXPECT_TRUE(windows::frmPicture1()->isVisible());
+    EXPECT_TRUE(pictureWindow(WindowId::Picture1)->isVisible());
     roundTrip([&] { loadIntoPicture1(patternPicture(33, 90, 2)); });
     // Into Image, stretched and not.
     roundTrip([&] {
@@ -184,7 +182,7 @@ TEST_F(UndoRedo, EveryToolOnThePadAndOnAPictureWindow) {
     loadIntoPicture1(patternPicture(200, 150, 8));
     main->Text19->setText("12");
     main->HScroll1->setValue(3);
-    for (Canvas* c : {pad(), windows::frmPicture1()->picMain}) {
+    for (Canvas* c : {pad(), pictureWindow(WindowId::Picture1)->picMain}) {
         roundTrip([&] { stroke(c, Tool::Line, {{10, 10}, {60, 30}, {90, 80}, {20, 100}}); });
         roundTrip([&] { stroke(c, Tool::Segment, {{5, 90}, {140, 12}}); });
         roundTrip([&] { stroke(c, Tool::Eraser, {{35, 20}, {60, 30}, {75, 55}}); }); // over the line
@@ -252,7 +250,7 @@ TEST_F(UndoRedo, ACopyFailingAfterClearingIsUndone) {
     const Scene before = scene();
     const Command failingCopy{{"ошибка при копировании ", true, CommandPolicy::Panel::HiddenThenFront},
                               [](CommandContext&) {
-                                  Canvas* destination = windows::frmPicture2()->picMain;
+                                  Canvas* destination = pictureWindow(WindowId::Picture2)->picMain;
                                   destination->cls();
                                   destination->clearPicture();
                                   throw CommandFailure("picture refused");
@@ -303,7 +301,7 @@ TEST_F(UndoRedo, ANewStepClearsRedoAndUndoStopsAtTheStart) {
     EXPECT_FALSE(main->runner().redo());
     while (main->runner().undo()) {
     }
-    EXPECT_FALSE(windows::exists(Id::Picture1)) << "back to before the first load";
+    EXPECT_FALSE(currentDocument()->exists(WindowId::Picture1)) << "back to before the first load";
     EXPECT_EQ(main->history().redoSteps(), 2);
 }
 
@@ -313,7 +311,7 @@ TEST_F(UndoRedo, AStrokeKeepsOnlyWhatItTouched) {
     QImage big(3000, 2000, QImage::Format_RGB32);
     big.fill(0xFF336699);
     loadIntoPicture1(big);
-    Canvas* canvas = windows::frmPicture1()->picMain;
+    Canvas* canvas = pictureWindow(WindowId::Picture1)->picMain;
     // The raster shares its pixels with the canvas's picture until the first drawing copies it.
     stroke(canvas, Tool::Segment, {{0, 0}, {1, 1}});
     const qint64 held = main->history().heldBytes();
@@ -331,20 +329,22 @@ TEST_F(UndoRedo, AStrokeKeepsOnlyWhatItTouched) {
 TEST_F(UndoRedo, AStrokeOnAClosedWindowIsPassedOver) {
     loadIntoPicture1(patternPicture(300, 200, 3));
     // The first drawing separates the raster from the loaded picture; the next is drawn in place.
-    stroke(windows::frmPicture1()->picMain, Tool::Line, {{0, 150}, {250, 0}});
+    stroke(pictureWindow(WindowId::Picture1)->picMain, Tool::Line, {{0, 150}, {250, 0}});
     const QImage padBefore = pad()->image().copy();
     stroke(pad(), Tool::Line, {{0, 0}, {40, 40}});
-    stroke(windows::frmPicture1()->picMain, Tool::Line, {{0, 0}, {40, 40}});
-    windows::frmPicture1()->close();
+    stroke(pictureWindow(WindowId::Picture1)->picMain, Tool::Line, {{0, 0}, {40, 40}});
+    pictureWindowWidget(WindowId::Picture1)->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_TRUE(main->runner().undo());
     EXPECT_EQ(pixelDifference(padBefore, pad()->image()), "") << "the pad's stroke was the one undone";
     EXPECT_EQ(main->history().redoSteps(), 1);
-    EXPECT_FALSE(windows::exists(Id::Picture1));
+    EXPECT_FALSE(currentDocument()->exists(WindowId::Picture1));
     // The step before holds the whole window: undoing it brings the window back as it was.
     ASSERT_TRUE(main->runner().undo());
-    ASSERT_TRUE(windows::exists(Id::Picture1));
-    EXPECT_EQ(pixelDifference(patternPicture(300, 200, 3), windows::frmPicture1()->picMain->image()), "");
+    ASSERT_TRUE(currentDocument()->exists(WindowId::Picture1));
+    EXPECT_EQ(
+        pixelDifference(patternPicture(300, 200, 3), pictureWindow(WindowId::Picture1)->picMain->image()),
+        "");
 }
 
 // Ctrl+Z, Ctrl+Shift+Z and Ctrl+Y in any window of the program, a text field with the focus
@@ -352,7 +352,7 @@ TEST_F(UndoRedo, AStrokeOnAClosedWindowIsPassedOver) {
 TEST_F(UndoRedo, KeysInEveryWindow) {
     loadIntoPicture1(patternPicture(80, 60, 2));
     stroke(pad(), Tool::Line, {{0, 0}, {60, 60}});
-    stroke(windows::frmPicture1()->picMain, Tool::Line, {{0, 0}, {60, 60}});
+    stroke(pictureWindow(WindowId::Picture1)->picMain, Tool::Line, {{0, 0}, {60, 60}});
     ASSERT_EQ(undoSteps(), 3);
     auto key = [&](QWidget* target, int keyCode, Qt::KeyboardModifiers modifiers) {
         target->window()->activateWindow();
@@ -366,12 +366,12 @@ TEST_F(UndoRedo, KeysInEveryWindow) {
     EXPECT_EQ(undoSteps(), 2);
     EXPECT_EQ(main->Text5->text(), "picture");
     // In a picture window and on the draft pad.
-    windows::frmPicture1()->show();
-    key(windows::frmPicture1()->picMain, Qt::Key_Z, Qt::ControlModifier);
+    pictureWindow(WindowId::Picture1)->show();
+    key(pictureWindowWidget(WindowId::Picture1)->picMain, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(undoSteps(), 1);
-    key(pad(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    key(main->picMain, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(undoSteps(), 2);
-    key(windows::frmPicture1()->picMain, Qt::Key_Y, Qt::ControlModifier);
+    key(pictureWindowWidget(WindowId::Picture1)->picMain, Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(undoSteps(), 3);
     EXPECT_EQ(main->history().redoSteps(), 0);
 
@@ -380,7 +380,7 @@ TEST_F(UndoRedo, KeysInEveryWindow) {
     select(main->Option7);
     main->Command1->click();
     ASSERT_TRUE(main->runner().commandOpen());
-    key(windows::frmPicture1()->picMain, Qt::Key_Z, Qt::ControlModifier);
+    key(pictureWindowWidget(WindowId::Picture1)->picMain, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(undoSteps(), 3);
     main->Timer1_Timer();
     fake->screen.answerPending();

@@ -4,9 +4,7 @@
 // AutoSize, its scroll ranges and positions; for the draft pad its picture and its two bars.
 
 #include "document/Document.h"
-#include "windows/Windows.h"
 
-#include <QScrollBar>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -36,45 +34,39 @@ struct Scene {
     BarShot padVertical, padHorizontal;
 };
 
-inline BarShot barShot(const QScrollBar* b) {
-    return {b->minimum(), b->maximum(), b->value()};
+inline BarShot barShot(const ScrollState& b) {
+    return {b.minimum, b.maximum, b.value};
 }
 
 inline Scene captureScene(const Document& doc) {
-    using windows::Id;
     Scene s;
     for (int i = 0; i < 7; ++i) {
-        const Id id = static_cast<Id>(i);
+        const auto id = static_cast<WindowId>(i);
         WindowShot& w = s.windows[i];
-        w.exists = windows::exists(id);
+        const ProgramWindow* window = doc.existingWindow(id);
+        w.exists = window != nullptr;
         if (!w.exists)
             continue;
-        if (id == Id::Image1 || id == Id::Image2) {
-            ImageWindow* win = id == Id::Image1 ? windows::frmImage1() : windows::frmImage2();
-            w.visible = win->isVisible();
-            w.title = win->windowTitle();
-            w.pixels = win->Image1->picture().copy();
-            w.size = win->Image1->size();
-            w.autoSizeOrStretch = win->Image1->stretch();
+        w.visible = window->isVisible();
+        w.title = window->title();
+        if (isImageWindow(id)) {
+            const ImageView* view = static_cast<const ImageWindow*>(window)->Image1;
+            w.pixels = view->picture().copy();
+            w.size = QSize(view->viewWidth(), view->viewHeight());
+            w.autoSizeOrStretch = view->stretch();
             continue;
         }
-        PictureWindow* win = id == Id::Picture1   ? windows::frmPicture1()
-                             : id == Id::Picture2 ? windows::frmPicture2()
-                             : id == Id::Temp     ? windows::frmTemp()
-                             : id == Id::MCopy1   ? windows::frmMCopy1()
-                                                  : windows::frmMCopy2();
-        w.visible = win->isVisible();
-        w.title = win->windowTitle();
+        const auto* win = static_cast<const PictureWindow*>(window);
         w.pixels = win->picMain->image().copy();
         w.size = QSize(win->picMain->canvasWidth(), win->picMain->canvasHeight());
         w.autoSizeOrStretch = win->picMain->autoSize();
-        w.vertical = barShot(win->vsbScroll);
-        w.horizontal = barShot(win->hsbScroll);
+        w.vertical = barShot(win->scroll->vertical());
+        w.horizontal = barShot(win->scroll->horizontal());
     }
     s.pad = doc.pad().image().copy();
     s.padSize = QSize(doc.pad().canvasWidth(), doc.pad().canvasHeight());
-    s.padVertical = barShot(doc.surfaces().padVertical);
-    s.padHorizontal = barShot(doc.surfaces().padHorizontal);
+    s.padVertical = barShot(doc.padScroll().vertical());
+    s.padHorizontal = barShot(doc.padScroll().horizontal());
     return s;
 }
 

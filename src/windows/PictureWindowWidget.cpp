@@ -1,7 +1,5 @@
-#include "windows/PictureWindow.h"
+#include "windows/PictureWindowWidget.h"
 
-#include "core/PackedColour.h"
-#include "core/PictureLimits.h"
 #include "windows/WheelScrolling.h"
 
 #include <QCloseEvent>
@@ -45,9 +43,11 @@ void PicBox::resizeEvent(QResizeEvent* event) {
     fitInner();
 }
 
-PictureWindow::PictureWindow(const PictureWindowDesign& design) : QWidget(nullptr), m_design(design) {
+PictureWindowWidget::PictureWindowWidget(PictureWindow& window)
+    : QWidget(nullptr), m_design(window.design()), m_window(&window) {
+    const PictureWindowDesign& design = m_design;
     setObjectName(design.objectName);
-    setWindowTitle(design.caption);
+    setWindowTitle(window.title());
     setAttribute(Qt::WA_DeleteOnClose, false);
 
     picBox = new PicBox(this);
@@ -57,7 +57,7 @@ PictureWindow::PictureWindow(const PictureWindowDesign& design) : QWidget(nullpt
         picBox->inner()->setPalette(pal);
         picBox->inner()->setAutoFillBackground(true);
     }
-    picMain = new Canvas(picBox->inner(), design.canvasWidth, design.canvasHeight, design.canvasBack);
+    picMain = new CanvasWidget(*window.picMain, picBox->inner());
     picMain->move(0, 0);
 
     vsbScroll = new QScrollBar(Qt::Vertical, picBox->inner());
@@ -65,11 +65,10 @@ PictureWindow::PictureWindow(const PictureWindowDesign& design) : QWidget(nullpt
     hsbScroll = new QScrollBar(Qt::Horizontal, picBox->inner());
     hsbScroll->setObjectName("hsbScroll");
     for (QScrollBar* bar : {vsbScroll, hsbScroll}) {
-        bar->setRange(0, 0);
         bar->setSingleStep(kScrollStep);
         bar->setPageStep(kScrollStep);
-        bar->setValue(0);
     }
+    followScroll();
     // Design geometry, kept until the layout first runs when the window is shown (frmMCopy1,
     // never shown, keeps it). frmPicture1's bars stand at (360, 24), 201 long, and (0, 496),
     // 369 long; the others take the same distances from their own client edges.
@@ -83,23 +82,50 @@ PictureWindow::PictureWindow(const PictureWindowDesign& design) : QWidget(nullpt
     picMain->lower();
     hsbScroll->raise();
 
-    // Scroll and Change alike: the canvas follows the thumb live.
-    connect(vsbScroll, &QScrollBar::valueChanged, picMain,
-            [this](int v) { picMain->move(picMain->x(), -v); });
-    connect(hsbScroll, &QScrollBar::valueChanged, picMain,
-            [this](int v) { picMain->move(-v, picMain->y()); });
+    // Scroll and Change alike: the canvas follows the thumb live, through the document.
+    connect(vsbScroll, &QScrollBar::valueChanged, this, [this](int v) {
+        if (m_window)
+            m_window->scroll->setVerticalValue(v);
+    });
+    connect(hsbScroll, &QScrollBar::valueChanged, this, [this](int v) {
+        if (m_window)
+            m_window->scroll->setHorizontalValue(v);
+    });
+    connect(window.scroll, &ScrollBars::changed, this, &PictureWindowWidget::followScroll);
+    connect(&window, &ProgramWindow::titleChanged, this, [this] {
+        if (m_window)
+            setWindowTitle(m_window->title());
+    });
+    connect(&window, &ProgramWindow::visibilityChanged, this, [this] {
+        if (m_window)
+            setVisible(m_window->isVisible());
+    });
+    connect(&window, &ProgramWindow::raiseRequested, this, &QWidget::raise);
     new WheelScrolling(this, vsbScroll, hsbScroll);
 
     // Screen readers tell the windows' controls apart by the window's own caption.
-    const QString window = design.caption.trimmed();
-    picMain->setAccessibleName(window + QStringLiteral(": рисунок"));
-    vsbScroll->setAccessibleName(window + QStringLiteral(": вертикальная прокрутка"));
-    hsbScroll->setAccessibleName(window + QStringLiteral(": горизонтальная прокрутка"));
+    const QString caption = design.caption.trimmed();
+    picMain->setAccessibleName(caption + QStringLiteral(": рисунок"));
+    vsbScroll->setAccessibleName(caption + QStringLiteral(": вертикальная прокрутка"));
+    hsbScroll->setAccessibleName(caption + QStringLiteral(": горизонтальная прокрутка"));
 
     setGeometry(design.client);
+    setVisible(window.isVisible());
 }
 
-void PictureWindow::layoutControls() {
+void PictureWindowWidget::followScroll() {
+    if (!m_window)
+        return;
+    const ScrollState& v = m_window->scroll->vertical();
+    const ScrollState& h = m_window->scroll->horizontal();
+    vsbScroll->setRange(v.minimum, v.maximum);
+    vsbScroll->setValue(v.value);
+    hsbScroll->setRange(h.minimum, h.maximum);
+    hsbScroll->setValue(h.value);
+    picMain->move(-h.value, -v.value);
+}
+
+void PictureWindowWidget::layoutControls() {
     const int clientW = width(), clientH = height();
     picBox->setGeometry(0, 0, clientW, clientH);
     picBox->fitInner();
@@ -114,25 +140,14 @@ void PictureWindow::layoutControls() {
         hsbScroll->resize(hLength, hsbScroll->height());
 }
 
-bool PictureWindow::setScrollMax(int height, int width) {
-    // A negative maximum would drag the minimum below 0 with it.
-    if (height < 0 || height > kMaxPictureSide || width < 0 || width > kMaxPictureSide)
-        return false;
-    // QScrollBar lowers the value to a smaller maximum itself, emitting valueChanged.
-    vsbScroll->setMaximum(height);
-    hsbScroll->setMaximum(width);
-    return true;
-}
-
-void PictureWindow::resizeEvent(QResizeEvent* event) {
+void PictureWindowWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     layoutControls();
 }
 
-void PictureWindow::closeEvent(QCloseEvent* event) {
+void PictureWindowWidget::closeEvent(QCloseEvent* event) {
     event->accept();
-    setProperty("unloaded", true);
-    deleteLater();
+    emit closeRequested();
 }
 
 } // namespace tesmaro

@@ -1,9 +1,8 @@
 #pragma once
-// A canvas (picMain of the picture windows, the draft pad, the swatches): a persistent raster
-// that keeps everything drawn on it, a background picture, an AutoSize flag and the drawing
-// state (colours, line width, font, text position). Pixel scale; the widget's size is the
-// raster's size, and its position inside the viewport is the scroll offset. On a scaled screen a
-// canvas pixel is a logical pixel: the raster is drawn magnified, never resampled to fit.
+// A canvas (picMain of the picture windows, the draft pad, the swatches) as the document holds it:
+// a persistent raster that keeps everything drawn on it, a background picture, an AutoSize flag
+// and the drawing state (colours, line width, font, text position). No widget: views draw it
+// (windows/CanvasWidget.h) and redraw when it announces a change.
 //
 // Colours are packed (R + 256*G + 65536*B). Coordinates are canvas pixels; fractional values
 // are taken to the nearest integer, halves to even. Drawing is aliased and pixel-exact.
@@ -14,13 +13,11 @@
 
 #include <QFont>
 #include <QImage>
-#include <QPointF>
-#include <QWidget>
+#include <QObject>
 
 #include <cstdint>
 #include <functional>
-
-class QMouseEvent;
+#include <optional>
 
 namespace tesmaro {
 
@@ -47,10 +44,10 @@ struct CanvasPixels {
     bool autoSize = true;
 };
 
-class Canvas : public QWidget {
+class Canvas : public QObject {
     Q_OBJECT
 public:
-    Canvas(QWidget* parent, int width, int height, std::int32_t backColour);
+    Canvas(int width, int height, std::int32_t backColour, QObject* parent = nullptr);
     ~Canvas() override;
 
     // The watcher told of every change to the raster (null: none).
@@ -110,8 +107,9 @@ public:
     void setForeColour(std::int32_t colour) { m_foreColour = colour; }
     int drawWidth() const { return m_drawWidth; }
     void setDrawWidth(int width) { m_drawWidth = width < 1 ? 1 : width; }
-    // The label font, as print() draws with it: aliased, at whole-pixel glyph positions.
-    const QFont& drawFont() const { return m_font; }
+    // The label font, as print() draws with it: aliased, at whole-pixel glyph positions. Until one
+    // is set, the application's font (a QGuiApplication must exist by the time it is read).
+    const QFont& drawFont() const;
     void setDrawFont(const QFont& font);
     double currentX() const { return m_currentX; }
     double currentY() const { return m_currentY; }
@@ -141,22 +139,10 @@ public:
                       std::int32_t rasterCode);
 
 signals:
-    // Button: 1 left, 2 right, 4 middle; in mouseMove the sum of the buttons held. The position
-    // is the whole canvas pixel under the pointer (the pointer may fall between device pixels of
-    // a scaled screen: 10.5 is on pixel 10).
-    void mouseDown(int button, double x, double y);
-    void mouseMove(int buttons, double x, double y);
-    void mouseUp(int button, double x, double y);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
+    // What the canvas shows or its size changed (drawing, a new picture, Cls, Refresh, undo).
+    void changed();
 
 private:
-    // The whole canvas pixel under the pointer of a mouse event.
-    QPointF pointerPixel(const QMouseEvent& event) const;
     bool reallocate(int width, int height, bool keepContent);
     void drawBackground();
     // Tells the watcher that the pixels in rect (clipped to the raster) are about to change;
@@ -172,7 +158,7 @@ private:
     std::int32_t m_backColour = 0xFFFFFF;
     std::int32_t m_foreColour = 0;
     int m_drawWidth = 1;
-    QFont m_font;
+    mutable std::optional<QFont> m_font;
     double m_currentX = 0;
     double m_currentY = 0;
     CanvasWatcher* m_watcher = nullptr;

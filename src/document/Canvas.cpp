@@ -1,12 +1,11 @@
-#include "windows/Canvas.h"
+#include "document/Canvas.h"
 
 #include "core/Draw.h"
 #include "core/FieldNumber.h"
 #include "core/PackedColour.h"
 #include "pictures/RasterImage.h"
-#include "windows/AccessibleSurfaces.h"
 
-#include <QMouseEvent>
+#include <QGuiApplication>
 #include <QPainter>
 
 #include <algorithm>
@@ -25,23 +24,6 @@ int toInt(double v) {
     // Far-off coordinates only need to stay far off; keep them inside int range.
     constexpr double kFar = 1 << 30;
     return static_cast<int>(r < -kFar ? -kFar : (r > kFar ? kFar : r));
-}
-
-int vbButton(Qt::MouseButton b) {
-    switch (b) {
-    case Qt::LeftButton:
-        return 1;
-    case Qt::RightButton:
-        return 2;
-    case Qt::MiddleButton:
-        return 4;
-    default:
-        return 0;
-    }
-}
-
-int vbButtons(Qt::MouseButtons b) {
-    return (b & Qt::LeftButton ? 1 : 0) | (b & Qt::RightButton ? 2 : 0) | (b & Qt::MiddleButton ? 4 : 0);
 }
 
 // One pass over `to` (Format_RGB32, not shared): each row starts with the same row of `from`,
@@ -77,12 +59,8 @@ QRect penReach(int x1, int y1, int x2, int y2, int width) {
 
 } // namespace
 
-Canvas::Canvas(QWidget* parent, int width, int height, std::int32_t backColour)
-    : QWidget(parent), m_backColour(backColour) {
-    setObjectName("picMain");
-    installAccessibleSurfaces();
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setDrawFont(QFont());
+Canvas::Canvas(int width, int height, std::int32_t backColour, QObject* parent)
+    : QObject(parent), m_backColour(backColour) {
     reallocate(width, height, false);
 }
 
@@ -123,8 +101,7 @@ RasterView Canvas::overwriteView(int width, int height) {
     m_picture = QImage();
     m_width = width;
     m_height = height;
-    resize(width, height);
-    update();
+    emit changed();
     return rasterOf(m_raster);
 }
 
@@ -142,8 +119,7 @@ void Canvas::restorePixels(const CanvasPixels& pixels) {
     m_width = pixels.width;
     m_height = pixels.height;
     m_autoSize = pixels.autoSize;
-    resize(m_width, m_height);
-    update();
+    emit changed();
 }
 
 void Canvas::swapPixels(const QRect& rect, QImage& patch) {
@@ -155,7 +131,7 @@ void Canvas::swapPixels(const QRect& rect, QImage& patch) {
     for (int y = inside.top(); y <= inside.bottom(); ++y)
         std::swap_ranges(to.row(y) + inside.left(), to.row(y) + inside.right() + 1,
                          other.row(y - rect.top()) + (inside.left() - rect.left()));
-    update();
+    emit changed();
 }
 
 void Canvas::rewrite(const std::function<void(const ConstRasterView& from, const RasterView& to)>& kernel) {
@@ -173,7 +149,7 @@ void Canvas::rewrite(const std::function<void(const ConstRasterView& from, const
         kernel(constRasterOf(m_raster), rasterOf(fresh));
         m_raster = fresh;
     }
-    update();
+    emit changed();
 }
 
 bool Canvas::reallocate(int width, int height, bool keepContent) {
@@ -192,8 +168,7 @@ bool Canvas::reallocate(int width, int height, bool keepContent) {
     // its height for when it gets a width again.
     m_width = width;
     m_height = height;
-    resize(width, height);
-    update();
+    emit changed();
     return true;
 }
 
@@ -233,23 +208,22 @@ bool Canvas::setPicture(const QImage& picture) {
         m_height = pic.height();
         m_picture = pic;
         m_raster = pic;
-        resize(m_width, m_height);
-        update();
+        emit changed();
         return true;
     }
     m_picture = pic;
     drawBackground();
-    update();
+    emit changed();
     return true;
 }
 
 void Canvas::cls() {
     drawBackground();
-    update();
+    emit changed();
 }
 
 void Canvas::refresh() {
-    update();
+    emit changed();
 }
 
 bool Canvas::setCanvasSize(int width, int height) {
@@ -261,7 +235,7 @@ bool Canvas::setCanvasSize(int width, int height) {
 void Canvas::setBackColour(std::int32_t colour) {
     m_backColour = colour;
     drawBackground();
-    update();
+    emit changed();
 }
 
 std::int32_t Canvas::point(double x, double y) const {
@@ -275,13 +249,13 @@ void Canvas::pset(double x, double y, std::int32_t colour) {
     const int ix = toInt(x), iy = toInt(y);
     if (aboutToDraw(penReach(ix, iy, ix, iy, m_drawWidth)))
         drawDot(rasterOf(m_raster), ix, iy, m_drawWidth, pixelFromPacked(colour));
-    update();
+    emit changed();
 }
 
 void Canvas::setPixel(int x, int y, std::int32_t colour) {
     if (aboutToDraw(QRect(x, y, 1, 1)))
         plotPixel(rasterOf(m_raster), x, y, pixelFromPacked(colour));
-    update();
+    emit changed();
 }
 
 void Canvas::line(double x1, double y1, double x2, double y2, std::int32_t colour) {
@@ -290,7 +264,7 @@ void Canvas::line(double x1, double y1, double x2, double y2, std::int32_t colou
         drawLine(rasterOf(m_raster), ix1, iy1, ix2, iy2, m_drawWidth, pixelFromPacked(colour));
     m_currentX = x2;
     m_currentY = y2;
-    update();
+    emit changed();
 }
 
 void Canvas::box(double x1, double y1, double x2, double y2, std::int32_t colour, bool filled) {
@@ -299,7 +273,7 @@ void Canvas::box(double x1, double y1, double x2, double y2, std::int32_t colour
         drawBox(rasterOf(m_raster), ix1, iy1, ix2, iy2, m_drawWidth, filled, pixelFromPacked(colour));
     m_currentX = x2;
     m_currentY = y2;
-    update();
+    emit changed();
 }
 
 void Canvas::circle(double cx, double cy, double radius, std::int32_t colour) {
@@ -312,20 +286,26 @@ void Canvas::circle(double cx, double cy, double radius, std::int32_t colour) {
         drawCircle(rasterOf(m_raster), ix, iy, radius, m_drawWidth, pixelFromPacked(colour));
     m_currentX = cx;
     m_currentY = cy;
-    update();
+    emit changed();
+}
+
+const QFont& Canvas::drawFont() const {
+    if (!m_font)
+        const_cast<Canvas*>(this)->setDrawFont(QGuiApplication::font());
+    return *m_font;
 }
 
 void Canvas::setDrawFont(const QFont& font) {
     m_font = font;
     // Aliased glyphs at whole-pixel positions, as on a classic canvas, whatever font is picked.
-    m_font.setStyleStrategy(QFont::NoAntialias);
-    m_font.setHintingPreference(QFont::PreferFullHinting);
+    m_font->setStyleStrategy(QFont::NoAntialias);
+    m_font->setHintingPreference(QFont::PreferFullHinting);
 }
 
 void Canvas::print(const QString& text) {
     if (m_raster.isNull())
         return;
-    const QFont& font = m_font;
+    const QFont& font = drawFont();
     const QFontMetrics fm(font);
     const int x = toInt(m_currentX), y = toInt(m_currentY);
     // Glyphs may overhang their advance (italics) and reach a little past the line's height.
@@ -344,7 +324,7 @@ void Canvas::print(const QString& text) {
     p.end();
     m_currentX = 0;
     m_currentY += fm.height();
-    update();
+    emit changed();
 }
 
 void Canvas::paintPicture(const ConstRasterView& source, const RectF& sourceRect, const RectF& destRect,
@@ -359,41 +339,7 @@ void Canvas::paintPicture(const ConstRasterView& source, const RectF& sourceRect
         if (aboutToDraw(reach))
             stretchBlit(rasterOf(m_raster), destRect, source, sourceRect, rasterCode);
     }
-    update();
-}
-
-void Canvas::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    if (!m_raster.isNull())
-        p.drawImage(0, 0, m_raster);
-}
-
-// On a scaled screen the pointer moves in fractions of a canvas pixel; it is on the pixel it lies
-// in (10.5 is on pixel 10). Qt hands a widget inside a window its position rounded to whole
-// pixels (10.5 becomes 11) but keeps the exact one relative to the window; widgets sit at whole
-// pixels of it. An event whose window position is not the same point (one made up by a program)
-// is taken at its own position.
-QPointF Canvas::pointerPixel(const QMouseEvent& event) const {
-    QPointF at = event.position();
-    const QPointF exact = event.scenePosition() - QPointF(mapTo(window(), QPoint(0, 0)));
-    if (std::abs(exact.x() - at.x()) <= 0.5 && std::abs(exact.y() - at.y()) <= 0.5)
-        at = exact;
-    return QPointF(std::floor(at.x()), std::floor(at.y()));
-}
-
-void Canvas::mousePressEvent(QMouseEvent* event) {
-    const QPointF at = pointerPixel(*event);
-    emit mouseDown(vbButton(event->button()), at.x(), at.y());
-}
-
-void Canvas::mouseMoveEvent(QMouseEvent* event) {
-    const QPointF at = pointerPixel(*event);
-    emit mouseMove(vbButtons(event->buttons()), at.x(), at.y());
-}
-
-void Canvas::mouseReleaseEvent(QMouseEvent* event) {
-    const QPointF at = pointerPixel(*event);
-    emit mouseUp(vbButton(event->button()), at.x(), at.y());
+    emit changed();
 }
 
 } // namespace tesmaro

@@ -1,0 +1,73 @@
+#pragma once
+// A scrollable picture window on the screen (frmPicture1, frmPicture2, frmTemp, frmMCopy1,
+// frmMCopy2), the view of the document's PictureWindow: picBox, the bordered viewport filling the
+// client area, holds the canvas picMain and the scroll bars vsbScroll and hsbScroll, which lie
+// over the picture. The layout follows the window's size; the bars show the document's scroll
+// state and change it, and the canvas sits at minus the scroll values. Title and visibility are
+// the document's; closing the window asks for it to be discarded (closeRequested).
+
+#include "document/ProgramWindows.h"
+#include "windows/CanvasWidget.h"
+
+#include <QFrame>
+#include <QPointer>
+#include <QRect>
+#include <QScrollBar>
+#include <QWidget>
+
+namespace tesmaro {
+
+// The viewport: a frame whose inner widget is the container of the canvas and the bars,
+// so child coordinates are inner coordinates, as the layout rules count them.
+class PicBox : public QFrame {
+    Q_OBJECT
+public:
+    explicit PicBox(QWidget* parent);
+    QWidget* inner() const { return m_inner; }
+    // Fits the inner widget to the current size at once (a hidden box gets no resize event).
+    void fitInner();
+    int scaleWidth() const;
+    int scaleHeight() const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QWidget* m_inner;
+};
+
+class PictureWindowWidget : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kBarThickness = 17;
+
+    explicit PictureWindowWidget(PictureWindow& window);
+
+    PicBox* picBox;
+    CanvasWidget* picMain;
+    QScrollBar* vsbScroll;
+    QScrollBar* hsbScroll;
+
+    const PictureWindowDesign& design() const { return m_design; }
+    // The window shown; null once the document has discarded it.
+    PictureWindow* window() const { return m_window; }
+
+    // The layout rule; runs on every resize, the first one when the window is first shown.
+    void layoutControls();
+
+signals:
+    // The user closed the window: the document is to discard it.
+    void closeRequested();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void followScroll();
+
+    PictureWindowDesign m_design;
+    QPointer<PictureWindow> m_window;
+};
+
+} // namespace tesmaro
