@@ -1,6 +1,6 @@
 #pragma once
-// Reads the panel's numeric fields into checked values: every command converts its fields
-// through here, so every command fails the same way on bad input (see document/Checked.h).
+// Reads the panel's numeric fields into checked values, as document/FieldTexts.h converts any
+// typed number.
 
 #include "document/Checked.h"
 
