@@ -313,13 +313,16 @@ void probeGif(ByteSource& file, PictureHeader& h) {
 // One entry's image: an embedded PNG, else a DIB whose height counts the mask rows too.
 void iconImageSize(ByteSource& file, IconEntry& entry) {
     int depth = 0;
-    if (pngSize(file, entry.offset, entry.width, entry.height, &depth)) {
+    std::int64_t width = 0, height = 0;
+    if (pngSize(file, entry.offset, width, height, &depth)) {
         entry.png = true;
         entry.bytesPerPixel = pngBytesPerPixel(depth);
+        entry.width = width;
+        entry.height = height;
         return;
     }
     std::uint8_t b[12];
-    std::int64_t width = 0, height = 0;
+    width = height = 0;
     if (!readFully(file, entry.offset, b, sizeof b))
         return;
     const std::uint32_t headerBytes = le32(b);

@@ -346,6 +346,7 @@ TEST(PictureProbe, HeadersWithoutASizeAreDamaged) {
         {0xFF, 0xD8, 0xFF, 0xDB, 0, 1, 0xFF, 0xC0, 0, 11, 8, 0, 1, 0, 1, 1}, // a table's length below 2
         gif(10, 10, {}),                                                     // no image at all
         ico({{16, 16, Bytes(3, 0)}}),                                        // the first image unreadable
+        ico({{16, 16, pngHeader(0xFFFFFFFFu, 0x80000000u)}}), // nor a PNG of sides beyond the format's
     };
     for (std::size_t i = 0; i < damaged.size(); ++i) {
         const PictureHeader h = probe(damaged[i]);
