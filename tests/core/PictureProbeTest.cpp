@@ -341,6 +341,16 @@ TEST(PictureProbe, HeadersWithoutASizeAreDamaged) {
             b[12] = 'X'; // the first chunk is not IHDR
             return b;
         }(),
+        [] {
+            Bytes b = pngHeader(5, 5);
+            b[33] = 0x7F; // IEND claims more than the file holds
+            return b;
+        }(),
+        [] {
+            Bytes b = pngHeader(5, 5);
+            b.resize(b.size() - 12); // no IEND
+            return b;
+        }(),
         jpeg(0xC0, 10, 0), // a height given later by a DNL marker
         {0xFF, 0xD8, 0xFF, 0xDA, 0, 2, 0xFF, 0xC0, 0, 11, 8, 0, 1, 0, 1, 1}, // a scan before the frame
         {0xFF, 0xD8, 0xFF, 0xDB, 0, 1, 0xFF, 0xC0, 0, 11, 8, 0, 1, 0, 1, 1}, // a table's length below 2
