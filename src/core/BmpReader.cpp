@@ -1,6 +1,7 @@
 #include "core/BmpReader.h"
 
 #include "core/BmpRows.h"
+#include "core/PictureRows.h"
 
 #include <algorithm>
 #include <bit>
@@ -14,6 +15,7 @@ namespace {
 // Rows are read through a buffer of about this size (see BmpCodec.cpp).
 constexpr std::int64_t kChunkBytes = 256 * 1024;
 constexpr std::uint32_t kOpaqueBlack = kOpaque;
+constexpr std::uint32_t kOpaqueWhite = 0xFFFFFFFFu;
 
 constexpr std::uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitFields = 3, kBiJpeg = 4, kBiPng = 5,
                         kBiAlphaBitFields = 6, kBiCmyk = 11, kBiCmykRle8 = 12, kBiCmykRle4 = 13;
@@ -265,11 +267,6 @@ struct Channel {
     }
 };
 
-// channel c over white with alpha a: (c * a + 255 * (255 - a)) / 255, rounded to nearest.
-std::uint32_t onWhite(std::uint32_t c, std::uint32_t a) {
-    return (c * a + 255 * (255 - a) + 127) / 255;
-}
-
 // Turns uncompressed rows of the file into raster rows. Pixels with alpha keep it in the top
 // byte until the whole picture is known; `alphaSeen` collects every alpha value.
 class RowUnpacker {
@@ -457,21 +454,17 @@ BmpStatus decodeRle(ByteSource& source, const BmpHeader& h, const RasterView& de
 void settleAlpha(const BmpHeader& h, const RasterView& dest, bool alphaSeen) {
     for (int y = 0; y < h.height; ++y) {
         std::uint32_t* row = dest.row(y);
-        for (int x = 0; x < h.width; ++x) {
-            const std::uint32_t p = row[x];
-            if (!alphaSeen) {
-                row[x] = kOpaque | p;
-                continue;
-            }
-            const std::uint32_t a = p >> 24;
-            row[x] = kOpaque | onWhite((p >> 16) & 0xFF, a) << 16 | onWhite((p >> 8) & 0xFF, a) << 8 |
-                     onWhite(p & 0xFF, a);
+        if (alphaSeen) {
+            putRowOnWhite(row, h.width);
+            continue;
         }
+        for (int x = 0; x < h.width; ++x)
+            row[x] |= kOpaque;
     }
 }
 
-// The icon's AND mask after the colour rows, bottom-up like them: a set bit shows white XOR
-// the colour. Bits the entry cuts off count as clear.
+// The icon's AND mask after the colour rows, bottom-up like them: a set bit makes the pixel
+// transparent, so white. Bits the entry cuts off count as clear.
 BmpStatus applyIconMask(ByteSource& source, const BmpHeader& h, const RasterView& dest) {
     const std::int64_t maskRowBytes = (std::int64_t(h.width) + 31) / 32 * 4;
     const std::int64_t maskOffset = h.pixelOffset + h.rowBytes * h.height;
@@ -487,7 +480,7 @@ BmpStatus applyIconMask(ByteSource& source, const BmpHeader& h, const RasterView
                 return in.failed() ? BmpStatus::ReadError : BmpStatus::Ok;
             for (int k = 0; k < 8 && 8 * i + k < h.width; ++k)
                 if (bits & (0x80 >> k))
-                    row[8 * i + k] ^= 0xFFFFFF;
+                    row[8 * i + k] = kOpaqueWhite;
         }
         if (!in.skip(maskRowBytes - usedBytes))
             return BmpStatus::Ok;

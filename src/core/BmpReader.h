@@ -24,9 +24,9 @@
 // - Alpha (bit fields with an alpha mask; a 32-bit file without bit fields whose 56-, 108- or
 //   124-byte header gives the alpha mask 0xFF000000; the fourth byte of a 32-bit icon entry,
 //   as icons have it): the program's pictures are opaque, so each pixel is put on white,
-//   channel c becoming (c * a + 255 * (255 - a)) / 255 rounded to nearest. When every alpha value of the picture is 0, the file means no alpha and
-//   its colours load as they are. A 32-bit file with a 40-byte header and no bit fields has no
-//   alpha: its fourth byte is ignored.
+//   as onWhite of PictureRows.h has it. When every alpha value of the picture is 0, the file
+//   means no alpha and its colours load as they are. A 32-bit file with a 40-byte header and no
+//   bit fields has no alpha: its fourth byte is ignored.
 // - Run lengths: the data runs from the pixel offset to the end of the file (or of the DIB);
 //   the header's image size is not used. Pixels that no run reaches (skipped by a delta, an
 //   early end of line or end of bitmap) are black, as a fresh Windows bitmap leaves them. A run
@@ -36,9 +36,8 @@
 //   one. Top-down run lengths are read top row first.
 // - Uncompressed pixels that the file cuts off: refused. The last row's padding may be missing.
 // - Icon entries: the header's height counts the colour rows and the 1-bit AND mask rows after
-//   them. Where no alpha is in use, a masked pixel shows what the icon draws on white: white
-//   XOR its colour (white for the usual black). Mask bytes that the entry cuts off count as
-//   unmasked. Run lengths are refused in icons.
+//   them. Where no alpha is in use, a masked pixel is transparent, so white, whatever its colour.
+//   Mask bytes that the entry cuts off count as unmasked. Run lengths are refused in icons.
 // - OS/2 headers: 1.x sizes are unsigned 16-bit (rows always bottom-up); the fields that a
 //   2.x header shorter than 64 bytes leaves out count as 0.
 // - Refused: a width of 0 or less, a height of 0 (an icon's of 1 or less, or negative), planes

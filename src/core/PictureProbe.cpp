@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 namespace tesmaro {
 namespace {
@@ -78,13 +79,46 @@ bool pngSize(ByteSource& file, std::int64_t offset, std::int64_t& width, std::in
     return width > 0 && height > 0 && width <= 0x7FFFFFFF && height <= 0x7FFFFFFF;
 }
 
+std::uint32_t crc32(const std::uint8_t* bytes, std::size_t count, std::uint32_t crc = 0) {
+    crc = ~crc;
+    for (std::size_t i = 0; i < count; ++i) {
+        crc ^= bytes[i];
+        for (int k = 0; k < 8; ++k)
+            crc = crc & 1 ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+    }
+    return ~crc;
+}
+
+// A 16-bit truecolour picture's key, as the decoder takes it: the first tRNS chunk before the
+// image data that is 6 bytes long and intact (it skips the others with a warning).
+void readColourKey(ByteSource& file, const PngChunk& chunk, PictureHeader& h) {
+    std::uint8_t b[4 + 6 + 4];
+    if (h.colourKey16 || chunk.length != 6 || !readFully(file, chunk.offset + 4, b, sizeof b) ||
+        crc32(b, 4 + 6) != be32(b + 10))
+        return;
+    for (int c = 0; c < 3; ++c)
+        h.colourKey[c] = static_cast<std::uint16_t>(be16(b + 4 + 2 * c));
+    h.colourKey16 = true;
+}
+
 void probePng(ByteSource& file, PictureHeader& h) {
     std::int64_t width, height;
     int depth = 0;
-    if (pngSize(file, 0, width, height, &depth)) {
-        setPicture(h, width, height, pngBytesPerPixel(depth));
-        h.bitsPerChannel = depth;
-    }
+    std::uint8_t ihdr[13];
+    if (!pngSize(file, 0, width, height, &depth) || !readFully(file, 16, ihdr, sizeof ihdr))
+        return;
+    const bool truecolour16 = ihdr[8] == 16 && ihdr[9] == 2;
+    bool imageData = false;
+    const bool whole = walkPngChunks(file, [&](const PngChunk& chunk) {
+        imageData = imageData || chunk.is("IDAT");
+        if (truecolour16 && !imageData && chunk.is("tRNS"))
+            readColourKey(file, chunk, h);
+        return true;
+    });
+    if (!whole)
+        return;
+    setPicture(h, width, height, pngBytesPerPixel(depth));
+    h.bitsPerChannel = depth;
 }
 
 bool isFrameHeader(int marker) {
@@ -114,12 +148,55 @@ std::int64_t coefficientBytes(std::int64_t width, std::int64_t height, const std
     return bytes;
 }
 
-// Walks the markers from after SOI to the first frame header, as a decoder does: bytes that
-// are not a marker are skipped, a scan or the end before any frame header leaves no size. After
-// the frame header, on to the first scan header, which tells whether the scans are interleaved.
+// The orientation tag (0x0112) of the first directory of TIFF-structured EXIF data: 1 to 8, or 1
+// when there is none or it holds another value.
+int exifOrientation(const std::uint8_t* tiff, std::size_t size) {
+    if (size < 8 || tiff[0] != tiff[1] || (tiff[0] != 'I' && tiff[0] != 'M'))
+        return 1;
+    const bool little = tiff[0] == 'I';
+    const auto u16 = [&](std::size_t at) { return little ? le16(tiff + at) : be16(tiff + at); };
+    const auto u32 = [&](std::size_t at) { return little ? le32(tiff + at) : be32(tiff + at); };
+    const std::size_t directory = u32(4);
+    if (u16(2) != 42 || directory > size - 2)
+        return 1;
+    const std::size_t entries = u16(directory);
+    for (std::size_t i = 0; i < entries && directory + 2 + 12 * (i + 1) <= size; ++i) {
+        const std::size_t e = directory + 2 + 12 * i;
+        if (u16(e) != 0x0112)
+            continue;
+        const std::uint32_t type = u16(e + 2), value = type == 3 ? u16(e + 8) : type == 4 ? u32(e + 8) : 0;
+        return value >= 1 && value <= 8 ? static_cast<int>(value) : 1;
+    }
+    return 1;
+}
+
+// An APP1 segment of `length` bytes after its marker: the orientation of its EXIF data, if it is
+// the first "Exif" segment. Reads the whole segment.
+bool readExif(ByteCursor& in, int length, PictureHeader& h, bool& exifSeen) {
+    static constexpr std::uint8_t kExif[6] = {'E', 'x', 'i', 'f', 0, 0};
+    std::uint8_t head[6];
+    if (exifSeen || length - 2 < 6)
+        return in.skip(std::max(0, length - 2));
+    if (!in.read(head, sizeof head))
+        return false;
+    if (std::memcmp(head, kExif, sizeof kExif) != 0)
+        return in.skip(length - 2 - 6);
+    exifSeen = true;
+    std::vector<std::uint8_t> tiff(static_cast<std::size_t>(length - 2 - 6));
+    if (!in.read(tiff.data(), static_cast<int>(tiff.size())))
+        return false;
+    h.orientation = exifOrientation(tiff.data(), tiff.size());
+    return true;
+}
+
+// Walks the markers from after SOI to the first frame header as libjpeg does: bytes that are not
+// a marker are skipped (FF 00 among them), segments whose length field is below 2 that libjpeg
+// skips (APPn, COM, DNL) skip nothing, a scan or the end before any frame header leaves no size.
+// After the frame header, on to the first scan header, which tells whether the scans are
+// interleaved. The first EXIF segment on the way gives the orientation.
 void probeJpeg(ByteSource& file, PictureHeader& h) {
     ByteCursor in(file, 2, file.size());
-    bool frameSeen = false;
+    bool frameSeen = false, exifSeen = false;
     std::int64_t coefficients = 0;
     const auto finish = [&](bool multiScan) {
         h.multiScan = multiScan;
@@ -135,17 +212,27 @@ void probeJpeg(ByteSource& file, PictureHeader& h) {
         if (c < 0)
             return frameSeen ? finish(true) : void();
         const int marker = c;
-        if (marker == 0x01 || marker == 0xD8 || (marker >= 0xD0 && marker <= 0xD7))
-            continue; // no length follows
-        if (marker == 0xD9 || marker == 0x00 || (marker == 0xDA && !frameSeen))
+        if (marker == 0x00 || marker == 0x01 || marker == 0xD8 || (marker >= 0xD0 && marker <= 0xD7))
+            continue; // a stuffed FF in stray bytes, or a marker without length
+        if (marker == 0xD9 || (marker == 0xDA && !frameSeen))
             return frameSeen ? finish(true) : void(); // end of image, or a scan before any frame
         const int hi = in.next(), lo = hi < 0 ? -1 : in.next();
-        if (lo < 0 || (hi << 8 | lo) < 2)
+        if (lo < 0)
             return frameSeen ? finish(true) : void();
         const int length = hi << 8 | lo;
+        const bool skippedByLength = (marker >= 0xE0 && marker <= 0xEF) || marker == 0xFE || marker == 0xDC;
+        if (length < 2 && skippedByLength)
+            continue;
+        if (length < 2)
+            return frameSeen ? finish(true) : void();
         if (marker == 0xDA) {
             const int scanComponents = in.next();
             return finish(h.progressive || scanComponents < 0 || scanComponents < h.components);
+        }
+        if (marker == 0xE1) {
+            if (!readExif(in, length, h, exifSeen))
+                return frameSeen ? finish(true) : void();
+            continue;
         }
         if (!isFrameHeader(marker) || frameSeen) {
             if (!in.skip(length - 2))
@@ -190,60 +277,54 @@ bool skipColourTable(ByteCursor& in, int flags) {
     return (flags & 0x80) == 0 || in.skip(3 * (std::int64_t{2} << (flags & 7)));
 }
 
+// The logical screen and the first image, which is all a decoder shows; blocks after it are
+// never read.
 void probeGif(ByteSource& file, PictureHeader& h) {
     ByteCursor in(file, 6, file.size());
     std::uint8_t screen[7];
-    if (!in.read(screen, sizeof screen))
+    if (!in.read(screen, sizeof screen) || !skipColourTable(in, screen[4]))
         return;
     const std::int64_t screenWidth = le16(screen), screenHeight = le16(screen + 2);
-    std::int64_t canvasWidth = screenWidth, canvasHeight = screenHeight;
-    std::int64_t firstWidth = 0, firstHeight = 0;
-    bool more = skipColourTable(in, screen[4]);
-    while (more) {
+    for (;;) {
         const int block = in.next();
-        if (block == 0x2C) {
-            std::uint8_t d[9];
-            if (!in.read(d, sizeof d))
-                break;
-            const std::int64_t right = le16(d) + std::int64_t{le16(d + 4)};
-            const std::int64_t bottom = le16(d + 2) + std::int64_t{le16(d + 6)};
-            if (h.images == 0) {
-                firstWidth = right;
-                firstHeight = bottom;
-                h.firstImageColours = (d[8] & 0x80) != 0;
-            }
-            ++h.images;
-            canvasWidth = std::max(canvasWidth, right);
-            canvasHeight = std::max(canvasHeight, bottom);
-            more = skipColourTable(in, d[8]) && in.next() >= 0 && skipSubBlocks(in);
-        } else if (block == 0x21) {
-            more = in.next() >= 0 && skipSubBlocks(in);
-        } else {
-            break; // the trailer (3B), the end of the file, or damage: decoders stop here too
+        if (block == 0x21) {
+            if (in.next() < 0 || !skipSubBlocks(in))
+                return;
+            continue;
         }
-    }
-    if (h.images == 0)
+        if (block != 0x2C)
+            return; // the trailer (3B), the end of the file, or damage before any image
+        std::uint8_t d[9];
+        if (!in.read(d, sizeof d))
+            return;
+        const std::int64_t right = le16(d) + std::int64_t{le16(d + 4)};
+        const std::int64_t bottom = le16(d + 2) + std::int64_t{le16(d + 6)};
+        h.firstImageColours = (d[8] & 0x80) != 0;
+        h.images = 1;
+        h.sizeKnown = true;
+        const bool screenEmpty = screenWidth == 0 || screenHeight == 0;
+        h.width = screenEmpty ? right : screenWidth;
+        h.height = screenEmpty ? bottom : screenHeight;
+        addRaster(h, std::max(screenWidth, right), std::max(screenHeight, bottom));
         return;
-    h.sizeKnown = true;
-    const bool screenEmpty = screenWidth == 0 || screenHeight == 0;
-    h.width = screenEmpty ? firstWidth : screenWidth;
-    h.height = screenEmpty ? firstHeight : screenHeight;
-    addRaster(h, canvasWidth, canvasHeight);
+    }
 }
 
 // One entry's image: an embedded PNG, else a DIB whose height counts the mask rows too.
-// bytesPerPixel: what its decoder keeps a pixel.
-bool iconEntrySize(ByteSource& file, std::int64_t offset, std::int64_t& width, std::int64_t& height,
-                   int& bytesPerPixel) {
+void iconImageSize(ByteSource& file, IconEntry& entry) {
     int depth = 0;
-    bytesPerPixel = 4;
-    if (pngSize(file, offset, width, height, &depth)) {
-        bytesPerPixel = pngBytesPerPixel(depth);
-        return true;
+    std::int64_t width = 0, height = 0;
+    if (pngSize(file, entry.offset, width, height, &depth)) {
+        entry.png = true;
+        entry.bytesPerPixel = pngBytesPerPixel(depth);
+        entry.width = width;
+        entry.height = height;
+        return;
     }
     std::uint8_t b[12];
-    if (!readFully(file, offset, b, sizeof b))
-        return false;
+    width = height = 0;
+    if (!readFully(file, entry.offset, b, sizeof b))
+        return;
     const std::uint32_t headerBytes = le32(b);
     if (headerBytes == 12) {
         width = le16(b + 4);
@@ -252,33 +333,42 @@ bool iconEntrySize(ByteSource& file, std::int64_t offset, std::int64_t& width, s
         width = static_cast<std::int32_t>(le32(b + 4));
         const std::int64_t rows = static_cast<std::int32_t>(le32(b + 8));
         height = (rows < 0 ? -rows : rows) / 2;
-    } else {
-        return false;
     }
-    return width > 0 && height > 0;
+    if (width > 0 && height > 0) {
+        entry.width = width;
+        entry.height = height;
+    }
+}
+
+// Entry `index` of a directory known to hold it.
+bool readEntry(ByteSource& file, std::int64_t index, IconEntry& entry) {
+    std::uint8_t e[16];
+    if (!readFully(file, 6 + 16 * index, e, sizeof e))
+        return false;
+    entry = IconEntry{};
+    entry.listedWidth = e[0] == 0 ? 256 : e[0];
+    entry.listedHeight = e[1] == 0 ? 256 : e[1];
+    entry.offset = le32(e + 12);
+    iconImageSize(file, entry);
+    return true;
 }
 
 void probeIco(ByteSource& file, std::int64_t count, PictureHeader& h) {
-    const std::int64_t size = file.size();
-    if (6 + 16 * count > size)
+    if (6 + 16 * count > file.size())
         return; // the directory is cut off
-    ByteCursor directory(file, 6, 6 + 16 * count);
     for (std::int64_t i = 0; i < count; ++i) {
-        std::uint8_t e[16];
-        if (!directory.read(e, sizeof e))
+        IconEntry e;
+        if (!readEntry(file, i, e))
             return;
-        const std::int64_t listedWidth = e[0] == 0 ? 256 : e[0], listedHeight = e[1] == 0 ? 256 : e[1];
-        addRaster(h, listedWidth, listedHeight);
-        std::int64_t width = 0, height = 0;
-        int bytesPerPixel = 4;
-        const bool embedded = iconEntrySize(file, le32(e + 12), width, height, bytesPerPixel);
-        if (embedded)
-            addRaster(h, width, height, bytesPerPixel);
+        addRaster(h, e.listedWidth, e.listedHeight);
+        const bool readable = e.width > 0;
+        if (readable)
+            addRaster(h, e.width, e.height, e.bytesPerPixel);
         if (i == 0) {
-            if (!embedded)
+            if (!readable)
                 return; // the first entry has no readable image
-            h.width = width;
-            h.height = height;
+            h.width = e.width;
+            h.height = e.height;
         }
         ++h.images;
     }
@@ -315,6 +405,31 @@ PictureHeader probePicture(ByteSource& file) {
         probeIco(file, le16(head + 4), h);
     }
     return h;
+}
+
+bool walkPngChunks(ByteSource& file, const std::function<bool(const PngChunk&)>& visit) {
+    ByteCursor in(file, 8, file.size());
+    for (;;) {
+        PngChunk chunk;
+        chunk.offset = in.position();
+        std::uint8_t head[8];
+        if (!in.read(head, sizeof head))
+            return false;
+        chunk.length = be32(head);
+        std::memcpy(chunk.type, head + 4, 4);
+        if (chunk.length > in.end() - chunk.offset - 12)
+            return false;
+        if (!visit(chunk) || chunk.is("IEND"))
+            return true;
+        if (!in.skip(chunk.offset + 12 + chunk.length - in.position()))
+            return false;
+    }
+}
+
+bool readIconEntry(ByteSource& file, std::int64_t index, IconEntry& entry) {
+    std::uint8_t head[6];
+    return index >= 0 && readFully(file, 0, head, sizeof head) && index < le16(head + 4) &&
+           readEntry(file, index, entry);
 }
 
 PictureCheck checkPicture(const PictureHeader& h) {

@@ -2,6 +2,7 @@
 
 #include "core/BmpReader.h"
 #include "core/PictureProbe.h"
+#include "core/PictureRows.h"
 #include "pictures/RasterImage.h"
 
 #include <QFile>
@@ -14,6 +15,7 @@
 #include <new>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace tesmaro {
 namespace {
@@ -60,6 +62,51 @@ private:
     ByteSource& m_source;
     std::int64_t m_begin;
     std::int64_t m_size;
+};
+
+// Spans of another source one after another, as a source of their own (a PNG without some of its
+// chunks).
+class ByteSpans final : public ByteSource {
+public:
+    explicit ByteSpans(ByteSource& source) : m_source(source) {}
+    // Appends bytes [begin, end) of the source.
+    void add(std::int64_t begin, std::int64_t end) {
+        if (end > begin) {
+            m_spans.push_back({m_size, begin});
+            m_size += end - begin;
+        }
+    }
+    std::int64_t size() override { return m_size; }
+    std::int64_t readAt(std::int64_t offset, std::uint8_t* buffer, std::int64_t count) override {
+        if (offset < 0 || count < 0)
+            return -1;
+        std::int64_t done = 0;
+        auto span = std::upper_bound(m_spans.begin(), m_spans.end(), offset,
+                                     [](std::int64_t at, const Span& s) { return at < s.at; });
+        while (done < count && offset < m_size && span != m_spans.begin()) {
+            const Span& here = *(span - 1);
+            const std::int64_t spanEnd = span == m_spans.end() ? m_size : span->at;
+            const std::int64_t want = std::min(count - done, spanEnd - offset);
+            const std::int64_t got = m_source.readAt(here.from + (offset - here.at), buffer + done, want);
+            if (got < 0)
+                return got;
+            done += got;
+            offset += got;
+            if (got < want)
+                break;
+            ++span;
+        }
+        return done;
+    }
+
+private:
+    struct Span {
+        std::int64_t at;   // where it starts here
+        std::int64_t from; // where it starts in the source
+    };
+    ByteSource& m_source;
+    std::vector<Span> m_spans;
+    std::int64_t m_size = 0;
 };
 
 // A GIF without its global colour table, for a file whose first image brings its own: that image
@@ -128,11 +175,6 @@ private:
     int m_fd;
 };
 
-// channel c over white with alpha a, rounded to nearest: the BMP reader's rule.
-std::uint32_t onWhite(std::uint32_t c, std::uint32_t a) {
-    return (c * a + 255 * (255 - a) + 127) / 255;
-}
-
 // The picture as the program keeps it: Format_RGB32, opaque, ratio 1. A 32-bit picture with
 // alpha is put on white in its own pixels, so the largest picture never needs a second raster.
 QImage flattened(QImage picture) {
@@ -149,15 +191,8 @@ QImage flattened(QImage picture) {
         return picture;
     const RasterView pixels{reinterpret_cast<std::uint32_t*>(picture.bits()), picture.width(),
                             picture.height(), static_cast<int>(picture.bytesPerLine() / 4)};
-    for (int y = 0; y < pixels.height; ++y) {
-        std::uint32_t* row = pixels.row(y);
-        for (int x = 0; x < pixels.width; ++x) {
-            const std::uint32_t p = row[x], a = p >> 24;
-            if (a != 255)
-                row[x] = 0xFF000000u | onWhite(p >> 16 & 255, a) << 16 | onWhite(p >> 8 & 255, a) << 8 |
-                         onWhite(p & 255, a);
-        }
-    }
+    for (int y = 0; y < pixels.height; ++y)
+        putRowOnWhite(pixels.row(y), pixels.width);
     picture.reinterpretAsFormat(QImage::Format_RGB32);
     return picture;
 }
@@ -178,6 +213,7 @@ QImage decodeWithQt(ByteSource& source, PictureFormat format, std::int64_t width
                     std::int64_t height = 0) {
     SourceDevice device(source);
     QImageReader reader(&device, pictureFormatName(format));
+    reader.setAutoTransform(false); // the orientation is applied after flattening, by the probe's
     reader.setAutoDetectImageFormat(false);
     reader.setDecideFormatFromContent(false);
     QImage picture;
@@ -197,27 +233,76 @@ QImage decodeWithQt(ByteSource& source, PictureFormat format, std::int64_t width
     return picture;
 }
 
-// The first entry of an icon: a PNG, probed and decoded as a file of its own, or a DIB with its
-// mask, through the BMP reader. The entry runs for the bytes the directory gives it, or to the
-// end of the file when it gives more than the file holds.
+// The most tRNS chunks a colour-keyed PNG may have before its image data (a decoder takes the
+// first valid one and skips the others): more are refused, so that leaving them out costs little.
+constexpr std::size_t kMostKeyChunks = 64;
+
+// A PNG the probe accepted. A 16-bit truecolour one with a colour key is decoded without its tRNS
+// chunks, at 16 bits a channel, and the pixels of exactly the key's colour made white.
+QImage decodePng(ByteSource& source, const PictureHeader& probed) {
+    if (!probed.colourKey16)
+        return decodeWithQt(source, PictureFormat::Png, probed.width, probed.height);
+    ByteSpans withoutKey(source);
+    std::int64_t kept = 0;
+    std::size_t keys = 0;
+    bool imageData = false;
+    const bool whole = walkPngChunks(source, [&](const PngChunk& chunk) {
+        imageData = imageData || chunk.is("IDAT");
+        if (!imageData && chunk.is("tRNS")) {
+            withoutKey.add(kept, chunk.offset);
+            kept = chunk.offset + 12 + chunk.length;
+            ++keys;
+        }
+        return keys <= kMostKeyChunks;
+    });
+    if (!whole || keys > kMostKeyChunks)
+        return {};
+    withoutKey.add(kept, source.size());
+    QImage picture = decodeWithQt(withoutKey, PictureFormat::Png);
+    if (picture.isNull())
+        return {};
+    if (picture.format() != QImage::Format_RGBX64)
+        picture = std::move(picture).convertToFormat(QImage::Format_RGBX64);
+    const std::uint64_t key = std::uint64_t{probed.colourKey[0]} | std::uint64_t{probed.colourKey[1]} << 16 |
+                              std::uint64_t{probed.colourKey[2]} << 32;
+    for (int y = 0; y < picture.height(); ++y) {
+        auto* row = reinterpret_cast<std::uint64_t*>(picture.scanLine(y));
+        for (int x = 0; x < picture.width(); ++x)
+            if ((row[x] & 0xFFFFFFFFFFFFull) == key)
+                row[x] = ~std::uint64_t{0};
+    }
+    return picture;
+}
+
+// The first entry of an icon or cursor: a PNG, probed and decoded as a file of its own, or a DIB
+// with its mask, through the BMP reader. The entry runs to the end of the file.
 QImage decodeIcon(ByteSource& source) {
-    std::uint8_t entry[16];
-    if (!readFully(source, 6, entry, sizeof entry))
+    IconEntry entry;
+    if (!readIconEntry(source, 0, entry))
         return {};
-    const std::int64_t offset = le32(entry + 12), listed = le32(entry + 8);
-    const std::int64_t available = source.size() - offset;
-    if (available <= 0)
+    const std::int64_t bytes = source.size() - entry.offset;
+    if (bytes <= 0)
         return {};
-    const std::int64_t bytes = listed > 0 && listed <= available ? listed : available;
-    ByteRange image(source, offset, offset + bytes);
-    const PictureHeader inner = probePicture(image);
-    if (inner.format == PictureFormat::Png)
-        return checkPicture(inner) == PictureCheck::Accepted ? decodeWithQt(image, PictureFormat::Png)
-                                                             : QImage();
+    if (entry.png) {
+        ByteRange image(source, entry.offset, source.size());
+        const PictureHeader inner = probePicture(image);
+        return checkPicture(inner) == PictureCheck::Accepted ? decodePng(image, inner) : QImage();
+    }
     BmpHeader header;
-    if (readDibHeader(source, offset, bytes, DibKind::IconEntry, header) != BmpStatus::Ok)
+    if (readDibHeader(source, entry.offset, bytes, DibKind::IconEntry, header) != BmpStatus::Ok)
         return {};
     return decodeDib(source, header);
+}
+
+// The picture turned upright by an EXIF orientation: in its own raster when the sides stay, else
+// into a new one (the stored one is let go after).
+QImage upright(QImage picture, int orientation) {
+    if (orientInPlace(rasterOf(picture), orientation))
+        return picture;
+    QImage turned = newRaster(picture.height(), picture.width());
+    if (turned.isNull() || !orientInto(rasterOf(picture), rasterOf(turned), orientation))
+        return {};
+    return turned;
 }
 
 } // namespace
@@ -261,15 +346,18 @@ QImage decodePictureSource(ByteSource& source) {
             break;
         }
         case PictureFormat::Jpeg:
+            picture = decodeWithQt(source, probed.format);
+            break;
         case PictureFormat::Png:
-            picture = decodeWithQt(source, probed.format, probed.width, probed.height);
+            picture = decodePng(source, probed);
             break;
         case PictureFormat::Unknown:
             break;
         }
         if (picture.isNull() || !pictureSizeAllowed(picture.width(), picture.height()))
             return {};
-        return flattened(std::move(picture));
+        picture = flattened(std::move(picture));
+        return picture.isNull() ? picture : upright(std::move(picture), probed.orientation);
     } catch (const std::bad_alloc&) {
         return {};
     }

@@ -421,8 +421,8 @@ TEST(BmpReader, IconEntriesUseAlphaOrTheirMask) {
                                                 expectedOnWhite(p & 255, a));
                               })));
     }
-    const Grid masked = gridOf(
-        3, 2, [&](int x, int y) { return opaque(mask[y][x] ? 0xFFFFFF ^ colour[y][x] : colour[y][x]); });
+    const Grid masked =
+        gridOf(3, 2, [&](int x, int y) { return mask[y][x] ? 0xFFFFFFFFu : opaque(colour[y][x]); });
     {
         SCOPED_TRACE("32 bits, every alpha 0: the mask");
         Bytes dib = infoHeader({40, 3, 4, 32});
@@ -449,8 +449,7 @@ TEST(BmpReader, IconEntriesUseAlphaOrTheirMask) {
         append(dib, packRows(indices, 4, false));
         append(dib, maskRows(mask));
         EXPECT_TRUE(looksLike(readDib(dib, DibKind::IconEntry), gridOf(3, 2, [&](int x, int y) {
-                                  const std::uint32_t c = colours[indices[y][x]];
-                                  return opaque(mask[y][x] ? 0xFFFFFF ^ c : c);
+                                  return mask[y][x] ? 0xFFFFFFFFu : opaque(colours[indices[y][x]]);
                               })));
     }
     Bytes rle = infoHeader({40, 2, 4, 8, 1});

@@ -35,7 +35,7 @@ Bytes pngHeader(std::uint32_t width, std::uint32_t height, int depth = 8) {
     putBe32(b, width);
     putBe32(b, height);
     append(b, {std::uint8_t(depth), 2, 0, 0, 0, 0x12, 0x34, 0x56, 0x78}); // and a CRC
-    append(b, Bytes(20, 0));
+    append(b, {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82});
     return b;
 }
 
@@ -155,11 +155,12 @@ TEST(PictureProbe, ReadsTheSizeOfEachFormat) {
     h = probe(jpeg(0xC2, 4000, 3000));
     expectSize(h, PictureFormat::Jpeg, 4000, 3000);
     EXPECT_TRUE(h.progressive);
-    // Fill bytes before a marker, and stray bytes between segments, as decoders skip them.
+    // Fill bytes before a marker, and stray bytes between segments (FF 00 among them), and a
+    // comment and an APP1 whose length is below 2, as libjpeg skips them with a warning.
     Bytes odd = {0xFF, 0xD8, 0xFF, 0xFF, 0xFF};
     odd.push_back(0xE0);
     putBe16(odd, 4);
-    append(odd, {0, 0, 0x13, 0x37});
+    append(odd, {0, 0, 0x13, 0x37, 0xFF, 0x00, 0xFF, 0xFE, 0, 0, 0x44, 0xFF, 0xE1, 0, 1});
     append(odd, frameHeader(0xC1, 33, 44, 1));
     h = probe(odd);
     expectSize(h, PictureFormat::Jpeg, 33, 44);
@@ -167,7 +168,7 @@ TEST(PictureProbe, ReadsTheSizeOfEachFormat) {
 
     h = probe(gif(320, 200, {{0, 0, 320, 200}, {10, 10, 20, 20}}));
     expectSize(h, PictureFormat::Gif, 320, 200);
-    EXPECT_EQ(h.images, 2);
+    EXPECT_EQ(h.images, 1);
     EXPECT_EQ(h.largestPixels, 320 * 200);
 
     h = probe(ico({{16, 16, iconDib(16, 32)}, {0, 0, pngHeader(256, 256)}}));
@@ -180,12 +181,16 @@ TEST(PictureProbe, ReadsTheSizeOfEachFormat) {
 }
 
 TEST(PictureProbe, ALargerImageOrEntryCountsOverTheStatedSize) {
-    // A GIF image reaching beyond its logical screen: the screen grows to hold it.
-    PictureHeader h = probe(gif(100, 100, {{0, 0, 10, 10}, {60000, 5, 5000, 40}}));
+    // A GIF's first image reaching beyond its logical screen: the screen grows to hold it. Later
+    // images are never decoded, however far out they lie.
+    PictureHeader h = probe(gif(100, 100, {{60000, 5, 5000, 40}}));
     expectSize(h, PictureFormat::Gif, 100, 100);
     EXPECT_EQ(h.largestSide, 65000);
     EXPECT_EQ(h.largestPixels, 65000 * 100);
     EXPECT_EQ(checkPicture(h), PictureCheck::TooLarge);
+    h = probe(gif(100, 100, {{0, 0, 10, 10}, {60000, 5, 5000, 40}, {0, 0, 65535, 65535}}));
+    EXPECT_EQ(h.largestPixels, 100 * 100);
+    EXPECT_EQ(checkPicture(h), PictureCheck::Accepted);
     h = probe(gif(0, 0, {{2, 3, 10, 20}}));
     expectSize(h, PictureFormat::Gif, 12, 23); // no screen: the first image's extent
     EXPECT_EQ(checkPicture(h), PictureCheck::Accepted);
@@ -336,11 +341,22 @@ TEST(PictureProbe, HeadersWithoutASizeAreDamaged) {
             b[12] = 'X'; // the first chunk is not IHDR
             return b;
         }(),
+        [] {
+            Bytes b = pngHeader(5, 5);
+            b[33] = 0x7F; // IEND claims more than the file holds
+            return b;
+        }(),
+        [] {
+            Bytes b = pngHeader(5, 5);
+            b.resize(b.size() - 12); // no IEND
+            return b;
+        }(),
         jpeg(0xC0, 10, 0), // a height given later by a DNL marker
         {0xFF, 0xD8, 0xFF, 0xDA, 0, 2, 0xFF, 0xC0, 0, 11, 8, 0, 1, 0, 1, 1}, // a scan before the frame
-        {0xFF, 0xD8, 0xFF, 0xE0, 0, 1, 0xFF, 0xC0, 0, 11, 8, 0, 1, 0, 1, 1}, // a length below 2
+        {0xFF, 0xD8, 0xFF, 0xDB, 0, 1, 0xFF, 0xC0, 0, 11, 8, 0, 1, 0, 1, 1}, // a table's length below 2
         gif(10, 10, {}),                                                     // no image at all
         ico({{16, 16, Bytes(3, 0)}}),                                        // the first image unreadable
+        ico({{16, 16, pngHeader(0xFFFFFFFFu, 0x80000000u)}}), // nor a PNG of sides beyond the format's
     };
     for (std::size_t i = 0; i < damaged.size(); ++i) {
         const PictureHeader h = probe(damaged[i]);

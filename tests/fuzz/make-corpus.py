@@ -269,6 +269,19 @@ def decode_seeds():
     dib = info_header(40, 4, 8, 4) + palette(16) + indexed_rows(4, 4, 4) + rows_padded([b"\x50"] * 4)
     put(t, "icon-dib.ico", ico([((4, 4), dib)]))
     put(t, "icon-png.ico", ico([((6, 3), png_pixels(6, 3, 8, 6)), ((4, 4), dib)]))
+    # Classes public test files brought: a 16-bit truecolour colour key, segments libjpeg skips with
+    # a warning and an EXIF orientation, a cursor whose directory states too few bytes, a GIF whose
+    # second image lies far off its screen.
+    put(t, "rgb16-key.png", png_pixels(5, 4, 16, 2, 1, png_chunk(b"tRNS", b"\x1d\x47\x74\x9f\xcb\xed")))
+    tiff = b"MM\0\x2A" + struct.pack(">IHHHIHH", 8, 1, 0x0112, 3, 1, 6, 0) + b"\0\0\0\0"
+    exif = b"\xFF\xE1" + struct.pack(">H", len(tiff) + 8) + b"Exif\0\0" + tiff
+    put(t, "exif-turned.jpg", JPEG_BASELINE[:2] + exif + b"\xFF\x00\xFF\xFE\x00\x00" + JPEG_BASELINE[2:])
+    cursor = bytearray(ico([((4, 4), dib)]))
+    cursor[2] = 2
+    cursor[10:18] = struct.pack("<HHI", 1, 3, 40)
+    put(t, "cursor-short.cur", bytes(cursor))
+    far = full_gif((6, 5), [(0, 0, 6, 5, False, False), (60000, 60000, 1, 1, False, False)])
+    put(t, "later-far.gif", far)
 
 
 if __name__ == "__main__":
