@@ -55,6 +55,10 @@ struct Console {
     }
 };
 
+QStringList words(const char* line) {
+    return QString(line).split(' ');
+}
+
 TEST(BatchCommandLine, ValidLinesGiveTheirOptions) {
     BatchOptions mcopy;
     mcopy.multicopy.height = "1440";
@@ -63,48 +67,39 @@ TEST(BatchCommandLine, ValidLinesGiveTheirOptions) {
     mcopy.outputFolder = "out";
     mcopy.files = {"a.jpg"};
     auto with = [](BatchOptions o, auto change) { return change(o), o; };
-    const std::vector<std::pair<QStringList, BatchOptions>> table{
-        {{"mcopy", "--height", "1440", "--width=2560", "-o", "out", "a.jpg"}, mcopy},
-        {{"mcopy", "a.jpg", "-oout", "--width", "2560", "--height=1440"}, mcopy},
-        {{"mcopy",        "--height=1440",
-          "--width=2560", "-o",
-          "out",          "--mode",
-          "xy-api",       "--percent=50,60.5,-7",
-          "--random",     " 12,5",
-          "--raster",     "xor",
-          "--no-clear",   "--format=png",
-          "--jobs",       "3",
-          "--overwrite",  "--quiet",
-          "--from",       "-",
-          "--from=l.txt", "--",
-          "-x.jpg",       "--quiet"},
+    const std::vector<std::pair<const char*, BatchOptions>> table{
+        {"mcopy --height 1440 --width=2560 -o out a.jpg", mcopy},
+        {"mcopy a.jpg -oout --width 2560 --height=1440", mcopy},
+        {"mcopy --height=1440 --width=2560 -o out --mode xy-api --percent=50,60.5,-7 --random 12,5 "
+         "--raster xor --no-clear --format=png --jobs 3 --overwrite --quiet --from - --from=l.txt -- -x.jpg "
+         "--quiet",
          with(mcopy,
               [](BatchOptions& o) {
-                  o.multicopy = {"1440",    "2560", "50", "60.5", "-7", " 12,5", MulticopyMode::Dib,
-                                 SRCINVERT, false};
+                  MulticopyFields& m = o.multicopy;
+                  m.redPercent = "50", m.greenPercent = "60.5", m.bluePercent = "-7",
+                  m.randomPercent = "12,5";
+                  m.mode = MulticopyMode::Dib, m.rasterCode = SRCINVERT, m.clearResult = false;
                   o.format = OutputFormat::Png;
                   o.jobs = 3, o.overwrite = o.quiet = true;
                   o.lists = {"-", "l.txt"};
                   o.files = {"-x.jpg", "--quiet"};
               })},
-        {{"mcopy", "--height", "0", "--width", "99999999999", "--mode=xy-vb", "--raster", "and-", "-o", "out",
-          "a.jpg"},
+        {"mcopy --height 0 --width 99999999999 --mode=xy-vb --raster and- -o out a.jpg",
          with(mcopy,
               [](BatchOptions& o) {
                   o.multicopy.height = "0", o.multicopy.width = "99999999999";
                   o.multicopy.mode = MulticopyMode::PixelAccess, o.multicopy.rasterCode = SRCERASE;
               })},
-        {{"reverse", "-o", "out", "--jobs=1", "a.jpg", "b.png"},
-         with(BatchOptions{},
-              [](BatchOptions& o) {
-                  o.command = BatchCommand::Reverse, o.jobs = 1, o.outputFolder = "out",
-                  o.files = {"a.jpg", "b.png"};
-              })},
+        {"reverse -o out --jobs=1 a.jpg b.png", with(BatchOptions{},
+                                                     [](BatchOptions& o) {
+                                                         o.command = BatchCommand::Reverse, o.jobs = 1;
+                                                         o.outputFolder = "out", o.files = {"a.jpg", "b.png"};
+                                                     })},
     };
-    for (const auto& [args, expected] : table) {
-        const ParsedCommand p = parseBatchCommand(QStringList{"tesmaro5"} + args, 7);
+    for (const auto& [line, expected] : table) {
+        const ParsedCommand p = parseBatchCommand(QStringList{"tesmaro5"} + words(line), 7);
         EXPECT_EQ(p.outcome, ParsedCommand::Outcome::Run) << p.text.toStdString();
-        EXPECT_TRUE(p.options == expected) << args.join(' ').toStdString();
+        EXPECT_TRUE(p.options == expected) << line;
     }
     for (const QString command : {"mcopy", "reverse"}) {
         Console c;
@@ -114,41 +109,32 @@ TEST(BatchCommandLine, ValidLinesGiveTheirOptions) {
 }
 
 TEST(BatchCommandLine, RefusedLinesNameTheBadOptionAndReadNoFile) {
-    const QStringList ok{"--height", "10", "--width", "10", "-o", "out", "a.jpg"};
-    const std::vector<std::pair<QStringList, QString>> table{
-        {{"mcopy", "--frob"}, "--frob"},
-        {{"mcopy", "-x"}, "-x"},
-        {{"reverse", "--height", "5"}, "--height"},
-        {{"mcopy", "--mode", "fast"}, "«fast»"},
-        {{"mcopy", "--raster=and"}, "«and»"},
-        {{"reverse", "--format", "jpg"}, "«jpg»"},
-        {{"mcopy", "--height", "1e3"}, "«1e3»"},
-        {{"mcopy", "--width="}, "--width"},
-        {{"mcopy", "--random", "x"}, "«x»"},
-        {{"mcopy", "--percent", "1,2"}, "--percent"},
-        {{"mcopy", "--percent", "1,2,b"}, "«b»"},
-        {{"mcopy", "--jobs", "-2"}, "«-2»"},
-        {{"mcopy", "--jobs=0"}, "«0»"},
-        {{"mcopy", "--jobs", "2.5"}, "«2.5»"},
-        {{"mcopy", "--quiet=1"}, "--quiet"},
-        {{"mcopy", "--from", "/nonexistent/list"}, "--from"},
+    // Each line with a valid rest; the text the message must hold.
+    const std::vector<std::pair<const char*, QString>> table{
+        {"mcopy --frob", "--frob"},         {"mcopy -x", "-x"},
+        {"reverse --height 5", "--height"}, {"mcopy --mode fast", "«fast»"},
+        {"mcopy --raster=and", "«and»"},    {"reverse --format jpg", "«jpg»"},
+        {"mcopy --height 1e3", "«1e3»"},    {"mcopy --width=", "--width"},
+        {"mcopy --random x", "«x»"},        {"mcopy --percent 1,2", "--percent"},
+        {"mcopy --percent 1,2,b", "«b»"},   {"mcopy --jobs -2", "«-2»"},
+        {"mcopy --jobs=0", "«0»"},          {"mcopy --jobs 2.5", "«2.5»"},
+        {"mcopy --quiet=1", "--quiet"},     {"mcopy --from /nonexistent/list", "--from"},
     };
-    for (const auto& [args, named] : table) {
+    for (const auto& [line, named] : table) {
         Console c;
-        EXPECT_EQ(c.run(args + ok), 2) << args.join(' ').toStdString();
+        EXPECT_EQ(c.run(words(line) + words("--height 10 --width 10 -o out a.jpg")), 2) << line;
         EXPECT_TRUE(c.err.contains(named) && c.err.count('\n') == 1) << c.err.toStdString();
         EXPECT_EQ(c.workCalls, 0);
     }
-    const std::vector<std::pair<QStringList, QString>> missing{
-        {{"mcopy", "--width", "1", "-o", "o", "a"}, "--height"},
-        {{"mcopy", "--height", "1", "-o", "o", "a"}, "--width"},
-        {{"reverse", "a"}, "-o"},
-        {{"reverse", "-o", "o"}, "--from"},
-        {{"reverse", "-o"}, "-o"},
-        {{"reverse", "-o", "/proc/x", "a"}, "«/proc/x»"}};
-    for (const auto& [args, named] : missing) {
+    const std::vector<std::pair<const char*, QString>> incomplete{{"mcopy --width 1 -o o a", "--height"},
+                                                                  {"mcopy --height 1 -o o a", "--width"},
+                                                                  {"reverse a", "-o"},
+                                                                  {"reverse -o o", "--from"},
+                                                                  {"reverse -o", "-o"},
+                                                                  {"reverse -o /proc/x a", "«/proc/x»"}};
+    for (const auto& [line, named] : incomplete) {
         Console c;
-        EXPECT_EQ(c.run(args), 2) << args.join(' ').toStdString();
+        EXPECT_EQ(c.run(words(line)), 2) << line;
         EXPECT_TRUE(c.err.contains(named)) << c.err.toStdString();
     }
 }
