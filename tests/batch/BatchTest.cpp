@@ -10,18 +10,24 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <stdexcept>
+#include <thread>
 
 namespace tesmaro::batch {
 namespace {
 
 // Makes a picture from the input file's text "W H": every pixel a function of its place and of
-// the text, so two files give different pictures; "fail" fails. Counts the pictures alive.
+// the text, so two files give different pictures; "fail" fails, "throw" throws. Counts the
+// pictures alive.
 std::atomic<int> alive{0}, mostAlive{0};
 FileResult fakeWork(const QString& path, const BatchOptions&) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return FileResult::failed("не читается");
     const QList<QByteArray> words = file.readAll().split(' ');
+    if (words == QList<QByteArray>{"throw"})
+        throw std::runtime_error("сбой");
     if (words.size() != 2)
         return FileResult::failed("отказ");
     const int w = words[0].toInt(), h = words[1].toInt();
@@ -31,6 +37,7 @@ FileResult fakeWork(const QString& path, const BatchOptions&) {
     const int now = ++alive;
     for (int m = mostAlive; now > m && !mostAlive.compare_exchange_weak(m, now);)
         ;
+    std::this_thread::sleep_for(std::chrono::milliseconds(3)); // jobs overlap, as real work does
     return FileResult::done(QImage(
         reinterpret_cast<uchar*>(pixels), w, h, w * 4, QImage::Format_RGB32,
         [](void* p) { delete[] static_cast<std::uint32_t*>(p), --alive; }, pixels));
@@ -221,6 +228,7 @@ TEST_F(BatchFiles, ParallelRunsWriteWhatSerialRunsWriteWithOnePictureAJob) {
                                 inputs),
                   0);
         EXPECT_LE(mostAlive, QByteArray(jobs).toInt());
+        EXPECT_GE(mostAlive, std::min(2, QByteArray(jobs).toInt()));
         EXPECT_EQ(alive, 0);
     }
     for (int i = 0; i < 24; ++i) {
@@ -230,7 +238,7 @@ TEST_F(BatchFiles, ParallelRunsWriteWhatSerialRunsWriteWithOnePictureAJob) {
 }
 
 TEST_F(BatchFiles, ProgressOnlyOnATerminalAndNotWhenQuiet) {
-    put("a.jpg", "2 2"), put("b.jpg", "fail");
+    put("a.jpg", "2 2"), put("b.jpg", "fail"), put("c.jpg", "throw");
     struct Case {
         bool terminal;
         QString quiet;
@@ -238,14 +246,16 @@ TEST_F(BatchFiles, ProgressOnlyOnATerminalAndNotWhenQuiet) {
     };
     for (const Case& k : {Case{true, "", true}, Case{true, "--quiet", false}, Case{false, "", false}}) {
         Console c;
-        QStringList args{"reverse", "--overwrite", "-o", path("o"), path("a.jpg"), path("b.jpg")};
+        QStringList args{"reverse",     "--overwrite", "-o",         path("o"),
+                         path("a.jpg"), path("b.jpg"), path("c.jpg")};
         if (!k.quiet.isEmpty())
             args << k.quiet;
         EXPECT_EQ(c.run(args, k.terminal), 1);
-        EXPECT_EQ(c.err.contains("обработано 2 из 2, ") && c.err.endsWith("ошибок: 1\x1b[K\n"), k.drawn)
+        EXPECT_EQ(c.err.contains("обработано 3 из 3, ") && c.err.endsWith("ошибок: 2\x1b[K\n"), k.drawn)
             << c.err.toStdString();
         EXPECT_EQ(c.err.contains('\r'), k.drawn);
-        EXPECT_TRUE(c.err.contains(path("b.jpg") + ": отказ\n"));
+        EXPECT_TRUE(c.err.contains(path("b.jpg") + ": отказ\n") &&
+                    c.err.contains(path("c.jpg") + ": сбой\n"));
     }
 }
 
