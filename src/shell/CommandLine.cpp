@@ -7,13 +7,18 @@ namespace tesmaro {
 namespace {
 
 QString helpText() {
-    return QStringLiteral("Использование: tesmaro5 [параметры] [файл]\n"
-                          "Tesmaro5 — копирование, масштабирование и ретушь растровых изображений.\n"
-                          "\n"
-                          "  файл            рисунок (BMP, GIF, ICO, JPEG, PNG), который загружается в окно\n"
-                          "                  \"Picture - источник\" при запуске\n"
-                          "  -h, --help      показать эту справку и выйти\n"
-                          "  -v, --version   показать версию и выйти\n");
+    return QStringLiteral(
+        "Использование: tesmaro5 [параметры] [файл]\n"
+        "       tesmaro5 mcopy --height H --width W [параметры] -o ПАПКА ФАЙЛ...\n"
+        "       tesmaro5 reverse [параметры] -o ПАПКА ФАЙЛ...\n"
+        "Tesmaro5 — копирование, масштабирование и ретушь растровых изображений.\n"
+        "\n"
+        "  файл            рисунок (BMP, GIF, ICO, JPEG, PNG), который загружается в окно\n"
+        "                  \"Picture - источник\" при запуске\n"
+        "  -h, --help      показать эту справку и выйти\n"
+        "  -v, --version   показать версию и выйти\n"
+        "  mcopy, reverse  мультикопирование или реверс многих файлов без окон, результаты\n"
+        "                  в ПАПКЕ; их параметры: tesmaro5 mcopy --help, tesmaro5 reverse --help\n");
 }
 
 } // namespace

@@ -33,6 +33,8 @@ TEST(CommandLine, HelpAndVersionAnswerAndEnd) {
         EXPECT_EQ(c.exitCode, 0);
         EXPECT_TRUE(c.output.startsWith("Использование: tesmaro5")) << c.output.toStdString();
         EXPECT_TRUE(c.output.contains("--version"));
+        EXPECT_TRUE(c.output.contains("tesmaro5 mcopy --help") &&
+                    c.output.contains("tesmaro5 reverse --help"));
     }
     for (const QString& v : {"-v", "--version"}) {
         const CommandLine c = read({v, "ignored.png"});
