@@ -1,4 +1,6 @@
 // Tesmaro5: copying, resizing and retouching raster pictures.
+#include "batch/BatchRun.h"
+#include "batch/HeadlessWork.h"
 #include "platform/Platform.h"
 #include "platform/qt/DesktopSession.h"
 #include "platform/qt/QtPlatform.h"
@@ -7,6 +9,7 @@
 #include "shell/MainWindow.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QTimer>
 #include <QTranslator>
@@ -17,6 +20,12 @@ int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    // Headless runs over many files need no display and open no window.
+    if (tesmaro::batch::isBatchCommand(arguments)) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName("Tesmaro5");
+        return tesmaro::batch::runBatch(arguments, tesmaro::batch::headlessWork);
+    }
     const tesmaro::CommandLine commandLine = tesmaro::readCommandLine(arguments);
     if (commandLine.exit) {
         std::fputs(commandLine.output.toLocal8Bit().constData(), commandLine.exitCode == 0 ? stdout : stderr);

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <mutex>
 #include <new>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -308,7 +309,9 @@ QImage upright(QImage picture, int orientation) {
 } // namespace
 
 void allowLargePictures() {
-    QImageReader::setAllocationLimit(static_cast<int>(kMaxPictureBytes >> 20));
+    // Once: decoding runs on several threads at once in headless runs.
+    static std::once_flag once;
+    std::call_once(once, [] { QImageReader::setAllocationLimit(static_cast<int>(kMaxPictureBytes >> 20)); });
 }
 
 QImage opaquePicture(const QImage& picture) {
