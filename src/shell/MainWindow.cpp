@@ -295,6 +295,10 @@ void MainWindow::wireCommands() {
     for (WindowId id : {WindowId::Picture1, WindowId::Picture2})
         if (PictureWindowWidget* window = m_views->pictureWindow(id))
             attachTools(window->picMain, editor::CanvasKind::PictureWindow);
+    // A picture dropped on a source window loads as "Загрузить " from that file would.
+    connect(m_views.get(), &WindowViews::pictureDropped, this, [this](WindowId id, const QString& path) {
+        loadFile(path, id == WindowId::Image1 ? transfer::LoadTarget::Image : transfer::LoadTarget::Picture);
+    });
 }
 
 void MainWindow::showEditorSurfaces() {
@@ -345,9 +349,9 @@ void MainWindow::Command1_Click() {
     m_runner->run(transfer::loadCommand(requests::load(*this)));
 }
 
-void MainWindow::loadFile(const QString& path) {
+void MainWindow::loadFile(const QString& path, transfer::LoadTarget target) {
     transfer::LoadRequest request = requests::load(*this);
-    request.target = transfer::LoadTarget::Picture;
+    request.target = target;
     request.fromClipboard = false;
     request.file = path;
     m_runner->run(transfer::loadCommand(std::move(request)));

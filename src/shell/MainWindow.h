@@ -14,6 +14,7 @@
 #include "document/Document.h"
 #include "document/History.h"
 #include "editor/EditorCommands.h"
+#include "transfer/TransferCommands.h"
 #include "windows/CanvasWidget.h"
 #include "windows/PictureWindowWidget.h"
 #include "windows/WindowViews.h"
@@ -116,9 +117,10 @@ public:
     void picMain_MouseMove(Canvas& canvas, editor::CanvasKind kind, int buttons, double x, double y);
     void picMain_MouseUp(Canvas& canvas, editor::CanvasKind kind, int button, double x, double y);
 
-    // The file load of "Загрузить " into "Picture" for a file named without the open dialog
-    // (the command line), with the panel's other settings.
-    void loadFile(const QString& path);
+    // The file load of "Загрузить " for a file named without the open dialog (the command line,
+    // a picture dropped on a source window), into "Picture" or "Image", with the panel's other
+    // settings.
+    void loadFile(const QString& path, transfer::LoadTarget target = transfer::LoadTarget::Picture);
 
     // The main window itself as a window: hide and show again, which brings it in front.
     void bringToFront();

@@ -1,6 +1,10 @@
 #include "windows/ImageWindowWidget.h"
 
+#include "windows/PictureDrop.h"
+
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 
 namespace tesmaro {
 
@@ -27,6 +31,19 @@ ImageWindowWidget::ImageWindowWidget(ImageWindow& window) : QWidget(nullptr), m_
 void ImageWindowWidget::closeEvent(QCloseEvent* event) {
     event->accept();
     emit closeRequested();
+}
+
+void ImageWindowWidget::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedPicturePath(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void ImageWindowWidget::dropEvent(QDropEvent* event) {
+    const QString path = droppedPicturePath(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    emit pictureDropped(path);
 }
 
 } // namespace tesmaro

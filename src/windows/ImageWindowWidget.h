@@ -24,8 +24,12 @@ public:
 signals:
     // The user closed the window: the document is to discard it.
     void closeRequested();
+    // A picture file was dropped on the window (only while drops are accepted, setAcceptDrops).
+    void pictureDropped(const QString& path);
 
 protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

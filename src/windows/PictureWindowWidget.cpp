@@ -2,7 +2,11 @@
 
 #include "windows/WheelScrolling.h"
 
+#include "windows/PictureDrop.h"
+
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QPalette>
 #include <QResizeEvent>
 
@@ -148,6 +152,19 @@ void PictureWindowWidget::resizeEvent(QResizeEvent* event) {
 void PictureWindowWidget::closeEvent(QCloseEvent* event) {
     event->accept();
     emit closeRequested();
+}
+
+void PictureWindowWidget::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedPicturePath(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void PictureWindowWidget::dropEvent(QDropEvent* event) {
+    const QString path = droppedPicturePath(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    emit pictureDropped(path);
 }
 
 } // namespace tesmaro

@@ -30,11 +30,17 @@ void WindowViews::create(WindowId id) {
     if (isImageWindow(id)) {
         auto* w = new ImageWindowWidget(m_document.imageWindow(id));
         connect(w, &ImageWindowWidget::closeRequested, this, discard);
+        w->setAcceptDrops(id == WindowId::Image1);
+        connect(w, &ImageWindowWidget::pictureDropped, this,
+                [this, id](const QString& path) { emit pictureDropped(id, path); });
         slot = w;
         return;
     }
     auto* w = new PictureWindowWidget(m_document.pictureWindow(id));
     connect(w, &PictureWindowWidget::closeRequested, this, discard);
+    w->setAcceptDrops(id == WindowId::Picture1);
+    connect(w, &PictureWindowWidget::pictureDropped, this,
+            [this, id](const QString& path) { emit pictureDropped(id, path); });
     slot = w;
     emit pictureWindowShown(id, w);
 }

@@ -30,6 +30,9 @@ public:
 signals:
     // A picture window's widget was made (the editor's mouse tools attach to its canvas).
     void pictureWindowShown(WindowId id, PictureWindowWidget* widget);
+    // A picture file was dropped on a source window, frmPicture1 or frmImage1, the only windows
+    // that take a drop.
+    void pictureDropped(WindowId id, const QString& path);
 
 private:
     void create(WindowId id);
