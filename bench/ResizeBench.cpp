@@ -11,6 +11,7 @@
 // undo step is shown: the command run without recording, and the undo and redo of the step.
 
 #include "core/RandomSequence.h"
+#include "core/RasterMemory.h"
 #include "core/RasterOp.h"
 #include "pictures/BmpFile.h"
 #include "pictures/PictureDecoding.h"
