@@ -6,9 +6,9 @@
 #endif
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
-#include <cstring>
 #include <deque>
 #include <mutex>
 #include <system_error>
@@ -44,12 +44,13 @@ void* mapHuge(std::size_t bytes) {
     return reinterpret_cast<void*>(aligned);
 }
 
+// One write per small page faults every page in. Not MADV_POPULATE_WRITE: that holds the
+// process's memory map lock until the whole buffer is in, and every mmap or munmap of the
+// program's other threads (large heap blocks, a raster) waits for it meanwhile.
 void touch(void* memory, std::size_t bytes) {
-#if defined(MADV_POPULATE_WRITE)
-    if (::madvise(memory, bytes, MADV_POPULATE_WRITE) == 0)
-        return;
-#endif
-    std::memset(memory, 0, bytes); // an older kernel: touch it by hand
+    volatile unsigned char* bytesOf = static_cast<unsigned char*>(memory);
+    for (std::size_t at = 0; at < bytes; at += 4096)
+        bytesOf[at] = 0;
 }
 
 void unmap(const std::vector<RasterMemory>& buffers) {
@@ -102,8 +103,10 @@ public:
     RasterMemory take(std::size_t bytes) {
         std::unique_lock lock(m_mutex);
         noteUse();
-        if (void* kept = m_kept.take(bytes))
+        if (void* kept = m_kept.take(bytes)) {
+            m_inUse += bytes;
             return {kept, bytes};
+        }
         void* ready = nullptr;
         if (m_touchAhead) {
             ready = m_ahead.take(bytes);
@@ -117,7 +120,10 @@ public:
         lock.unlock();
         if (!ready)
             ready = mapHuge(bytes);
-        return ready ? RasterMemory{ready, bytes} : RasterMemory{};
+        if (!ready)
+            return {};
+        m_inUse += bytes;
+        return {ready, bytes};
     }
 
     void giveBack(const RasterMemory& memory) {
@@ -125,6 +131,7 @@ public:
         {
             const std::lock_guard lock(m_mutex);
             noteUse();
+            m_inUse -= memory.bytes;
             if (memory.bytes <= kKeptRasterBytes) {
                 m_kept.makeRoom(memory.bytes, kKeptRasterBytes, dropped);
                 m_kept.add(memory);
@@ -144,6 +151,8 @@ public:
         const std::lock_guard lock(m_mutex);
         return m_kept.bytes + m_ahead.bytes;
     }
+
+    std::size_t inUse() const { return m_inUse; }
 
     void release() {
         std::vector<RasterMemory> dropped;
@@ -258,6 +267,7 @@ private:
     Buffers m_kept;
     Buffers m_ahead;
     std::deque<std::size_t> m_wanted;
+    std::atomic<std::size_t> m_inUse{0};
     bool m_touchAhead = true;
     bool m_touching = false;
     bool m_helperRunning = false;
@@ -291,6 +301,10 @@ bool rasterMemoryReady(std::size_t bytes) {
 
 std::size_t spareRasterBytes() {
     return pool().spareBytes();
+}
+
+std::size_t rasterBytesInUse() {
+    return pool().inUse();
 }
 
 void releaseSpareRasterMemory() {
