@@ -6,7 +6,6 @@
 #endif
 
 #include <algorithm>
-#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -103,10 +102,8 @@ public:
     RasterMemory take(std::size_t bytes) {
         std::unique_lock lock(m_mutex);
         noteUse();
-        if (void* kept = m_kept.take(bytes)) {
-            m_inUse += bytes;
+        if (void* kept = m_kept.take(bytes))
             return {kept, bytes};
-        }
         void* ready = nullptr;
         if (m_touchAhead) {
             ready = m_ahead.take(bytes);
@@ -120,10 +117,7 @@ public:
         lock.unlock();
         if (!ready)
             ready = mapHuge(bytes);
-        if (!ready)
-            return {};
-        m_inUse += bytes;
-        return {ready, bytes};
+        return ready ? RasterMemory{ready, bytes} : RasterMemory{};
     }
 
     void giveBack(const RasterMemory& memory) {
@@ -131,7 +125,6 @@ public:
         {
             const std::lock_guard lock(m_mutex);
             noteUse();
-            m_inUse -= memory.bytes;
             if (memory.bytes <= kKeptRasterBytes) {
                 m_kept.makeRoom(memory.bytes, kKeptRasterBytes, dropped);
                 m_kept.add(memory);
@@ -151,8 +144,6 @@ public:
         const std::lock_guard lock(m_mutex);
         return m_kept.bytes + m_ahead.bytes;
     }
-
-    std::size_t inUse() const { return m_inUse; }
 
     void release() {
         std::vector<RasterMemory> dropped;
@@ -267,7 +258,6 @@ private:
     Buffers m_kept;
     Buffers m_ahead;
     std::deque<std::size_t> m_wanted;
-    std::atomic<std::size_t> m_inUse{0};
     bool m_touchAhead = true;
     bool m_touching = false;
     bool m_helperRunning = false;
@@ -301,10 +291,6 @@ bool rasterMemoryReady(std::size_t bytes) {
 
 std::size_t spareRasterBytes() {
     return pool().spareBytes();
-}
-
-std::size_t rasterBytesInUse() {
-    return pool().inUse();
 }
 
 void releaseSpareRasterMemory() {

@@ -48,8 +48,6 @@ void giveBackRasterMemory(const RasterMemory& memory);
 bool rasterMemoryReady(std::size_t bytes);
 // Bytes held for later now, kept and touched ahead.
 std::size_t spareRasterBytes();
-// Bytes taken and not given back yet.
-std::size_t rasterBytesInUse();
 // Unmaps every kept and touched-ahead buffer at once (after a touch under way has finished).
 void releaseSpareRasterMemory();
 
