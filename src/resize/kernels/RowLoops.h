@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace tesmaro::resize {
@@ -89,6 +90,25 @@ struct ResamplerScratch {
     std::vector<std::uint32_t> pixels;
     int sourceA = -1, sourceB = -1;
     int prefetched = -1; // the last source row asked into the cache
+
+    // Source row `first` into rowA and, when `both`, row first + 1 into rowB, each made by
+    // fill(row, out) only when neither buffer holds it yet: consecutive result rows mostly
+    // sample the same two rows or the pair one row further down, which then moves over.
+    template <typename Fill> void holdRows(int first, bool both, const Fill& fill) {
+        if (sourceA != first) {
+            if (sourceB == first) {
+                std::swap(rowA, rowB);
+                std::swap(sourceA, sourceB);
+            } else {
+                fill(first, rowA.data());
+                sourceA = first;
+            }
+        }
+        if (both && sourceB != first + 1) {
+            fill(first + 1, rowB.data());
+            sourceB = first + 1;
+        }
+    }
 };
 
 // A row asks for the source rows of the result row this many rows ahead.
