@@ -647,9 +647,11 @@ int main(int argc, char** argv) {
     std::printf("Median of %d runs (%d for whole commands), ours and OpenCV in turns, one thread each; "
                 "ratio = ours / OpenCV.\n",
                 kRuns, kCommandRuns);
-    std::printf("Row loops: %s.\n", resize::sixteenLaneRowLoops() ? "sixteen lanes (AVX-512)"
-                                    : resize::eightLaneRowLoops() ? "eight lanes (AVX2)"
-                                                                  : "four lanes");
+    // TESMARO_DISABLE="avx512" or "avx2 avx512" times the narrower forms.
+    const int lanes = resize::rowLoops().lanes;
+    std::printf("Row loops: %s.\n", lanes == 16  ? "sixteen lanes (AVX-512)"
+                                    : lanes == 8 ? "eight lanes (AVX2)"
+                                                 : "four lanes");
     const std::array<std::array<int, 4>, 2> cases{{{3840, 2160, 2560, 1440}, {1920, 1080, 3840, 2160}}};
     // "kernels", "commands" or "memory" (or "--kernels") as the argument runs only those rows.
     std::string only = argc > 1 ? argv[1] : "";
