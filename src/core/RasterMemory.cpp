@@ -227,29 +227,25 @@ private:
         }
     }
 
-    // Touches one wanted buffer, the lock released meanwhile. The buffer is among the touched
-    // ones before the touch counts as finished, so that a release waiting for it also drops it.
+    // Touches one wanted buffer, the lock released meanwhile. Room is made first, so that the
+    // touched memory never exceeds its bound; the buffer is among the touched ones before the
+    // touch counts as finished, so that a release waiting for it also drops it.
     void touchAhead(std::unique_lock<std::mutex>& lock) {
         const std::size_t bytes = m_wanted.front();
         m_wanted.pop_front();
+        std::vector<RasterMemory> dropped;
+        m_ahead.makeRoom(bytes, kTouchedAheadBytes, dropped);
         m_touching = true;
         lock.unlock();
+        unmap(dropped);
         void* memory = mapHuge(bytes);
         if (memory)
             touch(memory, bytes);
         lock.lock();
-        std::vector<RasterMemory> dropped;
-        if (memory) {
-            m_ahead.makeRoom(bytes, kTouchedAheadBytes, dropped);
+        if (memory)
             m_ahead.add({memory, bytes});
-        }
         m_touching = false;
         m_touched.notify_all();
-        if (!dropped.empty()) {
-            lock.unlock();
-            unmap(dropped);
-            lock.lock();
-        }
     }
 
     std::mutex m_mutex;
