@@ -1,7 +1,9 @@
 // Times the resize kernels and the whole "MCopy" command against OpenCV on the same sizes, one
 // thread each, and prints one ratio line per comparison (ours / OpenCV, lower is better). For the
 // kernels it also shows how far they are from a plain read+write pass over the same rasters, and
-// what all the machine's threads give against one. "kernels" or "commands" runs only those rows.
+// what all the machine's threads give against one. The memory rows time the 4K "MCopy" with the
+// raster memory touching ahead and without, and show the resident memory after it and once idle.
+// "kernels", "commands" or "memory" runs only those rows.
 //
 // Each comparison runs ours and OpenCV in turns and takes the median of each, so both see the
 // same machine load. The whole-command rows run the "MCopy" command through the command runner
@@ -11,6 +13,7 @@
 // undo step is shown: the command run without recording, and the undo and redo of the step.
 
 #include "core/RandomSequence.h"
+#include "core/RasterMemory.h"
 #include "core/RasterOp.h"
 #include "pictures/BmpFile.h"
 #include "pictures/PictureDecoding.h"
@@ -35,6 +38,8 @@
 #include <opencv2/core/utility.hpp>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
+
+#include <sys/prctl.h>
 
 #include <algorithm>
 #include <array>
@@ -497,6 +502,143 @@ void loadRows() {
     }
 }
 
+// --- Raster memory: what touching ahead gains, and what an idle program keeps ----------------
+
+// Discards every window. Without an event loop a discarded window (and the pictures it holds)
+// goes only once its deferred deletion is delivered.
+void discardWindows() {
+    windows::unloadAll();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// What a kernel pays for its result's memory: a 4K raster taken and every row of it written once,
+// held afterwards as an undo step holds a replaced picture (so none is recycled), paced like a
+// user, with touching ahead and without, in blocks taken in turns. Once with huge pages, and once
+// without them, as on a system without transparent huge pages or with none free.
+void freshRasterRows() {
+    constexpr int kWidth = 3840, kHeight = 2160;
+    struct Case {
+        const char* name;
+        bool hugePages;
+        bool paced;
+    };
+    for (const Case& c :
+         {Case{"4K raster written, paced", true, true}, Case{"4K raster written, back to back", true, false},
+          Case{"4K raster written, small pages", false, true}}) {
+        ::prctl(PR_SET_THP_DISABLE, c.hugePages ? 0 : 1, 0, 0, 0);
+        std::vector<double> runs[2]; // off, on
+        for (int block = 0; block < 6; ++block) {
+            const bool on = block % 2 == 1;
+            setRasterTouchAhead(on);
+            releaseSpareRasterMemory();
+            std::vector<QImage> held;
+            for (int i = 0; i <= kCommandRuns; ++i) {
+                paceLikeAUser(c.paced);
+                const double ms = elapsedMs([&] {
+                    held.push_back(newRaster(kWidth, kHeight));
+                    for (int y = 0; y < kHeight; ++y)
+                        std::memset(held.back().scanLine(y), 0xFF, std::size_t{kWidth} * 4);
+                });
+                if (i > 0) // the first of a block finds nothing touched ahead
+                    runs[on].push_back(ms);
+            }
+        }
+        report(c.name, sizeText(kWidth, kHeight), Timing{median(runs[1]), median(runs[0])},
+               "touching ahead off", 0);
+    }
+    ::prctl(PR_SET_THP_DISABLE, 0, 0, 0, 0);
+    setRasterTouchAhead(true);
+    releaseSpareRasterMemory();
+}
+
+// The 4K "MCopy" paced like a user, each run an undo step holding the result it replaced, so
+// that every run needs fresh memory for its result: with the raster memory touching ahead and
+// without, in blocks of runs taken in turns. The first run of a block, with nothing touched
+// ahead yet, is left out.
+void touchAheadRows() {
+    constexpr int kWidth = 1920, kHeight = 1080, kResultWidth = 3840, kResultHeight = 2160;
+    testing::FakePlatform fake;
+    testing::StandaloneDocument doc;
+    saveBmpFile(testPicture(kWidth, kHeight), fake.filePath("Temp.bmp"));
+    const std::string sizes = sizeText(kWidth, kHeight) + " -> " + sizeText(kResultWidth, kResultHeight);
+    for (const bool paced : {true, false}) {
+        std::vector<double> runs[2]; // off, on
+        for (int block = 0; block < 6; ++block) {
+            const bool on = block % 2 == 1;
+            setRasterTouchAhead(on);
+            doc.history->clear();
+            releaseSpareRasterMemory();
+            for (int i = 0; i <= kCommandRuns; ++i) {
+                // Two settings in turns, so that every run changes the result.
+                const Command command = resize::multicopyCommand(
+                    multicopyRequest(kResultWidth, kResultHeight, resize::MulticopyMode::PixelAccess,
+                                     i % 2 == 0 ? std::int16_t{100} : std::int16_t{99}));
+                paceLikeAUser(paced);
+                const double ms = elapsedMs([&] { doc.runner->run(command); });
+                if (i > 0)
+                    runs[on].push_back(ms);
+            }
+        }
+        doc.history->clear();
+        report(paced ? "MCopy XY VB, paced" : "MCopy XY VB, back to back", sizes,
+               Timing{median(runs[1]), median(runs[0])}, "touching ahead off", 0);
+    }
+    setRasterTouchAhead(true);
+    discardWindows();
+}
+
+// Bytes of the pictures the windows hold, each raster counted once.
+long long windowPictureBytes() {
+    std::vector<const uchar*> seen;
+    long long bytes = 0;
+    for (windows::Id id : windows::kEveryWindow)
+        if (const Canvas* canvas = windows::existingCanvas(id))
+            for (const QImage* image : {&canvas->image(), &canvas->picture()})
+                if (!image->isNull() &&
+                    std::find(seen.begin(), seen.end(), image->constBits()) == seen.end()) {
+                    seen.push_back(image->constBits());
+                    bytes += image->sizeInBytes();
+                }
+    return bytes;
+}
+
+// The process's resident memory after 4K "MCopy" commands (their undo steps kept), then once
+// idle for longer than the raster memory waits before giving its spare memory back, in parts:
+// the pictures of the undo history and of the windows, the raster memory's spare buffers, the
+// mapped files (the program's and its libraries' code, OpenCV's included) and the rest (the heap,
+// stacks). Goal once idle: no more than the pictures held and 64 MiB.
+void idleMemoryRows() {
+    constexpr int kWidth = 1920, kHeight = 1080, kResultWidth = 3840, kResultHeight = 2160;
+    discardWindows();
+    testing::FakePlatform fake;
+    testing::StandaloneDocument doc;
+    saveBmpFile(testPicture(kWidth, kHeight), fake.filePath("Temp.bmp"));
+    for (int i = 0; i < kCommandRuns; ++i)
+        doc.runner->run(resize::multicopyCommand(multicopyRequest(kResultWidth, kResultHeight,
+                                                                  resize::MulticopyMode::PixelAccess,
+                                                                  static_cast<std::int16_t>(100 - i))));
+    // Prints the parts; returns the resident memory and the goal.
+    const auto line = [&](const std::string& when) {
+        const double rss = statusKiB("VmRSS:") / 1024.0, files = statusKiB("RssFile:") / 1024.0,
+                     held = doc.history->heldBytes() / 1048576.0, shown = windowPictureBytes() / 1048576.0,
+                     spare = spareRasterBytes() / 1048576.0;
+        std::printf("%s %s RSS %6.1f MiB = undo history %6.1f + windows %5.1f + spare rasters %5.1f + "
+                    "files %5.1f + rest %5.1f",
+                    padded(when, 30).c_str(), padded(sizeText(kResultWidth, kResultHeight), 22).c_str(), rss,
+                    held, shown, spare, files, rss - held - shown - spare - files);
+        return std::pair{rss, held + shown + 64};
+    };
+    line("after 4K MCopy x" + std::to_string(kCommandRuns));
+    std::printf("\n");
+    const auto wait = kSpareMemoryIdleDelay + std::chrono::seconds(1);
+    std::this_thread::sleep_for(wait);
+    const auto [rss, goal] =
+        line("idle " + std::to_string(std::chrono::duration_cast<std::chrono::seconds>(wait).count()) + " s");
+    std::printf("  (goal <= %.1f: %s)\n", goal, rss <= goal ? "met" : "MISSED");
+    doc.history->clear();
+    discardWindows();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -507,24 +649,31 @@ int main(int argc, char** argv) {
     std::printf("Median of %d runs (%d for whole commands), ours and OpenCV in turns, one thread each; "
                 "ratio = ours / OpenCV.\n",
                 kRuns, kCommandRuns);
-    std::printf("Row loops: %s.\n", resize::sixteenLaneRowLoops() ? "sixteen lanes (AVX-512)"
-                                    : resize::eightLaneRowLoops() ? "eight lanes (AVX2)"
-                                                                  : "four lanes");
+    // TESMARO_DISABLE="avx512" or "avx2 avx512" times the narrower forms.
+    const int lanes = resize::rowLoops().lanes;
+    std::printf("Row loops: %s.\n", lanes == 16  ? "sixteen lanes (AVX-512)"
+                                    : lanes == 8 ? "eight lanes (AVX2)"
+                                                 : "four lanes");
     const std::array<std::array<int, 4>, 2> cases{{{3840, 2160, 2560, 1440}, {1920, 1080, 3840, 2160}}};
-    // "kernels" or "commands" (or "--kernels") as the argument runs only those rows.
+    // "kernels", "commands" or "memory" (or "--kernels") as the argument runs only those rows.
     std::string only = argc > 1 ? argv[1] : "";
     if (only == "--kernels")
         only = "kernels";
-    if (only != "commands") {
+    if (only != "commands" && only != "memory") {
         for (const auto& c : cases)
             kernelRows(c[0], c[1], c[2], c[3]);
         for (const auto& c : cases)
             kernelLimitRows(c[0], c[1], c[2], c[3]);
     }
-    if (only != "kernels") {
+    if (only != "kernels" && only != "memory") {
         for (const auto& c : cases)
             commandRows(c[0], c[1], c[2], c[3]);
         loadRows();
+    }
+    if (only != "kernels") {
+        freshRasterRows();
+        touchAheadRows();
+        idleMemoryRows();
     }
     return 0;
 }

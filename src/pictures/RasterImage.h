@@ -1,5 +1,6 @@
 #pragma once
-// Raster views over Format_RGB32 pictures: the one bridge from QImage to the pixel kernels.
+// Raster views over Format_RGB32 pictures: the one bridge from QImage to the pixel kernels, and
+// pictures whose pixels live in the raster memory.
 
 #include "core/Raster.h"
 
@@ -17,16 +18,10 @@ inline ConstRasterView constRasterOf(const QImage& picture) {
 }
 
 // A Format_RGB32 picture of width x height whose pixels are undefined: the caller writes every
-// one. Large pictures get memory that is cheap to touch for the first time (huge pages, or the
-// memory of a large picture freed a moment ago); first touches of fresh small pages are what a
-// new 4K picture costs most. A null picture for sizes of 0 or less, or when memory runs out.
+// one. A large picture gets its pixels from core/RasterMemory.h (memory cheap to touch for the
+// first time), given back there when the last copy sharing them goes. A null picture for sizes
+// of 0 or less, or when memory runs out.
 QImage newRaster(int width, int height);
-
-// Whether the next newRaster of this size gets memory already touched (for tests).
-bool rasterMemoryReady(int width, int height);
-// Gives back every freed or ahead-touched buffer kept for later (the benchmark measures a
-// command's own memory so).
-void releaseSpareRasterMemory();
 
 // A picture with pixels of its own: picture itself when nothing shares them, else a copy made
 // in memory from newRaster.

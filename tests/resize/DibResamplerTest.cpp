@@ -151,17 +151,19 @@ TEST(DibResampler, AFailingChannelStopsTheRunRightAfterItsDraw) {
                  {&src, sized(41, 33, 250)},
                  {&src, sized(41, 33, -300)},
                  {&src, sized(25, 19, 3.0e38f)}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "r " << c.settings.r << " green " << c.settings.green);
-        const Outcome expected = runReference(*c.picture, c.settings);
-        ASSERT_FALSE(expected.ok);
-        for (int threads : {1, 4}) {
-            const Outcome actual = runKernel(*c.picture, c.settings, threads);
-            EXPECT_FALSE(actual.ok);
-            EXPECT_EQ(expected.randomState, actual.randomState) << threads << " threads";
-            EXPECT_EQ(expected.titles, actual.titles) << threads << " threads";
+    testing::forEachRowLoopForm([&] {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(::testing::Message() << "r " << c.settings.r << " green " << c.settings.green);
+            const Outcome expected = runReference(*c.picture, c.settings);
+            ASSERT_FALSE(expected.ok);
+            for (int threads : {1, 4}) {
+                const Outcome actual = runKernel(*c.picture, c.settings, threads);
+                EXPECT_FALSE(actual.ok);
+                EXPECT_EQ(expected.randomState, actual.randomState) << threads << " threads";
+                EXPECT_EQ(expected.titles, actual.titles) << threads << " threads";
+            }
         }
-    }
+    });
 }
 
 TEST(DibResampler, SameSizeOnAWidthOfFourKPlusOneCopiesColumnsAndMixesRowsUpwards) {

@@ -1,10 +1,11 @@
 #pragma once
-// Shared helpers of the kernel tests: views over reference pictures, settings conversion and
-// the pixel comparison that names the first difference.
+// Shared helpers of the kernel tests: views over reference pictures, settings conversion, the
+// pixel comparison that names the first difference, and runs under every row-loop form.
 
 #include "ResizeReference.h"
 #include "core/Raster.h"
 #include "resize/kernels/ResampleSettings.h"
+#include "resize/kernels/RowLoops.h"
 
 #include <gtest/gtest.h>
 
@@ -41,22 +42,41 @@ inline ::testing::AssertionResult samePicture(const Picture& expected, const Pic
     return ::testing::AssertionSuccess();
 }
 
+// Runs check() once with each row-loop form this machine has selected for the resamplers, then
+// gives the choice back to the process.
+template <typename Check> void forEachRowLoopForm(Check check) {
+    struct Selected {
+        explicit Selected(const resize::RowLoops* form) { resize::selectRowLoopsForTests(form); }
+        ~Selected() { resize::selectRowLoopsForTests(nullptr); }
+    };
+    for (const resize::RowLoops* form :
+         {&resize::fourLaneRowLoops(), resize::eightLaneRowLoops(), resize::sixteenLaneRowLoops()})
+        if (form) {
+            const Selected selected(form);
+            SCOPED_TRACE(::testing::Message() << form->lanes << "-lane row loops");
+            check();
+        }
+}
+
 // Runs check(source, settings) for every size {source w, h, result w, h} with every colour
-// setting, each on its own random source picture (seeds counting up from firstSeed).
+// setting, each on its own random source picture (seeds counting up from firstSeed), with
+// every row-loop form.
 template <std::size_t N, std::size_t M, typename Check>
 void forEachResizeCase(const int (&sizes)[N][4], const ReferenceSettings (&colours)[M], unsigned firstSeed,
                        Check check) {
-    unsigned seed = firstSeed;
-    for (const auto& sz : sizes)
-        for (ReferenceSettings s : colours) {
-            s.width = sz[2];
-            s.height = sz[3];
-            const Picture src = randomPicture(sz[0], sz[1], seed++);
-            SCOPED_TRACE(::testing::Message()
-                         << sz[0] << "x" << sz[1] << " -> " << s.width << "x" << s.height << " r " << s.r
-                         << " percents " << s.red << "/" << s.green << "/" << s.blue);
-            check(src, s);
-        }
+    forEachRowLoopForm([&] {
+        unsigned seed = firstSeed;
+        for (const auto& sz : sizes)
+            for (ReferenceSettings s : colours) {
+                s.width = sz[2];
+                s.height = sz[3];
+                const Picture src = randomPicture(sz[0], sz[1], seed++);
+                SCOPED_TRACE(::testing::Message()
+                             << sz[0] << "x" << sz[1] << " -> " << s.width << "x" << s.height << " r " << s.r
+                             << " percents " << s.red << "/" << s.green << "/" << s.blue);
+                check(src, s);
+            }
+    });
 }
 
 } // namespace tesmaro::testing

@@ -183,6 +183,29 @@ TEST_P(RowLoopForms, RandomFactorsAgree) {
     }
 }
 
+// TESMARO_DISABLE's names, each leaving out its own form only.
+TEST(RowLoopChoice, DisabledNamesLeaveTheirFormsOut) {
+    const RowLoops* four = &resize::fourLaneRowLoops();
+    const RowLoops* eight = resize::eightLaneRowLoops();
+    const RowLoops* sixteen = resize::sixteenLaneRowLoops();
+    const struct {
+        const char* disabled;
+        const RowLoops* expected;
+    } cases[] = {{"", sixteen ? sixteen
+                      : eight ? eight
+                              : four},
+                 {"avx512", eight ? eight : four},
+                 {"avx2", sixteen ? sixteen : four},
+                 {"avx2 avx512", four},
+                 {"avx512,avx2", four},
+                 {" avx2,,avx512 ", four},
+                 {"avx51 avx2x AVX512", sixteen ? sixteen
+                                        : eight ? eight
+                                                : four}};
+    for (const auto& c : cases)
+        EXPECT_EQ(&resize::widestRowLoops(c.disabled), c.expected) << '"' << c.disabled << '"';
+}
+
 INSTANTIATE_TEST_SUITE_P(WiderForms, RowLoopForms, ::testing::Values(8, 16),
                          [](const ::testing::TestParamInfo<int>& info) {
                              return std::to_string(info.param) + "Lanes";

@@ -80,8 +80,8 @@ public:
         // When shrinking, a bitmap row serves about one result row, so the vertical pass reads
         // the two rows' pixels instead of keeping them as planes.
         const bool fromPixels = m_blendPixels && y0 >= 0 && y0 + 1 < m_h;
-        if (!fromPixels)
-            loadRows(s, y0);
+        if (!fromPixels) // bitmap rows y0 and y0 + 1 into rowA and rowB
+            s.holdRows(y0, true, [this](int j, float* out) { fillRow(j, out); });
         const float* v = s.vertical.data();
 
         const int destRow = m_s.height - 1 - Y;
@@ -138,24 +138,6 @@ private:
         if (combine && destRow < combine->target.height)
             combineRow(combine->rasterCode, combine->cleared, pixels, combine->target.row(destRow) + from,
                        std::clamp(combine->target.width - from, 0, count));
-    }
-
-    // Bitmap rows y0 and y0 + 1 into rowA and rowB.
-    void loadRows(ResamplerScratch& s, int y0) const {
-        const int y1 = y0 + 1;
-        if (s.sourceA != y0) {
-            if (s.sourceB == y0) {
-                std::swap(s.rowA, s.rowB);
-                std::swap(s.sourceA, s.sourceB);
-            } else {
-                fillRow(y0, s.rowA.data());
-                s.sourceA = y0;
-            }
-        }
-        if (s.sourceB != y1) {
-            fillRow(y1, s.rowB.data());
-            s.sourceB = y1;
-        }
     }
 
     // c per byte offset of bitmap rows y0 and y0 + 1 with weight fy, for plane columns lo..hi-1

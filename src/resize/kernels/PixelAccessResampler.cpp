@@ -128,23 +128,8 @@ private:
     // Plane rows y0 and y0 + 1 into rowA and rowB (y0 + 1 only when fy is not 0, as it is then
     // not needed); true when the vertical pass has to blend them.
     bool loadPlaneRows(ResamplerScratch& s, int y0, float fy) const {
-        const int y1 = y0 + 1;
-        if (s.sourceA != y0) {
-            if (s.sourceB == y0) {
-                std::swap(s.rowA, s.rowB);
-                std::swap(s.sourceA, s.sourceB);
-            } else {
-                fillPlaneRow(y0, s.rowA.data());
-                s.sourceA = y0;
-            }
-        }
-        if (fy == 0.0f)
-            return false;
-        if (s.sourceB != y1) {
-            fillPlaneRow(y1, s.rowB.data());
-            s.sourceB = y1;
-        }
-        return true;
+        s.holdRows(y0, fy != 0.0f, [this](int p, float* out) { fillPlaneRow(p, out); });
+        return fy != 0.0f;
     }
 
     // The vertical pass (1 - fy)*row y0 + fy*row y0 + 1 over plane columns lo..hi-1 into

@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
 
 #if defined(__GNUC__) && defined(__x86_64__)
 #include <immintrin.h>
@@ -499,7 +501,8 @@ using L = Lanes16;
 
 #endif
 
-const RowLoops kFourLanes{blend4,
+const RowLoops kFourLanes{4,
+                          blend4,
                           blendHundredths4,
                           planes4,
                           blendPixelsOneByOne,
@@ -508,7 +511,8 @@ const RowLoops kFourLanes{blend4,
                           pixelAccessDrawn<factorPlanes4, pixelAccessFactors4>,
                           dibDrawn<factorPlanes4, dibFactors4>};
 #if TESMARO_AVX2_DISPATCH
-const RowLoops kEightLanes{eight::blend,
+const RowLoops kEightLanes{8,
+                           eight::blend,
                            eight::blendHundredths,
                            eight::planes,
                            eight::blendPixels,
@@ -516,7 +520,8 @@ const RowLoops kEightLanes{eight::blend,
                            eight::factorPlanes,
                            eight::pixelAccessColumns,
                            eight::dibColumns};
-const RowLoops kSixteenLanes{sixteen::blend,
+const RowLoops kSixteenLanes{16,
+                             sixteen::blend,
                              sixteen::blendHundredths,
                              sixteen::planes,
                              sixteen::blendPixels,
@@ -525,6 +530,8 @@ const RowLoops kSixteenLanes{sixteen::blend,
                              sixteen::pixelAccessColumns,
                              sixteen::dibColumns};
 #endif
+
+std::atomic<const RowLoops*> g_selectedForTests{nullptr};
 
 } // namespace
 
@@ -551,11 +558,35 @@ const RowLoops* sixteenLaneRowLoops() {
 #endif
 }
 
+const RowLoops& widestRowLoops(std::string_view disabled) {
+    const auto named = [disabled](std::string_view name) {
+        for (std::size_t at = 0; at < disabled.size();) {
+            const std::size_t end = std::min(disabled.find_first_of(" ,", at), disabled.size());
+            if (disabled.substr(at, end - at) == name)
+                return true;
+            at = end + 1;
+        }
+        return false;
+    };
+    if (sixteenLaneRowLoops() && !named("avx512"))
+        return *sixteenLaneRowLoops();
+    if (eightLaneRowLoops() && !named("avx2"))
+        return *eightLaneRowLoops();
+    return kFourLanes;
+}
+
 const RowLoops& rowLoops() {
-    static const RowLoops& chosen = sixteenLaneRowLoops() ? *sixteenLaneRowLoops()
-                                    : eightLaneRowLoops() ? *eightLaneRowLoops()
-                                                          : kFourLanes;
-    return chosen;
+    if (const RowLoops* selected = g_selectedForTests.load(std::memory_order_acquire))
+        return *selected;
+    static const RowLoops* const chosen = [] {
+        const char* disabled = std::getenv("TESMARO_DISABLE");
+        return &widestRowLoops(disabled ? disabled : "");
+    }();
+    return *chosen;
+}
+
+void selectRowLoopsForTests(const RowLoops* form) {
+    g_selectedForTests.store(form, std::memory_order_release);
 }
 
 void prefetchPart(const std::uint32_t* row, int count, int part, int parts) {

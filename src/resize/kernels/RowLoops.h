@@ -4,6 +4,11 @@
 // All perform, lane by lane, the same single-precision operations in the same order, so they
 // give identical results.
 //
+// The environment variable TESMARO_DISABLE leaves forms out, to time or check a narrower one:
+// a list of names separated by spaces or commas, "avx512" for the sixteen-lane form and "avx2"
+// for the eight-lane one (so "avx2 avx512" forces four lanes); other names are ignored. It is
+// read once, when the resamplers first run.
+//
 // A row of channel values is held as three planes, blue, green and red, one float per column,
 // each plane `stride` floats after the one before. A lane then holds one channel of one result
 // column, so the wide forms work on 8 or 16 result columns at once with no lane left idle.
@@ -12,6 +17,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tesmaro::resize {
@@ -28,6 +35,7 @@ struct ColumnDraws {
 };
 
 struct RowLoops {
+    int lanes; // 4, 8 or 16
     // out[i] = wa*a[i] + wb*b[i] for i < n.
     void (*blend)(const float* a, const float* b, float wa, float wb, float* out, int n);
     // out[i] = (a[i]*wa)/100 + (b[i]*wb)/100 for i < n.
@@ -62,12 +70,19 @@ struct RowLoops {
                       const ColumnDraws* draws, std::uint32_t* out, int count, int writeCount);
 };
 
-// The loops for this processor.
+// The loops for this processor: the widest form it has that TESMARO_DISABLE leaves in, unless a
+// test has selected one.
 const RowLoops& rowLoops();
+// The widest form this processor has that the names in `disabled` leave in (as TESMARO_DISABLE).
+const RowLoops& widestRowLoops(std::string_view disabled);
 // Each form on its own, so they can be checked against each other; null where not available.
 const RowLoops& fourLaneRowLoops();
 const RowLoops* eightLaneRowLoops();
 const RowLoops* sixteenLaneRowLoops();
+// For tests, which run the resamplers with every form the machine has: rowLoops() returns
+// `form` from now on, or, for null, the form chosen for the process again. A run under way
+// keeps the form it started with.
+void selectRowLoopsForTests(const RowLoops* form);
 
 // Asks for part `part` of `parts` equal parts of a raster row to be brought into the
 // second-level cache ahead of its use.
@@ -89,6 +104,25 @@ struct ResamplerScratch {
     std::vector<std::uint32_t> pixels;
     int sourceA = -1, sourceB = -1;
     int prefetched = -1; // the last source row asked into the cache
+
+    // Source row `first` into rowA and, when `both`, row first + 1 into rowB, each made by
+    // fill(row, out) only when neither buffer holds it yet: consecutive result rows mostly
+    // sample the same two rows or the pair one row further down, which then moves over.
+    template <typename Fill> void holdRows(int first, bool both, const Fill& fill) {
+        if (sourceA != first) {
+            if (sourceB == first) {
+                std::swap(rowA, rowB);
+                std::swap(sourceA, sourceB);
+            } else {
+                fill(first, rowA.data());
+                sourceA = first;
+            }
+        }
+        if (both && sourceB != first + 1) {
+            fill(first + 1, rowB.data());
+            sourceB = first + 1;
+        }
+    }
 };
 
 // A row asks for the source rows of the result row this many rows ahead.
