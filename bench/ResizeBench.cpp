@@ -504,13 +504,6 @@ void loadRows() {
 
 // --- Raster memory: what touching ahead gains, and what an idle program keeps ----------------
 
-// Discards every window. Without an event loop a discarded window (and the pictures it holds)
-// goes only once its deferred deletion is delivered.
-void discardWindows() {
-    windows::unloadAll();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 // What a kernel pays for its result's memory: a 4K raster taken and every row of it written once,
 // held afterwards as an undo step holds a replaced picture (so none is recycled), paced like a
 // user, with touching ahead and without, in blocks taken in turns. Once with huge pages, and once
@@ -584,15 +577,14 @@ void touchAheadRows() {
                Timing{median(runs[1]), median(runs[0])}, "touching ahead off", 0);
     }
     setRasterTouchAhead(true);
-    discardWindows();
 }
 
 // Bytes of the pictures the windows hold, each raster counted once.
-long long windowPictureBytes() {
+long long windowPictureBytes(const Document& document) {
     std::vector<const uchar*> seen;
     long long bytes = 0;
-    for (windows::Id id : windows::kEveryWindow)
-        if (const Canvas* canvas = windows::existingCanvas(id))
+    for (WindowId id : kEveryWindow)
+        if (const Canvas* canvas = document.existingCanvas(id))
             for (const QImage* image : {&canvas->image(), &canvas->picture()})
                 if (!image->isNull() &&
                     std::find(seen.begin(), seen.end(), image->constBits()) == seen.end()) {
@@ -609,7 +601,6 @@ long long windowPictureBytes() {
 // stacks). Goal once idle: no more than the pictures held and 64 MiB.
 void idleMemoryRows() {
     constexpr int kWidth = 1920, kHeight = 1080, kResultWidth = 3840, kResultHeight = 2160;
-    discardWindows();
     testing::FakePlatform fake;
     testing::StandaloneDocument doc;
     saveBmpFile(testPicture(kWidth, kHeight), fake.filePath("Temp.bmp"));
@@ -620,7 +611,7 @@ void idleMemoryRows() {
     // Prints the parts; returns the resident memory and the goal.
     const auto line = [&](const std::string& when) {
         const double rss = statusKiB("VmRSS:") / 1024.0, files = statusKiB("RssFile:") / 1024.0,
-                     held = doc.history->heldBytes() / 1048576.0, shown = windowPictureBytes() / 1048576.0,
+                     held = doc.history->heldBytes() / 1048576.0, shown = windowPictureBytes(*doc.document) / 1048576.0,
                      spare = spareRasterBytes() / 1048576.0;
         std::printf("%s %s RSS %6.1f MiB = undo history %6.1f + windows %5.1f + spare rasters %5.1f + "
                     "files %5.1f + rest %5.1f",
@@ -636,7 +627,6 @@ void idleMemoryRows() {
         line("idle " + std::to_string(std::chrono::duration_cast<std::chrono::seconds>(wait).count()) + " s");
     std::printf("  (goal <= %.1f: %s)\n", goal, rss <= goal ? "met" : "MISSED");
     doc.history->clear();
-    discardWindows();
 }
 
 } // namespace
