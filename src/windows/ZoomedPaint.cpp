@@ -12,6 +12,12 @@
 #else
 #define TESMARO_ZOOM_SSE2 0
 #endif
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#define TESMARO_ZOOM_AVX2 1
+#else
+#define TESMARO_ZOOM_AVX2 0
+#endif
 
 namespace tesmaro::zoom {
 namespace {
@@ -58,10 +64,44 @@ struct Pass {
     int aheadCount;
 };
 
+#if TESMARO_ZOOM_AVX2
+// The unweighted sums of addRows eight columns at a time, on processors with AVX2 (most of a
+// paint below 25 % is spent here). Returns how many columns it did.
+template <bool kFirst>
+__attribute__((target("avx2"))) int addRowsEight(const Pass& pass, int count, std::uint32_t* redBlue,
+                                                 std::uint32_t* green) {
+    const __m256i halves = _mm256_set1_epi32(static_cast<int>(kHalves));
+    int x = 0;
+    for (; x + 8 <= count; x += 8) {
+        if (x % 16 == 0)
+            for (int k = 0; k < pass.aheadCount; ++k)
+                _mm_prefetch(reinterpret_cast<const char*>(pass.ahead[k] + x), _MM_HINT_T0);
+        __m256i rb = _mm256_setzero_si256(), ag = _mm256_setzero_si256();
+        for (int k = 0; k < pass.count; ++k) {
+            const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pass.rows[k] + x));
+            rb = _mm256_add_epi16(rb, _mm256_and_si256(v, halves));
+            ag = _mm256_add_epi16(ag, _mm256_and_si256(_mm256_srli_epi32(v, 8), halves));
+        }
+        if constexpr (!kFirst) {
+            rb = _mm256_add_epi16(rb, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(redBlue + x)));
+            ag = _mm256_add_epi16(ag, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(green + x)));
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(redBlue + x), rb);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(green + x), ag);
+    }
+    return x;
+}
+#endif
+
 // Starts (kFirst) or adds to the column sums with the rows of one pass.
 template <bool kFirst, bool kWeighted>
 void addRows(const Pass& pass, int count, std::uint32_t* redBlue, std::uint32_t* green) {
     int x = 0;
+#if TESMARO_ZOOM_AVX2
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (!kWeighted && avx2)
+        x = addRowsEight<kFirst>(pass, count, redBlue, green);
+#endif
 #if TESMARO_ZOOM_SSE2
     const __m128i halves = _mm_set1_epi32(static_cast<int>(kHalves));
     for (; x + 4 <= count; x += 4) {
@@ -242,18 +282,11 @@ void ZoomedPainter::rowTaps(long long top, Scale scale, int pictureHeight) {
         return;
     // Only whole squares are sampled: a few rows of one the picture's edge cuts would not stand
     // for the rest of it.
-    if (scale.den > kExactAverageRows * scale.num && a == top && b == top + scale.den) {
-        auto take = [&](const auto& rows) {
-            const long long of = static_cast<long long>(rows.size()) * 2;
-            for (const int k : rows) {
-                const long long row = floorDiv(2 * of * top + (2 * k + 1) * scale.den, 2 * of * scale.num);
-                m_taps.push_back({static_cast<int>(row), 1});
-            }
-        };
-        if (scale.den >= 16 * scale.num)
-            take(kRowsOf16);
-        else
-            take(kRowsOf8);
+    if (scale.num == 1 && scale.den >= kSampledRows && a == top && b == top + scale.den) {
+        const int half = scale.den / 2;
+        for (int row = 0; row < scale.den; ++row)
+            if (row % 2 == (row < half ? 0 : 1))
+                m_taps.push_back({static_cast<int>(top + row), 1});
         return;
     }
     for (long long row = a / scale.num; row * scale.num < b; ++row) {

@@ -13,37 +13,33 @@
 //   nearest level (halves up). Picture pixels count by how much of them the square covers, so a
 //   1-pixel checkerboard comes out an even grey at 50 %, 25 %, 12.5 % and 6.25 %, and close to
 //   grey (its true average over squares of 1.5 or 3 pixels) at 66.7 % and 33.3 %.
-//   A square more than kExactAverageRows picture rows high (12.5 % and 6.25 % among the steps)
-//   is averaged over some of its rows only, every pixel of each: a repaint that read all of a
-//   large picture would wait on the memory longer than a frame lasts. The rows are half of a
-//   square of 8 (taller than 4 rows, less than 16) or of 16 (16 rows and taller): the even rows
+//   A square of kSampledRows or more whole picture rows (12.5 % and 6.25 % among the steps) is
+//   averaged over half of its rows only, every pixel of each: a repaint that read all of a
+//   large picture would wait on the memory longer than a frame lasts. The rows are the even rows
 //   of its upper half and the odd rows of its lower half (0, 2, 5, 7 of 8; 0, 2, 4, 6, 9, 11,
-//   13, 15 of 16), placed in proportion in squares of other heights. So every row period of 2
-//   and 4 (and 8, in 16) is met exactly evenly, and any other period up to 64 rows with at most
-//   one row in the count (1/4, 1/8) more or less than its share: a checkerboard or 1-pixel
-//   stripes stay an even grey, and periodic stripes do not beat beyond that. A square the
-//   picture's edge cuts is averaged over all its rows.
+//   13, 15 of 16). So stripes of a period of 2 and 4 rows (and 8, in 16) are met exactly evenly,
+//   and those of any other period up to 64 rows with at most one row more or less than their
+//   share (1/4 of the square's mean at 12.5 %, 1/8 at 6.25 %) whatever their phase: a
+//   checkerboard or 1-pixel stripes stay an even grey, and periodic stripes do not beat beyond
+//   that. A square the picture's edge cuts, and one of a fraction of rows (a scale whose num is
+//   not 1), is averaged over all its rows.
 // Squares partly over the picture show the average of the part over it; target pixels not over
 // the picture are `background`. Every target pixel is written, alpha 0xFF.
 //
 // To paint at a scaled screen's device pixels, pass zoom times the screen's ratio as the scale
-// (1.5 at 200 % is 3/1) and a target of the device size.
+// (1.5 at 200 % is 3/1) and a target of the device size; below 100 % a ratio that makes squares
+// of a fraction of rows reads every row then, so at such ratios paint at the view's own size.
 
 #include "core/Raster.h"
 #include "windows/Zoom.h"
 
-#include <array>
 #include <cstdint>
 #include <vector>
 
 namespace tesmaro::zoom {
 
-// Squares up to this many picture rows high are averaged over every pixel in them.
-constexpr int kExactAverageRows = 4;
-// The rows taken from taller squares, as rows of a square of 8 or 16: row k of G stands for the
-// row at (2k + 1) / (2G) of the square's height.
-constexpr std::array<int, 4> kRowsOf8{0, 2, 5, 7};
-constexpr std::array<int, 8> kRowsOf16{0, 2, 4, 6, 9, 11, 13, 15};
+// Squares of at least this many whole picture rows are averaged over half of them.
+constexpr int kSampledRows = 8;
 
 class ZoomedPainter {
 public:

@@ -91,12 +91,13 @@ void expectPainted(const Picture& p, Scale s, QPoint scroll, int width, int heig
                 << " at " << x << "," << y << std::hex << ": " << out[y * width + x];
 }
 
-// Every step from 25 % up, and scales of a scaled screen, where every picture pixel counts:
-// edges, pictures smaller than the view and scrolled off it included.
+// Every step from 25 % up and other scales (of scaled screens; squares of 6 rows, of 12.8 rows)
+// where every picture pixel counts: edges, pictures smaller than the view and scrolled off it
+// included.
 TEST(ZoomedPaint, ExactWhereEveryPixelIsRead) {
     std::mt19937 random(7);
     const Picture noise = makePicture(37, 29, [&](int, int) { return static_cast<std::uint32_t>(random()); });
-    std::vector<Scale> scales{{9, 4}, {3, 4}, {2, 5}};
+    std::vector<Scale> scales{{9, 4}, {3, 4}, {2, 5}, {1, 6}, {5, 64}};
     for (int step = 2; step < kStepCount; ++step)
         scales.push_back(stepScale(step));
     for (const Scale s : scales)
