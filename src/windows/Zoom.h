@@ -6,7 +6,7 @@
 // scaled screen, where the pointer falls between them). The scroll position is in whole PICTURE
 // pixels: it is the picture pixel at the view's top-left corner, so at 100 % the picture sits at
 // minus the scroll values, as an unzoomed canvas does. A zoom is a fraction of view pixels per
-// picture pixel, so every mapping below is exact: no rounding decides which pixel is hit.
+// picture pixel, so which pixel a point falls on is decided exactly, never by a rounding.
 //
 // Axes are independent: each function has a one-axis form over ints and doubles and a two-axis
 // form over Qt's geometry types.

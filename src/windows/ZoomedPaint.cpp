@@ -198,12 +198,14 @@ __m128i runSums(const std::uint32_t* p, int run) {
 } // namespace
 
 void ZoomedPainter::paint(const ConstRasterView& picture, Scale scale, int scrollX, int scrollY,
-                          const RasterView& target, std::uint32_t background) {
-    if (target.empty())
+                          const RasterView& target, std::uint32_t background, int firstRow, int endRow) {
+    m_firstRow = std::max(firstRow, 0);
+    m_endRow = std::min(endRow, target.height);
+    if (target.empty() || m_firstRow >= m_endRow)
         return;
     background |= kOpaque;
     if (picture.empty()) {
-        for (int y = 0; y < target.height; ++y)
+        for (int y = m_firstRow; y < m_endRow; ++y)
             fill(target.row(y), 0, target.width, background);
         return;
     }
@@ -225,7 +227,7 @@ void ZoomedPainter::copy(const ConstRasterView& picture, int scrollX, int scroll
     const long long sx = scrollX;
     const int from = static_cast<int>(std::clamp<long long>(-sx, 0, target.width));
     const int to = static_cast<int>(std::clamp<long long>(picture.width - sx, from, target.width));
-    for (int y = 0; y < target.height; ++y) {
+    for (int y = m_firstRow; y < m_endRow; ++y) {
         std::uint32_t* out = target.row(y);
         const long long py = static_cast<long long>(scrollY) + y;
         if (py < 0 || py >= picture.height || from == to) {
@@ -252,7 +254,7 @@ void ZoomedPainter::nearest(const ConstRasterView& picture, Scale scale, int scr
         }
     }
     long long previous = -1; // the picture row of the target row above, when it was painted
-    for (int y = 0; y < target.height; ++y) {
+    for (int y = m_firstRow; y < m_endRow; ++y) {
         std::uint32_t* out = target.row(y);
         const long long py = scrollY + floorDiv(static_cast<long long>(y) * scale.den, scale.num);
         if (py < 0 || py >= picture.height || from >= to) {
@@ -331,7 +333,7 @@ void ZoomedPainter::average(const ConstRasterView& picture, Scale scale, int scr
         m_spans.push_back(span);
     }
     if (from < 0) {
-        for (int y = 0; y < target.height; ++y)
+        for (int y = m_firstRow; y < m_endRow; ++y)
             fill(target.row(y), 0, target.width, background);
         return;
     }
@@ -345,7 +347,7 @@ void ZoomedPainter::average(const ConstRasterView& picture, Scale scale, int scr
     const long long originY = static_cast<long long>(scrollY) * scale.num;
     m_taps.clear();
     m_tapStart.assign(1, 0);
-    for (int y = 0; y < target.height; ++y) {
+    for (int y = m_firstRow; y < m_endRow; ++y) {
         rowTaps(originY + static_cast<long long>(y) * scale.den, scale, picture.height);
         m_tapStart.push_back(static_cast<int>(m_taps.size()));
     }
@@ -360,10 +362,10 @@ void ZoomedPainter::average(const ConstRasterView& picture, Scale scale, int scr
 
     double rowReciprocal = 0; // 1 / the total of the row's weights
     int rowTotalWas = 0;
-    for (int y = 0; y < target.height; ++y) {
+    for (int y = m_firstRow; y < m_endRow; ++y) {
         std::uint32_t* out = target.row(y);
-        const auto first = static_cast<std::size_t>(m_tapStart[y]),
-                   stop = static_cast<std::size_t>(m_tapStart[y + 1]);
+        const auto first = static_cast<std::size_t>(m_tapStart[y - m_firstRow]),
+                   stop = static_cast<std::size_t>(m_tapStart[y - m_firstRow + 1]);
         if (first == stop) {
             fill(out, 0, target.width, background);
             continue;

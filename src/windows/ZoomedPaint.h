@@ -44,10 +44,12 @@ constexpr int kSampledRows = 8;
 class ZoomedPainter {
 public:
     // Paints the view of picture at scale with the given scroll position into every pixel of
-    // target (the view's size). The picture and the target must not overlap. An invalid scale
-    // paints as 100 %. Nothing is kept from one paint to the next but the working rows.
+    // target (the view's size), or of its rows [firstRow, endRow) only (a paint event's
+    // rectangle; the other rows are left as they are). The picture and the target must not
+    // overlap. An invalid scale paints as 100 %. Nothing is kept from one paint to the next but
+    // the working rows.
     void paint(const ConstRasterView& picture, Scale scale, int scrollX, int scrollY,
-               const RasterView& target, std::uint32_t background);
+               const RasterView& target, std::uint32_t background, int firstRow = 0, int endRow = 1 << 30);
 
 private:
     // One target column below 100 %: picture pixels [first, first + count) of the visible
@@ -77,11 +79,13 @@ private:
     // Appends the picture rows a target row averages over (none when it is not over the picture).
     void rowTaps(long long top, Scale scale, int pictureHeight);
 
+    int m_firstRow = 0; // the target rows painted, [m_firstRow, m_endRow)
+    int m_endRow = 0;
     std::vector<int> m_columns; // above 100 %: the picture column of each target column
     std::vector<Span> m_spans;
     std::vector<std::uint32_t> m_weights;
     std::vector<RowTap> m_taps;  // every target row's, in turn
-    std::vector<int> m_tapStart; // where each target row's begin in m_taps, and the end
+    std::vector<int> m_tapStart; // where each painted row's begin in m_taps, and the end
     // Below 100 %: the visible columns summed down a target row's picture rows, red and blue in
     // the 16-bit halves of one word, green in the low half of another.
     std::vector<std::uint32_t> m_redBlue;
