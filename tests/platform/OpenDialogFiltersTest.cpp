@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QLineEdit>
 #include <QListView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -93,6 +94,53 @@ TEST_F(OpenDialogTypes, TypesMatchTheirExtensionInAnyCase) {
     EXPECT_EQ(listed("ICO Files (*.ico)"), QStringList({"f.ico"}));
     EXPECT_EQ(listed("JPG Files (*.jpg)"), QStringList({"g.jpg", "H.JPG", "i.jpeg", "J.JPEG"}));
     EXPECT_EQ(listed("PNG Files (*.png)"), QStringList({"k.png", "L.PNG"}));
+}
+
+// A path typed into the name field and Enter open that file: a full path into the starting folder
+// (whose folders the dialog passes through on the way) or into another folder, or a bare name.
+// Typed both with the field holding the application's focus and without it, as when the window
+// system has not yet given the dialog the focus or keeps it for the completer's list: then the
+// dialog once kept the folders it passed through selected, put the completed name in the field,
+// and on Enter went into the first folder with an empty field.
+TEST_F(OpenDialogTypes, EnterOpensATypedPathFullOrBare) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir("other"));
+    QFile inOther(dir.filePath("other/o.bmp"));
+    ASSERT_TRUE(inOther.open(QIODevice::WriteOnly));
+    inOther.close();
+    const QString here = QDir(dir.path()).absolutePath();
+    const QString cases[][2] = {{here + "/a.bmp", here + "/a.bmp"},
+                                {here + "/other/o.bmp", here + "/other/o.bmp"},
+                                {"c.Bmp", here + "/c.Bmp"}};
+    QWidget elsewhere;
+    for (const bool focused : {true, false}) {
+        for (const auto& [typed, opened] : cases) {
+            SCOPED_TRACE((focused ? "focused: " : "unfocused: ") + typed.toStdString());
+            QFileDialog shown;
+            OpenFileRequest request;
+            request.filter = kLoadFilter;
+            request.initialDir = dir.path();
+            configureOpenDialog(shown, request);
+            QStringList chosen;
+            QObject::connect(&shown, &QFileDialog::filesSelected, [&](const QStringList& f) { chosen = f; });
+            shown.show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&shown));
+            QLineEdit* name = shown.findChild<QLineEdit*>("fileNameEdit");
+            ASSERT_TRUE(name);
+            QWidget* active = focused ? static_cast<QWidget*>(&shown) : &elsewhere;
+            active->show();
+            active->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(active));
+            // Key by key, a little apart, so the folder is read and the completer's list comes up.
+            for (const QChar c : typed) {
+                QTest::keyClick(name, c.toLatin1());
+                QTest::qWait(3);
+            }
+            QTest::qWait(200);
+            QTest::keyClick(name, Qt::Key_Return);
+            EXPECT_EQ(shown.result(), QDialog::Accepted) << "name field: " << name->text().toStdString();
+            EXPECT_EQ(chosen, QStringList{opened});
+        }
+    }
 }
 
 TEST(OpenDialogFilters, DescriptionsWithoutPatternGetTheirPatternShown) {

@@ -1,7 +1,15 @@
 #include "platform/qt/OpenDialogFilters.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QListView>
+#include <QSignalBlocker>
+
+#include <memory>
 
 namespace tesmaro {
 namespace {
@@ -45,6 +53,44 @@ QStringList matchPatterns(const QString& field) {
     return patterns;
 }
 
+// Qt's dialog selects in its list whatever the name field names as it is typed, and drops what it
+// selected before only while the field holds the application's focus; without it (the window
+// system has not given the dialog the focus yet, or holds it for the completer's list) the
+// folders a typed path passed through stay selected, the completed name replaces the typed path,
+// and Enter takes the first of those folders: it goes there and empties the field. After each
+// edit by the user the selection here is cut back to what the typed text names, and the text
+// is put back as typed.
+void keepSelectionToTypedName(QFileDialog& dialog) {
+    QLineEdit* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    QListView* list = dialog.findChild<QListView*>(QStringLiteral("listView"));
+    if (!name || !list || !list->selectionModel())
+        return;
+    // The text of the user's last edit, until the dialog has done with it: textEdited comes
+    // before textChanged, and the dialog's own handling of textChanged (connected first) runs
+    // before this one's.
+    auto typed = std::make_shared<QString>();
+    QObject::connect(name, &QLineEdit::textEdited, &dialog, [typed](const QString& text) { *typed = text; });
+    QObject::connect(
+        name, &QLineEdit::textChanged, &dialog, [typed, name, list, &dialog](const QString& text) {
+            if (typed->isNull() || text != *typed)
+                return; // set by the dialog, or its rewrite of the user's text inside this change
+            typed->clear();
+            if (text.contains(QLatin1Char('"')))
+                return; // several quoted names: the dialog's own business
+            const QString path = QDir::cleanPath(dialog.directory().absoluteFilePath(text));
+            QItemSelectionModel* selection = list->selectionModel();
+            for (const QModelIndex& row : selection->selectedRows()) {
+                const QString rowPath = QDir::cleanPath(row.data(QFileSystemModel::FilePathRole).toString());
+                if (rowPath != path)
+                    selection->select(row, QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+            }
+            if (name->text() != text) {
+                const QSignalBlocker quiet(name);
+                name->setText(text);
+            }
+        });
+}
+
 } // namespace
 
 QStringList openDialogNameFilters(const QString& filter) {
@@ -83,6 +129,7 @@ void configureOpenDialog(QFileDialog& dialog, const OpenFileRequest& request) {
         dialog.selectNameFilter(filters[request.filterIndex - 1]);
     if (QFileInfo(request.initialDir).isDir())
         dialog.setDirectory(request.initialDir);
+    keepSelectionToTypedName(dialog);
 }
 
 } // namespace tesmaro
