@@ -1,5 +1,6 @@
 #include "windows/CanvasWidget.h"
 
+#include "pictures/RasterImage.h"
 #include "windows/AccessibleSurfaces.h"
 
 #include <QMouseEvent>
@@ -37,17 +38,46 @@ CanvasWidget::CanvasWidget(Canvas& canvas, QWidget* parent) : QWidget(parent), m
     follow();
 }
 
+void CanvasWidget::setScale(zoom::Scale scale) {
+    m_scale = zoom::isValid(scale) ? scale : zoom::Scale{};
+    follow();
+}
+
 void CanvasWidget::follow() {
-    if (m_canvas && size() != QSize(m_canvas->canvasWidth(), m_canvas->canvasHeight()))
-        resize(m_canvas->canvasWidth(), m_canvas->canvasHeight());
+    if (!m_canvas)
+        return;
+    // The canvas's far edge, a fraction of a view pixel below 100 %, still shows.
+    const QSize zoomed(
+        static_cast<int>((qint64(m_canvas->canvasWidth()) * m_scale.num + m_scale.den - 1) / m_scale.den),
+        static_cast<int>((qint64(m_canvas->canvasHeight()) * m_scale.num + m_scale.den - 1) / m_scale.den));
+    if (size() != zoomed)
+        resize(zoomed);
     update();
 }
 
-void CanvasWidget::paintEvent(QPaintEvent*) {
+void CanvasWidget::paintEvent(QPaintEvent* event) {
     if (!m_canvas || m_canvas->image().isNull())
         return;
     QPainter p(this);
-    p.drawImage(0, 0, m_canvas->image());
+    if (m_scale == zoom::Scale{}) {
+        p.drawImage(0, 0, m_canvas->image());
+        return;
+    }
+    // The exposed part, from a view pixel where a canvas pixel begins: widget (0, 0) is the
+    // canvas's top-left, so the painter's scroll position there is a whole canvas pixel.
+    const QRect exposed = event->rect().intersected(rect());
+    if (exposed.isEmpty())
+        return;
+    const int left = exposed.left() / m_scale.num * m_scale.num;
+    const int top = exposed.top() / m_scale.num * m_scale.num;
+    const QSize size(exposed.right() + 1 - left, exposed.bottom() + 1 - top);
+    if (m_shown.width() < size.width() || m_shown.height() < size.height())
+        m_shown = QImage(size.expandedTo(m_shown.size()), QImage::Format_RGB32);
+    const RasterView target = rasterOf(m_shown);
+    m_painter.paint(constRasterOf(m_canvas->image()), m_scale, left / m_scale.num * m_scale.den,
+                    top / m_scale.num * m_scale.den,
+                    RasterView{target.pixels, size.width(), size.height(), target.stride}, 0xFFFFFFFFu);
+    p.drawImage(QPoint(left, top), m_shown, QRect(QPoint(0, 0), size));
 }
 
 // On a scaled screen the pointer moves in fractions of a canvas pixel; it is on the pixel it lies
@@ -60,7 +90,8 @@ QPointF CanvasWidget::pointerPixel(const QMouseEvent& event) const {
     const QPointF exact = event.scenePosition() - QPointF(mapTo(window(), QPoint(0, 0)));
     if (std::abs(exact.x() - at.x()) <= 0.5 && std::abs(exact.y() - at.y()) <= 0.5)
         at = exact;
-    return QPointF(std::floor(at.x()), std::floor(at.y()));
+    // At any zoom the pixel whose block the pointer is in.
+    return QPointF(zoom::picturePixel(at, QPoint(0, 0), m_scale));
 }
 
 void CanvasWidget::mousePressEvent(QMouseEvent* event) {

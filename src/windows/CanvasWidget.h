@@ -1,12 +1,16 @@
 #pragma once
 // A canvas on the screen (picMain of the picture windows, the draft pad, the swatches): draws the
-// document's canvas (document/Canvas.h) and follows its changes, and reports the mouse on it in
-// canvas pixels. Its size is the canvas's size; its position inside its viewport is the scroll
-// offset. On a scaled screen a canvas pixel is a logical pixel: the raster is drawn magnified,
-// never resampled to fit.
+// document's canvas (document/Canvas.h) at a zoom and follows its changes, and reports the mouse
+// on it in canvas pixels. Its size is the canvas's size at the zoom; its position inside its
+// viewport is the scroll offset at the zoom. Only what a paint event exposes is drawn, from the
+// canvas itself (windows/ZoomedPaint.h): no zoomed copy is kept. On a scaled screen a canvas
+// pixel at 100 % is a logical pixel: the raster is drawn magnified, never resampled to fit.
 
 #include "document/Canvas.h"
+#include "windows/Zoom.h"
+#include "windows/ZoomedPaint.h"
 
+#include <QImage>
 #include <QPointF>
 #include <QPointer>
 #include <QWidget>
@@ -22,6 +26,10 @@ public:
 
     // The canvas shown; null once the document has discarded it.
     Canvas* canvas() const { return m_canvas; }
+
+    // View pixels per canvas pixel; 100 % unless set. The widget takes the canvas's size at it.
+    zoom::Scale scale() const { return m_scale; }
+    void setScale(zoom::Scale scale);
 
 signals:
     // Button: 1 left, 2 right, 4 middle; in mouseMove the sum of the buttons held. The position
@@ -43,6 +51,9 @@ private:
     QPointF pointerPixel(const QMouseEvent& event) const;
 
     QPointer<Canvas> m_canvas;
+    zoom::Scale m_scale;
+    zoom::ZoomedPainter m_painter;
+    QImage m_shown; // what a zoomed paint event draws, reused
 };
 
 } // namespace tesmaro

@@ -3,14 +3,19 @@
 #include "windows/WheelScrolling.h"
 
 #include "windows/PictureDrop.h"
+#include "windows/Zoom.h"
 
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeySequence>
 #include <QPalette>
 #include <QResizeEvent>
+#include <QShortcut>
+#include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 
 namespace tesmaro {
 
@@ -48,7 +53,7 @@ void PicBox::resizeEvent(QResizeEvent* event) {
 }
 
 PictureWindowWidget::PictureWindowWidget(PictureWindow& window)
-    : QWidget(nullptr), m_design(window.design()), m_window(&window) {
+    : QWidget(nullptr), m_design(window.design()), m_window(&window), m_zoomStep(zoom::kFullSizeStep) {
     const PictureWindowDesign& design = m_design;
     setObjectName(design.objectName);
     setWindowTitle(window.title());
@@ -105,7 +110,46 @@ PictureWindowWidget::PictureWindowWidget(PictureWindow& window)
             setVisible(m_window->isVisible());
     });
     connect(&window, &ProgramWindow::raiseRequested, this, &QWidget::raise);
-    new WheelScrolling(this, vsbScroll, hsbScroll);
+    m_zoomShown = new QLabel(picBox->inner());
+    m_zoomShown->setObjectName("zoomShown");
+    m_zoomShown->setAutoFillBackground(true);
+    m_zoomShown->setMargin(3);
+    m_zoomShown->move(4, 4);
+    m_zoomShown->hide();
+    WheelScrolling::Zoom wheelZoom;
+    if (zooms()) {
+        wheelZoom = [this](int notches, QPointF at) {
+            int step = m_zoomStep;
+            for (; notches > 0; --notches)
+                step = zoom::stepIn(step);
+            for (; notches < 0; ++notches)
+                step = zoom::stepOut(step);
+            setZoomStep(step, picBox->inner()->mapFrom(this, at));
+        };
+        // The keys are the same in a Russian layout: neither plus, minus nor 0 is a letter.
+        const auto keys = [this](std::initializer_list<QKeySequence> sequences,
+                                 const std::function<int()>& step) {
+            for (const QKeySequence& keys : sequences) {
+                auto* shortcut = new QShortcut(keys, this);
+                shortcut->setContext(Qt::WindowShortcut);
+                connect(shortcut, &QShortcut::activated, this,
+                        [this, step] { setZoomStep(step(), zoom::viewCentre(picBox->inner()->size())); });
+            }
+        };
+        keys({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal),
+              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Plus),
+              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Equal),
+              QKeySequence(Qt::CTRL | Qt::KeypadModifier | Qt::Key_Plus)},
+             [this] { return zoom::stepIn(m_zoomStep); });
+        keys({QKeySequence(Qt::CTRL | Qt::Key_Minus),
+              QKeySequence(Qt::CTRL | Qt::KeypadModifier | Qt::Key_Minus)},
+             [this] { return zoom::stepOut(m_zoomStep); });
+        keys({QKeySequence(Qt::CTRL | Qt::Key_0), QKeySequence(Qt::CTRL | Qt::KeypadModifier | Qt::Key_0)},
+             [] { return zoom::kFullSizeStep; });
+    }
+    new WheelScrolling(this, vsbScroll, hsbScroll, wheelZoom);
+    if (zooms())
+        picMain->setAccessibleDescription(QStringLiteral("масштаб 100 %"));
 
     // Screen readers tell the windows' controls apart by the window's own caption.
     const QString caption = design.caption.trimmed();
@@ -126,7 +170,54 @@ void PictureWindowWidget::followScroll() {
     vsbScroll->setValue(v.value);
     hsbScroll->setRange(h.minimum, h.maximum);
     hsbScroll->setValue(h.value);
-    picMain->move(-h.value, -v.value);
+    const zoom::Scale scale = picMain->scale();
+    picMain->move(static_cast<int>(-qint64(h.value) * scale.num / scale.den),
+                  static_cast<int>(-qint64(v.value) * scale.num / scale.den));
+}
+
+bool PictureWindowWidget::zooms() const {
+    return m_design.objectName != QLatin1String("frmMCopy1");
+}
+
+void PictureWindowWidget::setZoomStep(int step, QPointF anchor) {
+    if (!zooms() || !m_window)
+        return;
+    step = std::clamp(step, 0, zoom::kStepCount - 1);
+    const zoom::Scale from = zoom::stepScale(m_zoomStep), to = zoom::stepScale(step);
+    m_zoomStep = step;
+    picMain->setScale(to);
+    // A scroll bar's step stays a hundred view pixels' worth of picture at every zoom.
+    const int barStep = std::max(1, static_cast<int>(std::lround(100.0 * to.den / to.num)));
+    for (QScrollBar* bar : {vsbScroll, hsbScroll}) {
+        bar->setSingleStep(barStep);
+        bar->setPageStep(barStep);
+    }
+    // The picture pixel under the anchor before is the one under it after: the scroll position is
+    // that pixel less the whole pixels between the view's corner and the anchor at the new zoom.
+    const QPoint scroll(m_window->scroll->horizontal().value, m_window->scroll->vertical().value);
+    const QPoint kept =
+        zoom::picturePixel(anchor, scroll, from) - zoom::picturePixel(anchor, QPoint(0, 0), to);
+    m_window->scroll->setHorizontalValue(kept.x());
+    m_window->scroll->setVerticalValue(kept.y());
+    followScroll();
+    showZoom();
+}
+
+void PictureWindowWidget::showZoom() {
+    const QString percent = QString::fromStdString(zoom::stepText(m_zoomStep)) + QStringLiteral(" %");
+    picMain->setAccessibleDescription(QStringLiteral("масштаб ") + percent);
+    m_zoomShown->setText(percent);
+    m_zoomShown->adjustSize();
+    m_zoomShown->raise();
+    m_zoomShown->show();
+    // For a moment: the same label, hidden by the last change's timer.
+    auto* timer = m_zoomShown->findChild<QTimer*>();
+    if (!timer) {
+        timer = new QTimer(m_zoomShown);
+        timer->setSingleShot(true);
+        connect(timer, &QTimer::timeout, m_zoomShown, &QWidget::hide);
+    }
+    timer->start(1200);
 }
 
 void PictureWindowWidget::layoutControls() {

@@ -5,11 +5,18 @@
 // over the picture. The layout follows the window's size; the bars show the document's scroll
 // state and change it, and the canvas sits at minus the scroll values. Title and visibility are
 // the document's; closing the window asks for it to be discarded (closeRequested).
+//
+// Zoom (all but frmMCopy1, which is never shown) is the window's own, not the document's: Ctrl
+// with the wheel steps it around the pointer, Ctrl+plus (or Ctrl+=) and Ctrl+minus around the
+// view's centre, Ctrl+0 back to 100 %; the picture pixel under the anchor stays under it. Scroll
+// positions stay in picture pixels, so the document's ranges are the same at every zoom. A new
+// zoom shows for a moment in the view's corner and in the canvas's accessible description.
 
 #include "document/ProgramWindows.h"
 #include "windows/CanvasWidget.h"
 
 #include <QFrame>
+#include <QLabel>
 #include <QPointer>
 #include <QRect>
 #include <QScrollBar>
@@ -55,6 +62,13 @@ public:
     // The layout rule; runs on every resize, the first one when the window is first shown.
     void layoutControls();
 
+    // The zoom step (windows/Zoom.h); 100 % (zoom::kFullSizeStep) when the window is made.
+    int zoomStep() const { return m_zoomStep; }
+    // Sets the zoom, keeping the picture pixel under anchor (a point of the view, picBox's inner
+    // area) where it is; nothing for a window that does not zoom.
+    void setZoomStep(int step, QPointF anchor);
+    bool zooms() const;
+
 signals:
     // The user closed the window: the document is to discard it.
     void closeRequested();
@@ -70,8 +84,12 @@ protected:
 private:
     void followScroll();
 
+    void showZoom();
+
     PictureWindowDesign m_design;
     QPointer<PictureWindow> m_window;
+    int m_zoomStep;
+    QLabel* m_zoomShown;
 };
 
 } // namespace tesmaro

@@ -6,6 +6,9 @@
 
 #include <QObject>
 #include <QPoint>
+#include <QPointF>
+
+#include <functional>
 
 class QScrollBar;
 class QWidget;
@@ -14,10 +17,14 @@ namespace tesmaro {
 
 class WheelScrolling : public QObject {
 public:
+    // With Ctrl held the wheel zooms instead: one call per whole notch, +1 towards larger (away
+    // from the user), with the pointer's position in area's coordinates.
+    using Zoom = std::function<void(int notches, QPointF at)>;
+
     // Takes the wheel over area and over every widget inside it at the time of the call (the
     // canvas, the bars themselves), before they see it: Qt hands a wheel on to the parent of a
     // widget that ignores it only for wheel events of the window system. Owned by area.
-    WheelScrolling(QWidget* area, QScrollBar* vertical, QScrollBar* horizontal);
+    WheelScrolling(QWidget* area, QScrollBar* vertical, QScrollBar* horizontal, Zoom zoom = {});
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -25,8 +32,11 @@ protected:
 private:
     void scroll(QScrollBar* bar, int& rest, int delta);
 
+    QWidget* m_area;
     QScrollBar* m_vertical;
     QScrollBar* m_horizontal;
+    Zoom m_zoom;
+    int m_restZoom = 0;
     int m_restV = 0; // wheel turned short of a whole notch, per direction
     int m_restH = 0;
 };
