@@ -1,29 +1,18 @@
 #include "windows/ImageWindowWidget.h"
 
-#include "windows/PictureDrop.h"
+#include "windows/WindowBehaviour.h"
 
 #include <QCloseEvent>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 
 namespace tesmaro {
 
 ImageWindowWidget::ImageWindowWidget(ImageWindow& window) : QWidget(nullptr), m_window(&window) {
     const ImageWindowDesign& design = window.design();
     setObjectName(design.objectName);
-    setWindowTitle(window.title());
     Image1 = new ImageViewWidget(*window.Image1, this);
     Image1->move(0, 0);
     Image1->setAccessibleName(design.caption.trimmed() + QStringLiteral(": рисунок"));
-    connect(&window, &ProgramWindow::titleChanged, this, [this] {
-        if (m_window)
-            setWindowTitle(m_window->title());
-    });
-    connect(&window, &ProgramWindow::visibilityChanged, this, [this] {
-        if (m_window)
-            setVisible(m_window->isVisible());
-    });
-    connect(&window, &ProgramWindow::raiseRequested, this, &QWidget::raise);
+    followWindow(*this, window);
     setGeometry(design.client);
     setVisible(window.isVisible());
 }
@@ -34,16 +23,12 @@ void ImageWindowWidget::closeEvent(QCloseEvent* event) {
 }
 
 void ImageWindowWidget::dragEnterEvent(QDragEnterEvent* event) {
-    if (!droppedPicturePath(event->mimeData()).isEmpty())
-        event->acceptProposedAction();
+    acceptPictureDrag(event);
 }
 
 void ImageWindowWidget::dropEvent(QDropEvent* event) {
-    const QString path = droppedPicturePath(event->mimeData());
-    if (path.isEmpty())
-        return;
-    event->acceptProposedAction();
-    emit pictureDropped(path);
+    if (const QString path = takePictureDrop(event); !path.isEmpty())
+        emit pictureDropped(path);
 }
 
 } // namespace tesmaro

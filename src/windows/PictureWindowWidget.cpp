@@ -2,12 +2,10 @@
 
 #include "windows/WheelScrolling.h"
 
-#include "windows/PictureDrop.h"
+#include "windows/WindowBehaviour.h"
 #include "windows/Zoom.h"
 
 #include <QCloseEvent>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QKeySequence>
 #include <QPalette>
 #include <QResizeEvent>
@@ -56,7 +54,6 @@ PictureWindowWidget::PictureWindowWidget(PictureWindow& window)
     : QWidget(nullptr), m_design(window.design()), m_window(&window), m_zoomStep(zoom::kFullSizeStep) {
     const PictureWindowDesign& design = m_design;
     setObjectName(design.objectName);
-    setWindowTitle(window.title());
     setAttribute(Qt::WA_DeleteOnClose, false);
 
     picBox = new PicBox(this);
@@ -101,15 +98,7 @@ PictureWindowWidget::PictureWindowWidget(PictureWindow& window)
             m_window->scroll->setHorizontalValue(v);
     });
     connect(window.scroll, &ScrollBars::changed, this, &PictureWindowWidget::followScroll);
-    connect(&window, &ProgramWindow::titleChanged, this, [this] {
-        if (m_window)
-            setWindowTitle(m_window->title());
-    });
-    connect(&window, &ProgramWindow::visibilityChanged, this, [this] {
-        if (m_window)
-            setVisible(m_window->isVisible());
-    });
-    connect(&window, &ProgramWindow::raiseRequested, this, &QWidget::raise);
+    followWindow(*this, window);
     m_zoomShown = new QLabel(picBox->inner());
     m_zoomShown->setObjectName("zoomShown");
     m_zoomShown->setAutoFillBackground(true);
@@ -246,16 +235,12 @@ void PictureWindowWidget::closeEvent(QCloseEvent* event) {
 }
 
 void PictureWindowWidget::dragEnterEvent(QDragEnterEvent* event) {
-    if (!droppedPicturePath(event->mimeData()).isEmpty())
-        event->acceptProposedAction();
+    acceptPictureDrag(event);
 }
 
 void PictureWindowWidget::dropEvent(QDropEvent* event) {
-    const QString path = droppedPicturePath(event->mimeData());
-    if (path.isEmpty())
-        return;
-    event->acceptProposedAction();
-    emit pictureDropped(path);
+    if (const QString path = takePictureDrop(event); !path.isEmpty())
+        emit pictureDropped(path);
 }
 
 } // namespace tesmaro
