@@ -1,6 +1,7 @@
 // Tesmaro5: copying, resizing and retouching raster pictures.
 #include "batch/BatchRun.h"
 #include "batch/HeadlessWork.h"
+#include "core/RasterMemory.h"
 #include "platform/Platform.h"
 #include "platform/qt/DesktopSession.h"
 #include "platform/qt/QtPlatform.h"
@@ -24,6 +25,8 @@ int main(int argc, char** argv) {
     if (tesmaro::batch::isBatchCommand(arguments)) {
         QCoreApplication app(argc, argv);
         QCoreApplication::setApplicationName("Tesmaro5");
+        // Files follow one another without a pause to touch memory in: it would only be held.
+        tesmaro::setRasterTouchAhead(false);
         return tesmaro::batch::runBatch(arguments, tesmaro::batch::headlessWork);
     }
     const tesmaro::CommandLine commandLine = tesmaro::readCommandLine(arguments);
