@@ -89,52 +89,26 @@ TEST(DocumentWindows, CreatedOnFirstReferenceAndAfreshAfterDiscard) {
     EXPECT_EQ(expected, announced);
 }
 
-// One scroll bar's operations in turn, each with the bar it must leave and whether that is a
-// change.
+// One scroll bar's operations in turn: setting the range, the maximum alone or the value; then the
+// bar it must leave and whether that is a change.
+enum class BarSet { Range, Maximum, Value };
 struct BarStep {
-    const char* what;
-    void (*act)(ScrollBars&, bool vertical);
+    BarSet set;
+    int a, b;
     ScrollState expected;
     bool changes;
 };
 
 const BarStep kBarSteps[] = {
-    {"range 0..100",
-     [](ScrollBars& b, bool v) { v ? b.setVerticalRange(0, 100) : b.setHorizontalRange(0, 100); },
-     {0, 100, 0},
-     true},
-    {"value above the range",
-     [](ScrollBars& b, bool v) { v ? b.setVerticalValue(150) : b.setHorizontalValue(150); },
-     {0, 100, 100},
-     true},
-    {"value below it",
-     [](ScrollBars& b, bool v) { v ? b.setVerticalValue(-5) : b.setHorizontalValue(-5); },
-     {0, 100, 0},
-     true},
-    {"value inside",
-     [](ScrollBars& b, bool v) { v ? b.setVerticalValue(60) : b.setHorizontalValue(60); },
-     {0, 100, 60},
-     true},
-    {"the same value",
-     [](ScrollBars& b, bool v) { v ? b.setVerticalValue(60) : b.setHorizontalValue(60); },
-     {0, 100, 60},
-     false},
-    {"smaller maximum",
-     [](ScrollBars& b, bool v) { v ? b.setVerticalMaximum(40) : b.setHorizontalMaximum(40); },
-     {0, 40, 40},
-     true},
-    {"larger maximum",
-     [](ScrollBars& b, bool v) { v ? b.setVerticalMaximum(90) : b.setHorizontalMaximum(90); },
-     {0, 90, 40},
-     true},
-    {"maximum below the minimum",
-     [](ScrollBars& b, bool v) { v ? b.setVerticalRange(50, 10) : b.setHorizontalRange(50, 10); },
-     {50, 50, 50},
-     true},
-    {"maximum alone below the minimum",
-     [](ScrollBars& b, bool v) { v ? b.setVerticalMaximum(20) : b.setHorizontalMaximum(20); },
-     {20, 20, 20},
-     true},
+    {BarSet::Range, 0, 100, {0, 100, 0}, true},
+    {BarSet::Value, 150, 0, {0, 100, 100}, true}, // above the range
+    {BarSet::Value, -5, 0, {0, 100, 0}, true},    // below it
+    {BarSet::Value, 60, 0, {0, 100, 60}, true},
+    {BarSet::Value, 60, 0, {0, 100, 60}, false},
+    {BarSet::Maximum, 40, 0, {0, 40, 40}, true}, // a smaller maximum pulls the value down
+    {BarSet::Maximum, 90, 0, {0, 90, 40}, true},
+    {BarSet::Range, 50, 10, {50, 50, 50}, true},  // a maximum below the minimum takes the minimum
+    {BarSet::Maximum, 20, 0, {20, 20, 20}, true}, // a minimum above the maximum comes down to it
 };
 
 TEST(ScrollBarRules, ValueStaysInTheRangeEachBarOnItsOwn) {
@@ -142,10 +116,21 @@ TEST(ScrollBarRules, ValueStaysInTheRangeEachBarOnItsOwn) {
         ScrollBars bars;
         int changes = 0;
         QObject::connect(&bars, &ScrollBars::changed, [&] { ++changes; });
-        for (const BarStep& step : kBarSteps) {
-            SCOPED_TRACE(std::string(vertical ? "vertical, " : "horizontal, ") + step.what);
+        for (std::size_t i = 0; i < std::size(kBarSteps); ++i) {
+            const BarStep& step = kBarSteps[i];
+            SCOPED_TRACE(::testing::Message() << (vertical ? "vertical" : "horizontal") << ", step " << i);
             const int changesBefore = changes;
-            step.act(bars, vertical);
+            switch (step.set) {
+            case BarSet::Range:
+                vertical ? bars.setVerticalRange(step.a, step.b) : bars.setHorizontalRange(step.a, step.b);
+                break;
+            case BarSet::Maximum:
+                vertical ? bars.setVerticalMaximum(step.a) : bars.setHorizontalMaximum(step.a);
+                break;
+            case BarSet::Value:
+                vertical ? bars.setVerticalValue(step.a) : bars.setHorizontalValue(step.a);
+                break;
+            }
             const ScrollState& bar = vertical ? bars.vertical() : bars.horizontal();
             EXPECT_EQ(step.expected, bar) << bar.minimum << ".." << bar.maximum << " at " << bar.value;
             EXPECT_EQ(ScrollState{}, vertical ? bars.horizontal() : bars.vertical());
