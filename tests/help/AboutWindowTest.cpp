@@ -1,6 +1,6 @@
 // The help window as the user meets it: opened by "About", showing the text from its first paragraph,
 // closed by "Закрыть" and rebuilt afresh the next time.
-#include "support/AppFixture.h"
+#include "help/AboutWindow.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -8,14 +8,22 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
+#include <gtest/gtest.h>
 
 namespace tesmaro::testing {
 namespace {
 
-class AboutWindowTest : public AppFixture {
+class AboutWindowTest : public ::testing::Test {
 protected:
+    // Every window discarded as a test ends, with the deletions they posted.
+    void TearDown() override {
+        help::unloadAbout();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    // "About" (the shell's click does just this): shown, raised, created first if need be.
     AboutWindow* openAbout() {
-        main->Command6->click();
+        help::frmAbout()->show();
+        help::frmAbout()->raise();
         AboutWindow* about = help::frmAboutIfExists();
         if (about) {
             EXPECT_TRUE(QTest::qWaitForWindowExposed(about));
@@ -127,7 +135,7 @@ TEST_F(AboutWindowTest, AboutTwiceGivesOneWindowKeepingEdits) {
     ASSERT_NE(first, nullptr);
     first->Text1->moveCursor(QTextCursor::Start);
     first->Text1->insertPlainText("правка ");
-    main->Command6->click();
+    openAbout();
     EXPECT_EQ(help::frmAboutIfExists(), first);
     EXPECT_EQ(liveAboutWindows(), 1);
     EXPECT_TRUE(first->isVisible());

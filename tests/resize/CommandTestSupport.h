@@ -1,13 +1,9 @@
 #pragma once
-// Helpers of the command tests: pictures in and out of Temp.bmp / TempMC.bmp and canvases,
-// the recorded titles of a window, and the documented nearest-neighbour stretch written out.
+// Helpers of the command tests: pictures in and out of canvases, the recorded titles of a window,
+// and the documented nearest-neighbour stretch written out.
 
 #include "KernelTestSupport.h"
-#include "core/RandomSequence.h"
-#include "pictures/BmpFile.h"
-#include "pictures/PictureDecoding.h"
-#include "resize/kernels/ParallelRows.h"
-#include "support/AppFixture.h"
+#include "document/ProgramWindows.h"
 
 #include <QImage>
 #include <QObject>
@@ -54,22 +50,5 @@ inline Picture stretchOnto(Picture base, const Picture& src, int dw, int dh,
         }
     return base;
 }
-
-class CommandTest : public AppFixture {
-protected:
-    void SetUp() override {
-        AppFixture::SetUp();
-        currentDocument()->state.random = RandomSequence{};
-    }
-    void TearDown() override {
-        resize::setResizeThreadCount(0);
-        AppFixture::TearDown();
-    }
-    void writeTemp(const Picture& p) { ASSERT_TRUE(saveBmpFile(toImage(p), fake->filePath("Temp.bmp"))); }
-    Picture readTempMC() {
-        const QImage img = loadPictureFile(fake->filePath("TempMC.bmp"));
-        return img.isNull() ? Picture() : fromImage(img);
-    }
-};
 
 } // namespace tesmaro::testing

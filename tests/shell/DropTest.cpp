@@ -1,6 +1,6 @@
 // A picture file dropped on a source window loads as "Загрузить " from that file would; other
 // windows take no drop, and a drag that brings no local file is refused.
-#include "transfer/TransferFixture.h"
+#include "TransferFixture.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>

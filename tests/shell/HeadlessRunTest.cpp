@@ -5,7 +5,7 @@
 #include "batch/HeadlessWork.h"
 #include "core/RasterOp.h"
 #include "pictures/PictureDecoding.h"
-#include "transfer/TransferFixture.h"
+#include "TransferFixture.h"
 
 namespace tesmaro::testing {
 namespace {

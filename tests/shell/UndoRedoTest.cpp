@@ -1,10 +1,10 @@
 // Undo and redo through the real panel: every kind of step goes back and comes again pixel for
 // pixel (pictures, sizes, scroll bars, titles, windows shown), a command that fails part-way is
 // a step too, a step that changes nothing is none, and a new step clears what could be redone.
-#include "editor/EditorTestSupport.h"
+#include "EditorTestSupport.h"
+#include "TransferFixture.h"
 #include "pictures/BmpFile.h"
 #include "support/SceneSupport.h"
-#include "transfer/TransferFixture.h"
 
 #include <QApplication>
 #include <QDir>

@@ -6,6 +6,7 @@
 #include "platform/qt/QtPlatform.h"
 #include "shell/MainWindow.h"
 #include "support/PlatformDoubles.h"
+#include "support/TestPictures.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -96,24 +97,5 @@ protected:
     std::unique_ptr<FakePlatform> fake;
     std::unique_ptr<MainWindow> main;
 };
-
-// "expected X at (x, y), got Y" comparison of two pictures of the same size; with a tolerance,
-// each channel may differ by that much.
-inline ::testing::AssertionResult samePixels(const QImage& expected, const QImage& actual,
-                                             int tolerance = 0) {
-    if (expected.size() != actual.size())
-        return ::testing::AssertionFailure()
-               << "expected size " << expected.width() << "x" << expected.height() << ", got "
-               << actual.width() << "x" << actual.height();
-    const auto near = [tolerance](int e, int a) { return e - a <= tolerance && a - e <= tolerance; };
-    for (int y = 0; y < expected.height(); ++y)
-        for (int x = 0; x < expected.width(); ++x) {
-            const QRgb e = expected.pixel(x, y) & 0xFFFFFF, a = actual.pixel(x, y) & 0xFFFFFF;
-            if (!near(qRed(e), qRed(a)) || !near(qGreen(e), qGreen(a)) || !near(qBlue(e), qBlue(a)))
-                return ::testing::AssertionFailure() << "expected " << std::hex << e << " at (" << std::dec
-                                                     << x << ", " << y << "), got " << std::hex << a;
-        }
-    return ::testing::AssertionSuccess();
-}
 
 } // namespace tesmaro::testing

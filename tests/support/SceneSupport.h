@@ -1,13 +1,17 @@
 #pragma once
 // What the undo history must put back, read independently of it: for every picture window
 // whether it exists and is shown, its title, its picture (a deep copy), its canvas size and
-// AutoSize, its scroll ranges and positions; for the draft pad its picture and its two bars.
+// AutoSize, its scroll ranges and positions; for the draft pad its picture and its two bars. And
+// the check that a command made one undo step that puts all that back.
 
+#include "document/CommandRunner.h"
 #include "document/Document.h"
+#include "document/History.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
 #include <sstream>
 
 namespace tesmaro::testing {
@@ -120,6 +124,35 @@ inline ::testing::AssertionResult sameScene(const Scene& a, const Scene& b) {
         return ::testing::AssertionFailure() << "draft pad bars differ";
     if (const std::string d = pixelDifference(a.pad, b.pad); !d.empty())
         return ::testing::AssertionFailure() << "draft pad: " << d;
+    return ::testing::AssertionSuccess();
+}
+
+// Runs act (a command run to its end, or a drawing action) and checks the undo steps it made:
+// none, or one that changed the scene, which undo takes back to the scene before act and redo
+// forward again to the scene after it, where it leaves the document.
+inline ::testing::AssertionResult undoSteps(CommandRunner& runner, const Document& doc, int steps,
+                                            const std::function<void()>& act) {
+    const Scene before = captureScene(doc);
+    const int stepsBefore = runner.history().undoSteps();
+    act();
+    if (runner.commandOpen())
+        return ::testing::AssertionFailure() << "the command is still open";
+    const int made = runner.history().undoSteps() - stepsBefore;
+    if (made != steps)
+        return ::testing::AssertionFailure() << made << " undo steps, expected " << steps;
+    if (steps == 0)
+        return ::testing::AssertionSuccess();
+    const Scene after = captureScene(doc);
+    if (sameScene(before, after))
+        return ::testing::AssertionFailure() << "the step changed nothing";
+    if (!runner.undo())
+        return ::testing::AssertionFailure() << "undo refused";
+    if (const auto undone = sameScene(before, captureScene(doc)); !undone)
+        return ::testing::AssertionFailure() << "undone: " << undone.message();
+    if (!runner.redo())
+        return ::testing::AssertionFailure() << "redo refused";
+    if (const auto redone = sameScene(after, captureScene(doc)); !redone)
+        return ::testing::AssertionFailure() << "redone: " << redone.message();
     return ::testing::AssertionSuccess();
 }
 

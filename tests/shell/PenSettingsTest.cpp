@@ -1,7 +1,7 @@
 // "Цвет", "Шрифт", the line width and "Очистить" through the dialog doubles.
+#include "EditorTestSupport.h"
 #include "editor/EditorCommands.h"
 #include "editor/EditorSurfaces.h"
-#include "editor/EditorTestSupport.h"
 
 namespace tesmaro::testing {
 namespace {

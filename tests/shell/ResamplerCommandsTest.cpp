@@ -1,4 +1,4 @@
-#include "CommandTestSupport.h"
+#include "ResizeFixture.h"
 #include "resize/ResizeCommands.h"
 
 #include <QFile>

@@ -1,9 +1,9 @@
 // The real decoders and the BMP writer: every offered format opens with the right pixels, others
-// are refused, lossless pictures survive a load and a save unchanged, large pictures are taken up
-// to the scroll limit and refused beyond it, files we write open in another tool, and a failed
-// write leaves the previous file whole.
-#include "PictureMaker.h"
-#include "TransferFixture.h"
+// are refused, large pictures are taken up to the scroll limit and refused beyond it, files we
+// write open in another tool, and a failed write leaves the previous file whole.
+#include "FixturePictures.h"
+#include "support/TestPictures.h"
+#include "transfer/PictureMaker.h"
 
 #include "pictures/BmpFile.h"
 #include "pictures/PictureDecoding.h"
@@ -23,83 +23,7 @@
 namespace tesmaro::testing {
 namespace {
 
-const QString kFixtures = QStringLiteral(TRANSFER_FIXTURES);
-
-// The fixtures' picture (see fixtures/make-fixtures.sh): 13 x 7, colour number
-// (3x + 5y) mod n, colour i = ((53i + 20) mod 256, (97i + 40) mod 256, (151i + 90) mod 256).
-QRgb fixtureColour(int i) {
-    return qRgb((53 * i + 20) % 256, (97 * i + 40) % 256, (151 * i + 90) % 256);
-}
-int fixtureIndex(int x, int y, int n) {
-    return (3 * x + 5 * y) % n;
-}
-
-QImage fixturePicture(int n) {
-    QImage img(13, 7, QImage::Format_RGB32);
-    for (int y = 0; y < 7; ++y)
-        for (int x = 0; x < 13; ++x)
-            img.setPixel(x, y, fixtureColour(fixtureIndex(x, y, n)));
-    return img;
-}
-
-void putLe16(QByteArray& b, int v) {
-    b.append(char(v & 255));
-    b.append(char((v >> 8) & 255));
-}
-void putLe32(QByteArray& b, qint64 v) {
-    putLe16(b, int(v & 0xFFFF));
-    putLe16(b, int((v >> 16) & 0xFFFF));
-}
-
-// A 4-bit run-length BMP of the 16-colour fixture picture, written byte by byte: even rows in
-// encoded runs, odd rows in absolute mode.
-QByteArray rle4Bmp() {
-    QByteArray data;
-    for (int y = 6; y >= 0; --y) { // bottom-up
-        if (y % 2 == 0) {
-            for (int x = 0; x < 13; x += 2) {
-                const int a = fixtureIndex(x, y, 16), b = x + 1 < 13 ? fixtureIndex(x + 1, y, 16) : 0;
-                data.append(char(x + 1 < 13 ? 2 : 1));
-                data.append(char((a << 4) | b));
-            }
-        } else {
-            data.append(char(0));
-            data.append(char(13));
-            for (int x = 0; x < 13; x += 2) {
-                const int a = fixtureIndex(x, y, 16), b = x + 1 < 13 ? fixtureIndex(x + 1, y, 16) : 0;
-                data.append(char((a << 4) | b));
-            }
-            data.append(char(0)); // 7 bytes of pixels, padded to a 16-bit boundary
-        }
-        data.append(char(0));
-        data.append(char(y == 0 ? 1 : 0)); // end of line, end of bitmap
-    }
-    QByteArray palette;
-    for (int i = 0; i < 16; ++i) {
-        const QRgb c = fixtureColour(i);
-        palette.append(char(qBlue(c)));
-        palette.append(char(qGreen(c)));
-        palette.append(char(qRed(c)));
-        palette.append(char(0));
-    }
-    const int offset = 14 + 40 + palette.size();
-    QByteArray file("BM");
-    putLe32(file, offset + data.size());
-    putLe32(file, 0);
-    putLe32(file, offset);
-    putLe32(file, 40);
-    putLe32(file, 13);
-    putLe32(file, 7);
-    putLe16(file, 1);
-    putLe16(file, 4);
-    putLe32(file, 2); // BI_RLE4
-    putLe32(file, data.size());
-    putLe32(file, 2835);
-    putLe32(file, 2835);
-    putLe32(file, 16);
-    putLe32(file, 0);
-    return file + palette + data;
-}
+const QString kFixtures = QStringLiteral(PICTURE_FIXTURES);
 
 // A BMP header announcing width x height 24-bit pixels, with no pixels behind it.
 QByteArray bmpHeaderOnly(int width, int height) {
@@ -116,24 +40,6 @@ QByteArray bmpHeaderOnly(int width, int height) {
         putLe32(file, 0);
     return file;
 }
-
-QString writeBytes(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
-    const QString path = dir.path() + "/" + name;
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-    return path;
-}
-
-struct Lossless {
-    QString file;
-    int colours;
-};
-
-const std::vector<Lossless> kCommittedLossless = {
-    {"bmp1.bmp", 2},   {"bmp4.bmp", 16},    {"bmp8.bmp", 40},    {"bmp8rle.bmp", 40},
-    {"bmp32.bmp", 16}, {"picture.gif", 40}, {"picture.ico", 16},
-};
 
 TEST(PictureFiles, CommittedFixturesDecodeExactly) {
     for (const Lossless& f : kCommittedLossless) {
@@ -383,40 +289,6 @@ TEST(PictureFiles, RepeatedWritesReplaceTheFileAndLetTheOldOnesGo) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return openDescriptors() <= before; }, 5000))
         << openDescriptors() << " descriptors open, " << before << " before";
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Temp.bmp"});
-}
-
-// Lossless files through the commands: loaded into frmPicture1, Temp.bmp and a saved file hold
-// the file's pixels exactly.
-class RoundTripTest : public TransferFixture {};
-
-TEST_F(RoundTripTest, LosslessFilesLoadAndSaveUnchanged) {
-    QTemporaryDir dir;
-    std::vector<std::pair<QString, QImage>> files;
-    for (const Lossless& f : kCommittedLossless)
-        files.emplace_back(kFixtures + "/" + f.file, fixturePicture(f.colours));
-    files.emplace_back(writeBytes(dir, "rle4.bmp", rle4Bmp()), fixturePicture(16));
-    const QImage generated = patternPicture(33, 19);
-    for (const char* format : {"png", "bmp"}) {
-        const QString path = dir.path() + "/generated." + format;
-        ASSERT_TRUE(generated.save(path, format));
-        files.emplace_back(path, generated);
-    }
-    select(main->Option2);
-    for (const auto& [path, expected] : files) {
-        SCOPED_TRACE(path.toStdString());
-        chooseFile(path);
-        main->Command1->click();
-        EXPECT_TRUE(fake->messages.shown.empty());
-        EXPECT_TRUE(samePixels(expected, pictureWindow(WindowId::Picture1)->picMain->image()));
-        EXPECT_TRUE(samePixels(expected, readTempBmp()));
-        main->Text5->setText("again");
-        main->Command2->click();
-        EXPECT_TRUE(samePixels(expected, QImage(fake->filePath("again.bmp"))));
-        // and the saved file loads back the same
-        chooseFile(fake->filePath("again.bmp"));
-        main->Command1->click();
-        EXPECT_TRUE(samePixels(expected, pictureWindow(WindowId::Picture1)->picMain->image()));
-    }
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 // The mouse tools on the draft pad and the picture canvases: what each gesture draws, where,
 // in which colour, and that every release selects "нет" again.
+#include "EditorTestSupport.h"
 #include "editor/EditorCommands.h"
 #include "editor/EditorSurfaces.h"
-#include "editor/EditorTestSupport.h"
 
 #include <QFontMetrics>
 #include <QTest>

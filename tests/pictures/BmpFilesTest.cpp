@@ -2,7 +2,7 @@
 // files load exactly as Qt reads them (both row orders, every row padding), files cut short or
 // with damaged headers give no picture or Qt's picture but never a crash, the files we write
 // read back identically in Qt and ImageMagick, and a replaced file is swapped whole or not at all.
-#include "TransferFixture.h"
+#include "support/TestPictures.h"
 
 #include "pictures/BmpFile.h"
 #include "pictures/PictureDecoding.h"
@@ -12,6 +12,7 @@
 #include <QImageReader>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <fcntl.h>
 #include <random>

@@ -1,7 +1,7 @@
 // "Из Picture", "в Picture", "Вернуть" and "Pixel": the round trip of an enlarged fragment, the
 // raster mode shared with the copy, and commands abandoned on bad fields before any change.
+#include "EditorTestSupport.h"
 #include "editor/EditorCommands.h"
-#include "editor/EditorTestSupport.h"
 
 namespace tesmaro::testing {
 namespace {

@@ -3,8 +3,8 @@
 // differently) or not at all, and the same from the clipboard as from a file; bombs of every
 // format are refused at once without their memory; a picture just under the bound loads; FIFOs,
 // devices, folders and link loops chosen in the open dialog are refused at once.
-#include "PictureMaker.h"
 #include "TransferFixture.h"
+#include "transfer/PictureMaker.h"
 
 #include "core/PictureLimits.h"
 

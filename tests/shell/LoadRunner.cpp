@@ -2,7 +2,7 @@
 // command line is loaded as the open dialog's choice (or put on the clipboard as encoded bytes)
 // and "Загрузить " clicked; one line per file tells what the load gave and what it cost.
 //
-//   transfer_load_runner picture|image|clipboard|decode FILE...
+//   shell_load_runner picture|image|clipboard|decode FILE...
 //     picture, image: the file chosen in the open dialog, loaded into frmPicture1 or frmImage1;
 //     clipboard: the file's bytes on the clipboard as "image/png", loaded into frmPicture1;
 //     decode: loadPictureFile alone, without the command (for pictures too large for a window).

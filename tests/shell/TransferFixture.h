@@ -1,7 +1,7 @@
 #pragma once
-// Shared set-up of the load, copy and save tests: a started program with the platform doubles,
-// pictures whose every pixel is known from a formula, and picture files outside the program's
-// folder to load from.
+// Shared set-up of the load, copy and save tests through the panel: a started program with the
+// platform doubles, and picture files outside the program's folder to load from (pictures whose
+// every pixel is known from a formula come with support/TestPictures.h).
 
 #include "support/AppFixture.h"
 #include "transfer/TransferCommands.h"
@@ -14,32 +14,6 @@
 #include <QTest>
 
 namespace tesmaro::testing {
-
-// A picture whose pixels differ from their neighbours, so a shifted, flipped or cropped copy
-// never passes for the right one. seed gives different pictures of the same size.
-inline QRgb patternPixel(int x, int y, int seed = 0) {
-    return qRgb((x * 7 + y * 3 + seed * 29) & 255, (x * 11 + y * 13 + 50 + seed * 7) & 255,
-                ((x * 5) ^ (y * 17) ^ seed) & 255);
-}
-
-inline QImage patternPicture(int width, int height, int seed = 0) {
-    QImage img(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            img.setPixel(x, y, patternPixel(x, y, seed));
-    return img;
-}
-
-inline QImage filled(int width, int height, QRgb colour) {
-    QImage img(width, height, QImage::Format_RGB32);
-    img.fill(colour);
-    return img;
-}
-
-inline QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 class TransferFixture : public AppFixture {
 protected:
