@@ -7,7 +7,6 @@
 namespace tesmaro {
 
 namespace {
-QPointer<AboutWindow> g_about;
 int px(int twips) {
     return qRound(twips / 15.0);
 }
@@ -55,27 +54,29 @@ void AboutWindow::closeEvent(QCloseEvent* event) {
     event->accept();
     setProperty("unloaded", true);
     deleteLater();
-    if (g_about == this)
-        g_about = nullptr;
 }
 
 namespace help {
 
-AboutWindow* frmAboutIfExists() {
-    return g_about.data();
+AboutWindowHolder::~AboutWindowHolder() {
+    unload();
 }
 
-AboutWindow* frmAbout() {
-    if (!g_about)
-        g_about = new AboutWindow;
-    return g_about.data();
+AboutWindow* AboutWindowHolder::window() {
+    if (!existing())
+        m_window = new AboutWindow;
+    return m_window.data();
 }
 
-void unloadAbout() {
-    if (!g_about)
+AboutWindow* AboutWindowHolder::existing() const {
+    return m_window && !m_window->property("unloaded").toBool() ? m_window.data() : nullptr;
+}
+
+void AboutWindowHolder::unload() {
+    AboutWindow* w = existing();
+    m_window = nullptr;
+    if (!w)
         return;
-    AboutWindow* w = g_about.data();
-    g_about = nullptr;
     w->hide();
     w->setProperty("unloaded", true);
     w->deleteLater();

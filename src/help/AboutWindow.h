@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QString>
 #include <QWidget>
@@ -29,11 +30,28 @@ protected:
 QString buildHelpText();
 
 namespace help {
-// The one instance, or null when it does not exist.
-AboutWindow* frmAboutIfExists();
-// Creates it (building its text) when it does not exist yet.
-AboutWindow* frmAbout();
-void unloadAbout();
+
+// The help window's life: created (its text built) when first asked for, discarded with its
+// edits when the user closes it, created afresh when asked for again. Whoever holds this (the
+// control panel) has the one window; it goes with the holder.
+class AboutWindowHolder {
+public:
+    AboutWindowHolder() = default;
+    ~AboutWindowHolder();
+    AboutWindowHolder(const AboutWindowHolder&) = delete;
+    AboutWindowHolder& operator=(const AboutWindowHolder&) = delete;
+
+    // The window, created if it does not exist.
+    AboutWindow* window();
+    // The window, or null when it does not exist (also once closed, before its deletion).
+    AboutWindow* existing() const;
+    // Discards it (nothing is asked); nothing when it does not exist.
+    void unload();
+
+private:
+    QPointer<AboutWindow> m_window;
+};
+
 } // namespace help
 
 } // namespace tesmaro

@@ -14,6 +14,7 @@
 #include "document/Document.h"
 #include "document/History.h"
 #include "editor/EditorCommands.h"
+#include "help/AboutWindow.h"
 #include "transfer/TransferCommands.h"
 #include "windows/CanvasWidget.h"
 #include "windows/PictureWindowWidget.h"
@@ -50,6 +51,8 @@ public:
     History& history() { return *m_history; }
     // The picture windows on the screen.
     WindowViews& views() { return *m_views; }
+    // The help window, frmAbout.
+    help::AboutWindowHolder about;
 
     // Commands and selection of source and destination.
     QPushButton *Command1, *Command3, *Command2, *Command6, *Command13, *Command5, *Command4;

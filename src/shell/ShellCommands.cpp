@@ -41,15 +41,15 @@ void Form_Load(MainWindow& w) {
     pad.print("            размер этого белого окна 150 * 300 пикселей");
 }
 
-void Command6_Click(MainWindow&) {
-    AboutWindow* about = help::frmAbout();
+void Command6_Click(MainWindow& w) {
+    AboutWindow* about = w.about.window();
     about->show();
     about->raise();
 }
 
 void Command4_Click(MainWindow& w) {
     w.document().discardAll();
-    help::unloadAbout();
+    w.about.unload();
     w.close();
 }
 

@@ -17,19 +17,21 @@ class AboutWindowTest : public ::testing::Test {
 protected:
     // Every window discarded as a test ends, with the deletions they posted.
     void TearDown() override {
-        help::unloadAbout();
+        about.unload();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     // "About" (the shell's click does just this): shown, raised, created first if need be.
     AboutWindow* openAbout() {
-        help::frmAbout()->show();
-        help::frmAbout()->raise();
-        AboutWindow* about = help::frmAboutIfExists();
-        if (about) {
-            EXPECT_TRUE(QTest::qWaitForWindowExposed(about));
+        about.window()->show();
+        about.window()->raise();
+        AboutWindow* shown = about.existing();
+        if (shown) {
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(shown));
         }
-        return about;
+        return shown;
     }
+    help::AboutWindowHolder about;
+
     static int liveAboutWindows() {
         int n = 0;
         for (QWidget* w : QApplication::topLevelWidgets())
@@ -136,7 +138,7 @@ TEST_F(AboutWindowTest, AboutTwiceGivesOneWindowKeepingEdits) {
     first->Text1->moveCursor(QTextCursor::Start);
     first->Text1->insertPlainText("правка ");
     openAbout();
-    EXPECT_EQ(help::frmAboutIfExists(), first);
+    EXPECT_EQ(about.existing(), first);
     EXPECT_EQ(liveAboutWindows(), 1);
     EXPECT_TRUE(first->isVisible());
     EXPECT_TRUE(first->Text1->toPlainText().startsWith("правка     При загрузке"));
@@ -152,7 +154,7 @@ TEST_F(AboutWindowTest, ClosingDiscardsEditsAndTheNextAboutRebuildsTheText) {
     QSignalSpy destroyed(first.data(), &QObject::destroyed);
     first->Command1->click();
     EXPECT_FALSE(first && first->isVisible());
-    EXPECT_EQ(help::frmAboutIfExists(), nullptr);
+    EXPECT_EQ(about.existing(), nullptr);
     ASSERT_TRUE(destroyed.wait());
 
     AboutWindow* second = openAbout();
@@ -164,7 +166,7 @@ TEST_F(AboutWindowTest, ClosingDiscardsEditsAndTheNextAboutRebuildsTheText) {
     QPointer<AboutWindow> secondGuard = second;
     second->Text1->insertPlainText("x");
     second->close();
-    EXPECT_EQ(help::frmAboutIfExists(), nullptr);
+    EXPECT_EQ(about.existing(), nullptr);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(secondGuard.isNull());
     AboutWindow* third = openAbout();

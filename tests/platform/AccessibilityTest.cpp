@@ -144,7 +144,7 @@ TEST_F(AccessibleWindows, PictureImageAndHelpWindowsNameTheirControlsAfterTheWin
     EXPECT_TRUE(allNames.contains("MCopy1 - источник: рисунок|")) << allNames.toStdString();
     EXPECT_TRUE(allNames.contains("Image - приемник: рисунок|")) << allNames.toStdString();
 
-    AboutWindow* about = help::frmAbout();
+    AboutWindow* about = main->about.window();
     const Checked help = checkWindow(about);
     EXPECT_FALSE(help.names.at("Text1").isEmpty());
 }

@@ -29,7 +29,7 @@ int aboutWindowsAlive() {
 TEST_F(About, TwoClicksShowOneModelessWindow) {
     main->show();
     main->Command6->click();
-    AboutWindow* first = help::frmAboutIfExists();
+    AboutWindow* first = main->about.existing();
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(first->isVisible());
     EXPECT_EQ(first->windowModality(), Qt::NonModal);
@@ -38,7 +38,7 @@ TEST_F(About, TwoClicksShowOneModelessWindow) {
 
     first->hide();
     main->Command6->click();
-    EXPECT_EQ(help::frmAboutIfExists(), first);
+    EXPECT_EQ(main->about.existing(), first);
     EXPECT_TRUE(first->isVisible());
     EXPECT_EQ(aboutWindowsAlive(), 1);
     EXPECT_TRUE(main->isEnabled());
@@ -46,14 +46,14 @@ TEST_F(About, TwoClicksShowOneModelessWindow) {
 
 TEST_F(About, ClosedWindowIsCreatedAfresh) {
     main->Command6->click();
-    QPointer<AboutWindow> first = help::frmAboutIfExists();
+    QPointer<AboutWindow> first = main->about.existing();
     ASSERT_TRUE(first);
     first->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(first.isNull());
     main->Command6->click();
-    ASSERT_NE(help::frmAboutIfExists(), nullptr);
-    EXPECT_TRUE(help::frmAboutIfExists()->isVisible());
+    ASSERT_NE(main->about.existing(), nullptr);
+    EXPECT_TRUE(main->about.existing()->isVisible());
     EXPECT_EQ(aboutWindowsAlive(), 1);
 }
 
@@ -91,7 +91,7 @@ TEST_F(Exit, UnloadsEveryWindowInOrderThenTheMainWindow) {
     for (QWidget* w : std::initializer_list<QWidget*>{
              imageWindowWidget(WindowId::Image2), pictureWindowWidget(WindowId::Picture1),
              pictureWindowWidget(WindowId::Picture2), pictureWindowWidget(WindowId::MCopy1),
-             pictureWindowWidget(WindowId::MCopy2), help::frmAboutIfExists()}) {
+             pictureWindowWidget(WindowId::MCopy2), main->about.existing()}) {
         const QString name = w->objectName();
         QObject::connect(w, &QObject::destroyed, [&destroyed, name] { destroyed << name; });
         recorder.watch(w);
@@ -102,7 +102,7 @@ TEST_F(Exit, UnloadsEveryWindowInOrderThenTheMainWindow) {
     main->Command4->click();
     for (WindowId id : kEveryWindow)
         EXPECT_FALSE(currentDocument()->exists(id)) << static_cast<int>(id);
-    EXPECT_EQ(help::frmAboutIfExists(), nullptr);
+    EXPECT_EQ(main->about.existing(), nullptr);
     EXPECT_FALSE(main->isVisible());
     // The shown ones leave the screen in the exit order, the main window last.
     EXPECT_EQ(recorder.hidden, QStringList({"frmImage2", "frmPicture1", "frmMCopy2", "frmAbout", "frmMain"}));

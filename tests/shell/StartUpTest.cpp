@@ -59,7 +59,7 @@ TEST_F(StartUp, InitialSelectionsChecksTimersAndLineWidth) {
     EXPECT_TRUE(fake->messages.shown.empty());
     for (WindowId id : kEveryWindow)
         EXPECT_FALSE(currentDocument()->exists(id));
-    EXPECT_EQ(help::frmAboutIfExists(), nullptr);
+    EXPECT_EQ(main->about.existing(), nullptr);
 }
 
 bool isWhite(QRgb p) {

@@ -57,9 +57,10 @@ inline std::unique_ptr<MainWindow> startMainWindow() {
 // Every window of the program discarded as a test ends: the picture windows, "About", then the
 // main window, with the deletions they posted.
 inline void discardWindows(std::unique_ptr<MainWindow>& main) {
-    if (main)
+    if (main) {
         main->document().discardAll();
-    help::unloadAbout();
+        main->about.unload();
+    }
     main.reset();
     currentDocument() = nullptr;
     currentMain() = nullptr;
