@@ -125,15 +125,16 @@ PictureWindowWidget::PictureWindowWidget(PictureWindow& window)
                         [this, step] { setZoomStep(step(), zoom::viewCentre(picBox->inner()->size())); });
             }
         };
-        keys({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal),
-              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Plus),
-              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Equal),
-              QKeySequence(Qt::CTRL | Qt::KeypadModifier | Qt::Key_Plus)},
+        const Qt::KeyboardModifiers ctrl = Qt::ControlModifier,
+                                    keypad = Qt::ControlModifier | Qt::KeypadModifier,
+                                    shifted = Qt::ControlModifier | Qt::ShiftModifier;
+        keys({QKeyCombination(ctrl, Qt::Key_Plus), QKeyCombination(ctrl, Qt::Key_Equal),
+              QKeyCombination(shifted, Qt::Key_Plus), QKeyCombination(shifted, Qt::Key_Equal),
+              QKeyCombination(keypad, Qt::Key_Plus)},
              [this] { return zoom::stepIn(m_zoomStep); });
-        keys({QKeySequence(Qt::CTRL | Qt::Key_Minus),
-              QKeySequence(Qt::CTRL | Qt::KeypadModifier | Qt::Key_Minus)},
+        keys({QKeyCombination(ctrl, Qt::Key_Minus), QKeyCombination(keypad, Qt::Key_Minus)},
              [this] { return zoom::stepOut(m_zoomStep); });
-        keys({QKeySequence(Qt::CTRL | Qt::Key_0), QKeySequence(Qt::CTRL | Qt::KeypadModifier | Qt::Key_0)},
+        keys({QKeyCombination(ctrl, Qt::Key_0), QKeyCombination(keypad, Qt::Key_0)},
              [] { return zoom::kFullSizeStep; });
     }
     new WheelScrolling(this, vsbScroll, hsbScroll, wheelZoom);
