@@ -28,12 +28,12 @@ const Choices<OutputFormat> kFormats{{QStringLiteral("bmp"), OutputFormat::Bmp},
 
 // Every option, the ones that take a value marked; mcopyOnly ones are unknown to reverse. --help
 // and -h are answered before the options are read; --help is listed so that --help=x is refused.
-struct OptionSpec {
+struct OptionRule {
     QString name;
     bool takesValue;
     bool mcopyOnly;
 };
-const std::vector<OptionSpec> kOptions{
+const std::vector<OptionRule> kOptions{
     {QStringLiteral("--height"), true, true},    {QStringLiteral("--width"), true, true},
     {QStringLiteral("--mode"), true, true},      {QStringLiteral("--percent"), true, true},
     {QStringLiteral("--random"), true, true},    {QStringLiteral("--raster"), true, true},
@@ -92,16 +92,16 @@ public:
                 if (arg.size() > 2)
                     value = arg.mid(2);
             }
-            const OptionSpec* spec = find(name);
-            if (!spec) {
+            const OptionRule* rule = find(name);
+            if (!rule) {
                 refuse(QStringLiteral("неизвестный параметр %1").arg(arg));
                 continue;
             }
-            if (!spec->takesValue && value) {
+            if (!rule->takesValue && value) {
                 refuse(QStringLiteral("параметр %1 не принимает значения").arg(name));
                 continue;
             }
-            if (spec->takesValue && !value) {
+            if (rule->takesValue && !value) {
                 if (i + 1 >= args.size()) {
                     refuse(QStringLiteral("параметру %1 нужно значение").arg(name));
                     continue;
@@ -114,10 +114,10 @@ public:
     }
 
 private:
-    const OptionSpec* find(const QString& name) const {
-        for (const OptionSpec& spec : kOptions)
-            if (spec.name == name)
-                return spec.mcopyOnly && m_options.command != BatchCommand::Multicopy ? nullptr : &spec;
+    const OptionRule* find(const QString& name) const {
+        for (const OptionRule& rule : kOptions)
+            if (rule.name == name)
+                return rule.mcopyOnly && m_options.command != BatchCommand::Multicopy ? nullptr : &rule;
         return nullptr;
     }
 
